@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+#include "core/base/Stream.h"
+#include "core/imaging/Bitmap32.h"
+
+// The decoders of the four formats. Each reads one image from the stream's current
+// position, fills the bitmap at the image's full size and throws fotoloom::Error with the
+// decoder's text on damaged data. Sizes pass CheckPictureSize before any allocation.
+namespace fotoloom {
+
+// Our own BMP reader: 1, 4, 8, 16 (555, 565, bit fields), 24, 32 bit, RLE4, RLE8,
+// bottom-up and top-down. Opaque result. Throws "Bitmap image is not valid".
+void DecodeBmp(TStream& stream, TBitmap32& bitmap);
+
+// The first image of a GIF at the logical screen size. Pixels outside the first image
+// and its transparent pixels are white. Opaque result.
+void DecodeGif(TStream& stream, TBitmap32& bitmap);
+
+// A PNG photo composited over white. Opaque result.
+void DecodePngPhoto(TStream& stream, TBitmap32& bitmap);
+
+// The logo path: the PNG's own colours with its transparency in the alpha channel.
+// Returns true; HasAlpha tells whether any transparency was applied.
+bool LoadPNGWithAlpha(TStream& stream, TBitmap32& bitmap, bool& HasAlpha);
+// As LoadPNGWithAlpha on a file; false (and HasAlpha false) on any failure, no error.
+bool LoadPNGFileWithAlpha(const std::string& path, TBitmap32& bitmap, bool& HasAlpha);
+
+// A JPEG at full size, turned upright from its EXIF orientation. Opaque result.
+void DecodeJpeg(TStream& stream, TBitmap32& bitmap);
+
+}  // namespace fotoloom
