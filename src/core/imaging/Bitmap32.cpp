@@ -11,12 +11,14 @@ namespace fotoloom {
 void CheckPictureSize(int64_t width, int64_t height) {
   if (width < 0 || height < 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
       width * height > kMaxPicturePixels) {
-    throw Error("Picture is too large (" + std::to_string(width) + " x " +
-                std::to_string(height) + " pixels)");
+    throw Error("Picture is too large (" + std::to_string(width) + " x " + std::to_string(height) +
+                " pixels)");
   }
 }
 
-TBitmap32::TBitmap32(const TBitmap32& other) { *this = other; }
+TBitmap32::TBitmap32(const TBitmap32& other) {
+  *this = other;
+}
 
 TBitmap32& TBitmap32::operator=(const TBitmap32& other) {
   if (this == &other) return *this;

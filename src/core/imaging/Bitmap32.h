@@ -11,10 +11,18 @@ using TPixel32 = uint32_t;
 constexpr TPixel32 MakePixel(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255) {
   return (TPixel32{a} << 24) | (TPixel32{r} << 16) | (TPixel32{g} << 8) | TPixel32{b};
 }
-constexpr uint8_t PixelRed(TPixel32 p) { return static_cast<uint8_t>(p >> 16); }
-constexpr uint8_t PixelGreen(TPixel32 p) { return static_cast<uint8_t>(p >> 8); }
-constexpr uint8_t PixelBlue(TPixel32 p) { return static_cast<uint8_t>(p); }
-constexpr uint8_t PixelAlpha(TPixel32 p) { return static_cast<uint8_t>(p >> 24); }
+constexpr uint8_t PixelRed(TPixel32 p) {
+  return static_cast<uint8_t>(p >> 16);
+}
+constexpr uint8_t PixelGreen(TPixel32 p) {
+  return static_cast<uint8_t>(p >> 8);
+}
+constexpr uint8_t PixelBlue(TPixel32 p) {
+  return static_cast<uint8_t>(p);
+}
+constexpr uint8_t PixelAlpha(TPixel32 p) {
+  return static_cast<uint8_t>(p >> 24);
+}
 
 // The engine's picture: 32-bit pixels, rows top-down, no padding between rows.
 class TBitmap32 {

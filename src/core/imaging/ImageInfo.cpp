@@ -7,7 +7,9 @@
 namespace fotoloom {
 namespace {
 
-uint16_t LittleWord(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t LittleWord(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 int32_t LittleLong(const uint8_t* p) {
   return static_cast<int32_t>(uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) |
                               (uint32_t{p[3]} << 24));
@@ -43,11 +45,20 @@ TImageInfo GetImageInfo(TStream& stream) {
   stream.Seek(start);
   if (info.ImageType == itNone) return info;
   switch (info.ImageType) {
-    case itBMP: ReadBMPHeader(stream, info); break;
-    case itGIF: ReadGIFHeader(stream, info); break;
-    case itJPEG: ReadJPEGHeader(stream, info); break;
-    case itPNG: ReadPNGHeader(stream, info); break;
-    case itNone: break;
+    case itBMP:
+      ReadBMPHeader(stream, info);
+      break;
+    case itGIF:
+      ReadGIFHeader(stream, info);
+      break;
+    case itJPEG:
+      ReadJPEGHeader(stream, info);
+      break;
+    case itPNG:
+      ReadPNGHeader(stream, info);
+      break;
+    case itNone:
+      break;
   }
   stream.Seek(start);
   return info;
@@ -95,8 +106,8 @@ void ReadJPEGHeader(TStream& stream, TImageInfo& info) {
 void ReadPNGHeader(TStream& stream, TImageInfo& info) {
   uint8_t header[8 + 4 + 4 + 13];
   stream.ReadZeroFilled(header, sizeof header);
-  if (BigLong(header + 8) != 13 || strncasecmp(reinterpret_cast<const char*>(header + 12), "IHDR",
-                                               4) != 0) {
+  if (BigLong(header + 8) != 13 ||
+      strncasecmp(reinterpret_cast<const char*>(header + 12), "IHDR", 4) != 0) {
     return;
   }
   info.Width = static_cast<int32_t>(BigLong(header + 16));

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Configures and builds into the folder given (default: build), with extra CMake options.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir="${1:-build}"
+shift || true
+cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" > "$dir.configure.log" 2>&1 || {
+  cat "$dir.configure.log"
+  exit 1
+}
+cmake --build "$dir" -j"$(nproc)"

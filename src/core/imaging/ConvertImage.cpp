@@ -1,0 +1,140 @@
+#include "core/imaging/ConvertImage.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <vector>
+
+#include "core/base/Error.h"
+#include "core/base/SystemError.h"
+#include "core/imaging/ImageInfo.h"
+#include "core/imaging/JpegReader.h"
+#include "core/imaging/JpegWriter.h"
+#include "core/imaging/LoadPicture.h"
+#include "core/imaging/Orientation.h"
+#include "core/imaging/Resampler.h"
+#include "core/imaging/ResizePlan.h"
+
+namespace fotoloom {
+namespace {
+
+// JPEG rows are resampled as the decoder delivers them, so the full-size photo is never
+// held in memory, and decoding stops after the last row that reaches the canvas.
+void FeedJpeg(TJpegReader& reader, TResampler& resampler) {
+  constexpr int kBatch = 16;
+  const size_t row_bytes = static_cast<size_t>(reader.Width()) * 4;
+  std::vector<uint8_t> buffer(row_bytes * kBatch);
+  uint8_t* rows[kBatch];
+  for (int i = 0; i < kBatch; ++i) rows[i] = buffer.data() + row_bytes * i;
+  while (!resampler.Finished()) {
+    const int first = reader.NextRow();
+    const int got = reader.ReadRows(rows, kBatch);
+    if (got == 0) break;
+    resampler.PushRows(first, rows, got);
+  }
+}
+
+void FeedPicture(const TBitmap32& picture, TResampler& resampler) {
+  constexpr int kBatch = 16;
+  const uint8_t* rows[kBatch];
+  for (int y = resampler.FirstRow(); y < resampler.EndRow(); y += kBatch) {
+    const int count = std::min(kBatch, resampler.EndRow() - y);
+    for (int i = 0; i < count; ++i) rows[i] = reinterpret_cast<const uint8_t*>(picture.Row(y + i));
+    resampler.PushRows(y, rows, count);
+  }
+}
+
+}  // namespace
+
+bool RenderCanvas(TStream& Source, int BoxWidth, int BoxHeight, TColor BackgroundColor,
+                  TBitmap32& canvas) {
+  const TImageInfo info = GetImageInfo(Source);
+  if (info.ImageType == itNone) return false;
+
+  std::unique_ptr<TJpegReader> jpeg;
+  TBitmap32 picture;
+  int stored_width, stored_height, orientation = 1;
+  if (info.ImageType == itJPEG) {
+    jpeg = std::make_unique<TJpegReader>(Source, 4);
+    stored_width = jpeg->Width();
+    stored_height = jpeg->Height();
+    orientation = jpeg->Orientation();
+  } else {
+    LoadPicture(Source, info.ImageType, picture);
+    stored_width = picture.Width();
+    stored_height = picture.Height();
+  }
+  if (stored_width <= 0 || stored_height <= 0) throw Error("The picture is empty");
+  const bool swap = OrientationSwapsAxes(orientation);
+  const int width = swap ? stored_height : stored_width;
+  const int height = swap ? stored_width : stored_height;
+
+  const TResizePlan plan = PlanResize(width, height, BoxWidth, BoxHeight);
+  TBitmap32 result(plan.canvas_width, plan.canvas_height);
+  result.Fill(ColorToPixel(BackgroundColor));
+  // The part of the scaled photo that lands on the canvas, in scaled coordinates.
+  const TRect window{std::max<int64_t>(0, -plan.offset_x), std::max<int64_t>(0, -plan.offset_y),
+                     std::min<int64_t>(plan.scaled_width, plan.canvas_width - plan.offset_x),
+                     std::min<int64_t>(plan.scaled_height, plan.canvas_height - plan.offset_y)};
+  if (window.Width() > 0 && window.Height() > 0) {
+    // Resample in the stored orientation and turn only the small result upright.
+    const TRect stored_window =
+        UprightRectToStored(window, orientation, plan.scaled_width, plan.scaled_height);
+    TResampler resampler(stored_width, stored_height, swap ? plan.scaled_height : plan.scaled_width,
+                         swap ? plan.scaled_width : plan.scaled_height, stored_window);
+    if (jpeg) {
+      FeedJpeg(*jpeg, resampler);
+    } else {
+      FeedPicture(picture, resampler);
+    }
+    DrawUpright(resampler.Result(), orientation, result,
+                static_cast<int>(plan.offset_x + window.x0),
+                static_cast<int>(plan.offset_y + window.y0));
+  }
+  canvas = std::move(result);
+  return true;
+}
+
+void ConvertImageStream(TStream& Source, TStream& Dest, int BoxWidth, int BoxHeight,
+                        TColor BackgroundColor, int Quality) {
+  TBitmap32 canvas;
+  if (!RenderCanvas(Source, BoxWidth, BoxHeight, BackgroundColor, canvas)) return;
+  if (canvas.Empty()) return;
+  const std::vector<uint8_t> jpeg = EncodeJpeg(canvas, Quality);
+  Dest.Write(jpeg.data(), jpeg.size());
+}
+
+void ConvertImageFile(const std::string& SourceFile, const std::string& DestFile, int BoxWidth,
+                      int BoxHeight, TColor BackgroundColor, int Quality) {
+  TFileStream source = TFileStream::OpenRead(SourceFile);
+  struct stat source_stat {};
+  if (::fstat(source.Descriptor(), &source_stat) != 0) throw CannotOpenFileError(SourceFile, errno);
+
+  // Open without truncating first: the destination may turn out to be the source itself.
+  const int fd = ::open(DestFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) throw CannotCreateFileError(DestFile, errno);
+  TFileStream dest(fd, DestFile);
+  struct stat dest_stat {};
+  if (::fstat(fd, &dest_stat) != 0) throw CannotCreateFileError(DestFile, errno);
+  if (dest_stat.st_dev == source_stat.st_dev && dest_stat.st_ino == source_stat.st_ino) {
+    throw CannotCreateFileError(DestFile, EBUSY);
+  }
+  if (::ftruncate(fd, 0) != 0) throw CannotCreateFileError(DestFile, errno);
+
+  try {
+    ConvertImageStream(source, dest, BoxWidth, BoxHeight, BackgroundColor, Quality);
+    dest.Close();
+  } catch (...) {
+    // A failed write must not leave half a JPEG behind.
+    if (dest.Descriptor() >= 0 && ::ftruncate(dest.Descriptor(), 0) != 0) {
+      // Nothing more can be done; the original error is the one to report.
+    }
+    throw;
+  }
+}
+
+}  // namespace fotoloom

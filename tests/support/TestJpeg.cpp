@@ -1,0 +1,84 @@
+#include "support/TestJpeg.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace fotoloom::test {
+
+std::vector<uint8_t> MakeTestJpeg(const std::vector<uint8_t>& samples, int width, int height,
+                                  const TestJpegOptions& options) {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr error{};
+  cinfo.err = jpeg_std_error(&error);  // test inputs are valid; libjpeg's exit is fine here
+  jpeg_create_compress(&cinfo);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &buffer, &size);
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
+  cinfo.in_color_space = options.input_space;
+  cinfo.input_components = options.input_space == JCS_GRAYSCALE ? 1
+                           : options.input_space == JCS_CMYK    ? 4
+                                                                : 3;
+  jpeg_set_defaults(&cinfo);
+  if (options.file_space != JCS_UNKNOWN) jpeg_set_colorspace(&cinfo, options.file_space);
+  if (options.input_space == JCS_CMYK) cinfo.write_Adobe_marker = options.adobe_marker;
+  jpeg_set_quality(&cinfo, options.quality, TRUE);
+  if (options.progressive) jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  if (!options.app1.empty()) {
+    jpeg_write_marker(&cinfo, JPEG_APP0 + 1, options.app1.data(),
+                      static_cast<unsigned>(options.app1.size()));
+  }
+  const size_t row_bytes = static_cast<size_t>(width) * cinfo.input_components;
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(samples.data() + row_bytes * cinfo.next_scanline);
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  std::vector<uint8_t> bytes(buffer, buffer + size);
+  jpeg_destroy_compress(&cinfo);
+  std::free(buffer);
+  return bytes;
+}
+
+std::vector<uint8_t> ExifWithOrientation(int orientation, bool big_endian) {
+  auto word = [&](std::vector<uint8_t>& out, unsigned v) {
+    if (big_endian) {
+      out.push_back(static_cast<uint8_t>(v >> 8));
+      out.push_back(static_cast<uint8_t>(v));
+    } else {
+      out.push_back(static_cast<uint8_t>(v));
+      out.push_back(static_cast<uint8_t>(v >> 8));
+    }
+  };
+  auto dword = [&](std::vector<uint8_t>& out, unsigned v) {
+    if (big_endian) {
+      word(out, v >> 16);
+      word(out, v & 0xFFFF);
+    } else {
+      word(out, v & 0xFFFF);
+      word(out, v >> 16);
+    }
+  };
+  std::vector<uint8_t> out = {'E', 'x', 'i', 'f', 0, 0};
+  out.push_back(big_endian ? 'M' : 'I');
+  out.push_back(big_endian ? 'M' : 'I');
+  word(out, 42);
+  dword(out, 8);      // IFD0 right after the header
+  word(out, 2);       // two entries: an unrelated one, then the orientation
+  word(out, 0x010F);  // maker name, ASCII, 4 bytes inline
+  word(out, 2);
+  dword(out, 4);
+  out.insert(out.end(), {'A', 'B', 'C', 0});
+  word(out, 0x0112);
+  word(out, 3);
+  dword(out, 1);
+  word(out, static_cast<unsigned>(orientation));
+  word(out, 0);
+  dword(out, 0);  // no next IFD
+  return out;
+}
+
+}  // namespace fotoloom::test

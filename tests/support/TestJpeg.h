@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace fotoloom::test {
+
+// Writes test JPEGs with libjpeg directly, in colour spaces and modes the engine never
+// writes itself.
+struct TestJpegOptions {
+  J_COLOR_SPACE input_space = JCS_RGB;     // JCS_RGB, JCS_GRAYSCALE or JCS_CMYK
+  J_COLOR_SPACE file_space = JCS_UNKNOWN;  // JCS_UNKNOWN: libjpeg's default for the input
+  bool adobe_marker = true;                // for CMYK: with Adobe's marker (inverted values)
+  bool progressive = false;
+  int quality = 100;
+  std::vector<uint8_t> app1;  // an APP1 segment's data, e.g. EXIF
+};
+
+std::vector<uint8_t> MakeTestJpeg(const std::vector<uint8_t>& samples, int width, int height,
+                                  const TestJpegOptions& options = {});
+
+// The data of an APP1 EXIF segment that holds only an orientation tag.
+std::vector<uint8_t> ExifWithOrientation(int orientation, bool big_endian = false);
+
+}  // namespace fotoloom::test
