@@ -82,6 +82,9 @@ struct TJpegReader::Impl {
   int count = 0;
   int done = 0;
 
+  // Also runs when the constructor throws; destroying a zeroed struct is safe.
+  ~Impl() { jpeg_destroy_decompress(&cinfo); }
+
   void Run(void (*fn)(void*)) {
     if (!jpeg::Guarded(error, fn, this)) jpeg::ThrowError(error);
   }
