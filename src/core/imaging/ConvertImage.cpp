@@ -38,16 +38,6 @@ void FeedJpeg(TJpegReader& reader, TResampler& resampler) {
   }
 }
 
-void FeedPicture(const TBitmap32& picture, TResampler& resampler) {
-  constexpr int kBatch = 16;
-  const uint8_t* rows[kBatch];
-  for (int y = resampler.FirstRow(); y < resampler.EndRow(); y += kBatch) {
-    const int count = std::min(kBatch, resampler.EndRow() - y);
-    for (int i = 0; i < count; ++i) rows[i] = reinterpret_cast<const uint8_t*>(picture.Row(y + i));
-    resampler.PushRows(y, rows, count);
-  }
-}
-
 }  // namespace
 
 bool RenderCanvas(TStream& Source, int BoxWidth, int BoxHeight, TColor BackgroundColor,
@@ -89,7 +79,7 @@ bool RenderCanvas(TStream& Source, int BoxWidth, int BoxHeight, TColor Backgroun
     if (jpeg) {
       FeedJpeg(*jpeg, resampler);
     } else {
-      FeedPicture(picture, resampler);
+      resampler.PushPicture(picture);
     }
     DrawUpright(resampler.Result(), orientation, result,
                 static_cast<int>(plan.offset_x + window.x0),

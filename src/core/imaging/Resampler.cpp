@@ -89,15 +89,19 @@ void TResampler::PushRows(int first_y, const uint8_t* const* rows, int count) {
   }
 }
 
-TBitmap32 ResamplePicture(const TBitmap32& source, int width, int height) {
-  TResampler resampler(source.Width(), source.Height(), width, height, {0, 0, width, height});
+void TResampler::PushPicture(const TBitmap32& picture) {
   constexpr int kBatch = 16;
   const uint8_t* rows[kBatch];
-  for (int y = resampler.FirstRow(); y < resampler.EndRow(); y += kBatch) {
-    const int count = std::min(kBatch, resampler.EndRow() - y);
-    for (int i = 0; i < count; ++i) rows[i] = reinterpret_cast<const uint8_t*>(source.Row(y + i));
-    resampler.PushRows(y, rows, count);
+  for (int y = FirstRow(); y < EndRow(); y += kBatch) {
+    const int count = std::min(kBatch, EndRow() - y);
+    for (int i = 0; i < count; ++i) rows[i] = reinterpret_cast<const uint8_t*>(picture.Row(y + i));
+    PushRows(y, rows, count);
   }
+}
+
+TBitmap32 ResamplePicture(const TBitmap32& source, int width, int height) {
+  TResampler resampler(source.Width(), source.Height(), width, height, {0, 0, width, height});
+  resampler.PushPicture(source);
   return std::move(resampler.Result());
 }
 

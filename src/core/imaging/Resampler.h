@@ -28,6 +28,8 @@ class TResampler {
   // Rows first_y, first_y + 1, ... of the source; a batch is cheaper than single rows.
   void PushRows(int first_y, const uint8_t* const* rows, int count);
   void PushRow(int y, const uint8_t* row) { PushRows(y, &row, 1); }
+  // Pushes the rows that matter of a whole picture held in memory.
+  void PushPicture(const TBitmap32& picture);
   bool Finished() const { return m_rows_done == m_rows.out_count; }
   // The window's pixels, opaque.
   TBitmap32& Result() { return m_result; }
