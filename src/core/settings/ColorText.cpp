@@ -3,12 +3,10 @@
 #include <strings.h>
 
 #include <array>
-#include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 
 #include "core/base/Error.h"
+#include "core/settings/IntegerText.h"
 
 namespace fotoloom {
 namespace {
@@ -73,42 +71,15 @@ constexpr std::array<NamedColor, 52> kNamedColors{{
     {clDefault, "clDefault"},
 }};
 
-// A whole 32-bit number in decimal (with an optional sign), or hexadecimal after "$" or "0x".
-bool ParseInteger(const std::string& text, TColor& value) {
-  if (text.empty()) return false;
-  const char* begin = text.c_str();
-  char* end = nullptr;
-  errno = 0;
-  const size_t prefix = text[0] == '$'                                                   ? 1
-                        : (text.size() > 1 && text[0] == '0' && (text[1] | 0x20) == 'x') ? 2
-                                                                                         : 0;
-  if (prefix) {
-    const std::string digits = text.substr(prefix);
-    if (digits.empty() || digits.size() > 8 ||
-        !std::isxdigit(static_cast<unsigned char>(digits[0])))
-      return false;
-    const unsigned long parsed = std::strtoul(begin + prefix, &end, 16);
-    if (errno || *end != '\0') return false;
-    value = static_cast<TColor>(parsed);
-    return true;
-  }
-  const long long parsed = std::strtoll(begin, &end, 10);
-  if (errno || *end != '\0' || end == begin || parsed < INT32_MIN || parsed > INT32_MAX) {
-    return false;
-  }
-  value = static_cast<TColor>(static_cast<int32_t>(parsed));
-  return true;
-}
-
 }  // namespace
 
 TColor StringToColor(const std::string& text) {
   for (const NamedColor& named : kNamedColors) {
     if (strcasecmp(named.name, text.c_str()) == 0) return named.value;
   }
-  TColor value;
-  if (!ParseInteger(text, value)) throw Error("'" + text + "' is not a valid integer value");
-  return value;
+  int32_t value;
+  if (!TryStrToInt(text, value)) throw Error("'" + text + "' is not a valid integer value");
+  return static_cast<TColor>(value);
 }
 
 std::string ColorToString(TColor color) {

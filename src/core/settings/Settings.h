@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/settings/IniFile.h"
+
+namespace fotoloom {
+
+// The section of the program's settings; every other section is a size profile.
+inline constexpr char kSettingsSection[] = "Settings";
+
+// The settings record: one field per key of [Settings], named after it, with the key's
+// default. FTP and script fields hold the plain text; scrambling happens in the file only.
+struct TSettings {
+  std::string Importmap;
+  std::string Exportmap;
+  int32_t Photodelay = 100;
+  std::string Host;
+  std::string Username;
+  std::string Password;
+  std::string Startdir;
+  std::string Script;
+  std::string ScriptLine;
+  bool Addlogo = false;
+  bool Addtext = false;
+  bool Addexif = true;
+  std::string Logo;
+  int32_t Transparancy = 255;
+  int32_t Fontsize = 22;
+  std::string FontText;
+  bool EmailUseOutLook = true;
+  std::string EmailHost;
+  std::string EmailPort;
+  std::string EmailFrom;
+  std::string EmailAddress;
+  std::string EmailCC;
+  std::string EmailSubject;
+  std::string EmailBody;
+
+  // Read from the file but never written by the program.
+  std::string Customer;
+  bool Smallfotos = true;
+  bool Normalfotos = true;
+  bool Largefotos = false;
+  bool Uniquefiles = false;
+  std::string BGColor = "clWhite";
+
+  bool operator==(const TSettings&) const = default;
+};
+
+// Reads [Settings]; missing keys and unreadable numbers give the defaults. A BGColor that
+// is blank becomes "clWhite".
+TSettings LoadSettings(const TIniFile& file);
+
+// Writes the keys of [Settings] in their fixed order, except the read-only ones. Each key
+// reaches the file at once; on a failure the keys before it stay written and the error
+// "Unable to write to <file>" is thrown.
+void SaveSettings(TIniFile& file, const TSettings& settings);
+
+}  // namespace fotoloom
