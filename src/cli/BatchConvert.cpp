@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "core/imaging/ConvertImage.h"
+#include "core/imaging/ConvertImageWithOverlay.h"
 #include "core/imaging/ImageInfo.h"
 
 namespace fotoloom {
@@ -20,8 +21,15 @@ TItemResult ConvertOne(const TBatchItem& item, const TBatchSettings& settings) {
     if (GetImageFileInfo(item.source).ImageType == itNone) {
       result.outcome = TItemOutcome::kNotAPicture;
     }
-    ConvertImageFile(item.source, item.dest, settings.width, settings.height, settings.background,
-                     settings.quality);
+    if (settings.logo || settings.text) {
+      ConvertImageFileWithOverlay(
+          item.source, item.dest, settings.width, settings.height, settings.background,
+          settings.logo.has_value(), settings.logo.value_or(""), settings.text.has_value(),
+          settings.font_size, settings.text.value_or(""), settings.quality, settings.opacity);
+    } else {
+      ConvertImageFile(item.source, item.dest, settings.width, settings.height, settings.background,
+                       settings.quality);
+    }
   } catch (const std::exception& e) {
     result.outcome = TItemOutcome::kFailed;
     result.message = e.what();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,10 @@ struct TBatchSettings {
   int quality = 90;
   TColor background = 0x00FFFFFF;
   int jobs = 1;
+  std::optional<std::string> logo;  // with a logo or a text the overlay form converts
+  int opacity = 255;
+  std::optional<std::string> text;
+  int font_size = 22;
 };
 
 enum class TItemOutcome { kConverted, kNotAPicture, kFailed };

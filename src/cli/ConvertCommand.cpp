@@ -69,6 +69,10 @@ int RunConvertCommand(int argc, char** argv, std::ostream& out, std::ostream& er
   settings.height = options.height;
   settings.quality = options.quality;
   settings.background = options.background;
+  settings.logo = options.logo;
+  settings.opacity = options.opacity;
+  settings.text = options.text;
+  settings.font_size = options.font_size;
   settings.jobs = options.jobs > 0
                       ? options.jobs
                       : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));

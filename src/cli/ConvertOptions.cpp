@@ -18,6 +18,11 @@ const char* const kConvertUsage =
     "  --background C    fill colour: a name such as clWhite, $00BBGGRR or a number\n"
     "                    (default clWhite)\n"
     "  --jobs N          photos converted at once (default: one per processor core)\n"
+    "  --logo FILE       draw this logo (JPEG, PNG, GIF, BMP) into the bottom-right corner;\n"
+    "                    a PNG keeps its transparency\n"
+    "  --opacity N       opacity of the logo, 0 (invisible) to 255 (default 255)\n"
+    "  --text TEXT       write this line of white bold text at the bottom left\n"
+    "  --font-size N     size of the text in points, 0..100 (default 22; 0: 8 points)\n"
     "  --target DIR      folder for the converted photos (created when missing)\n"
     "  --help            this text\n"
     "\n"
@@ -75,6 +80,14 @@ TConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
       options.jobs = ParseNumber(name, value, 1, 256);
     } else if (name == "--background") {
       options.background = StringToColor(value);
+    } else if (name == "--logo") {
+      options.logo = value;
+    } else if (name == "--opacity") {
+      options.opacity = ParseNumber(name, value, 0, 255);
+    } else if (name == "--text") {
+      options.text = value;
+    } else if (name == "--font-size") {
+      options.font_size = ParseNumber(name, value, 0, 100);
     } else if (name == "--target") {
       options.target = value;
     } else {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,11 @@ struct TConvertOptions {
   int height = 0;
   int quality = 90;
   TColor background = 0x00FFFFFF;
-  int jobs = 0;  // 0: one per processor core
+  int jobs = 0;                     // 0: one per processor core
+  std::optional<std::string> logo;  // a logo for the bottom-right corner
+  int opacity = 255;
+  std::optional<std::string> text;  // a line of text for the bottom-left corner
+  int font_size = 22;
   std::string target;
   std::vector<std::string> files;
   bool help = false;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "core/imaging/Decoders.h"
 #include "core/imaging/JpegWriter.h"
 #include "support/TempDir.h"
 
@@ -39,8 +40,8 @@ TEST(ConvertCommandTest, ConvertsTheBatchAndReportsEachFailureOnItsOwn) {
   test::WriteFileBytes(dir.File("notes.jpg"), {'h', 'i'});
   const std::string target = dir.File("out/nested");
   const CommandRun run = Convert({"--width", "60", "--height=0", "--jobs", "2", "--target", target,
-                           dir.File("one.jpg"), dir.File("two.JPEG"), dir.File("damaged.bmp"),
-                           dir.File("notes.jpg")});
+                                  dir.File("one.jpg"), dir.File("two.JPEG"),
+                                  dir.File("damaged.bmp"), dir.File("notes.jpg")});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find(dir.File("damaged.bmp") + ": Bitmap image is not valid\n"),
             std::string::npos)
@@ -72,6 +73,36 @@ TEST(ConvertCommandTest, TwoSourcesWithTheSameOutputNameAreNotBothWritten) {
   EXPECT_NE(run.err.find("would overwrite"), std::string::npos) << run.err;
 }
 
+TEST(ConvertCommandTest, LogoAndTextOptionsDrawOntoEveryPhoto) {
+  test::TempDir dir;
+  WritePhoto(dir.File("photo.jpg"), 300, 200);
+  TBitmap32 logo(40, 20);
+  logo.Fill(MakePixel(0, 0, 255));
+  test::WriteFileBytes(dir.File("logo.jpg"), EncodeJpeg(logo, 100));
+  const CommandRun run =
+      Convert({"--width", "200", "--height", "100", "--logo", dir.File("logo.jpg"), "--opacity",
+               "255", "--text", "\u00a9 Fotoloom", "--font-size", "22", "--target", dir.File("out"),
+               dir.File("photo.jpg")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  TFileStream file = TFileStream::OpenRead(dir.File("out/photo.jpg"));
+  TBitmap32 out;
+  DecodeJpeg(file, out);
+  ASSERT_EQ(out.Width(), 200);
+  EXPECT_GT(PixelBlue(out.At(170, 80)), 230);  // the logo covers x 150..189, y 70..89
+  EXPECT_LT(PixelGreen(out.At(170, 80)), 25);
+  int white = 0;  // the text starts at x 20, its line's top at y 64
+  for (int y = 64; y < 100; ++y)
+    for (int x = 20; x < 140; ++x) white += PixelRed(out.At(x, y)) > 220;
+  EXPECT_GT(white, 50);
+
+  const CommandRun missing =
+      Convert({"--logo", dir.File("gone.png"), "--target", dir.File("out"), dir.File("photo.jpg")});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("Cannot open file \"" + dir.File("gone.png") + "\""),
+            std::string::npos)
+      << missing.err;
+}
+
 TEST(ConvertCommandTest, BadUsageExitsWithTwoAndSaysWhy) {
   struct UsageCase {
     std::vector<std::string> args;
@@ -87,6 +118,8 @@ TEST(ConvertCommandTest, BadUsageExitsWithTwoAndSaysWhy) {
        "'blue' is not a valid integer value"},
       {{"--colour", "x", "--target", "out", "photo.jpg"}, "Unknown option --colour"},
       {{"--target"}, "--target needs a value"},
+      {{"--opacity", "256", "--target", "out", "photo.jpg"}, "--opacity needs a whole number"},
+      {{"--font-size", "-1", "--target", "out", "photo.jpg"}, "--font-size needs a whole number"},
   };
   for (const UsageCase& c : cases) {
     SCOPED_TRACE(c.says);

@@ -1,16 +1,11 @@
 #include "core/imaging/ConvertImage.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <memory>
 #include <vector>
 
 #include "core/base/Error.h"
-#include "core/base/SystemError.h"
+#include "core/imaging/FileConversion.h"
 #include "core/imaging/ImageInfo.h"
 #include "core/imaging/JpegReader.h"
 #include "core/imaging/JpegWriter.h"
@@ -100,31 +95,9 @@ void ConvertImageStream(TStream& Source, TStream& Dest, int BoxWidth, int BoxHei
 
 void ConvertImageFile(const std::string& SourceFile, const std::string& DestFile, int BoxWidth,
                       int BoxHeight, TColor BackgroundColor, int Quality) {
-  TFileStream source = TFileStream::OpenRead(SourceFile);
-  struct stat source_stat {};
-  if (::fstat(source.Descriptor(), &source_stat) != 0) throw CannotOpenFileError(SourceFile, errno);
-
-  // Open without truncating first: the destination may turn out to be the source itself.
-  const int fd = ::open(DestFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) throw CannotCreateFileError(DestFile, errno);
-  TFileStream dest(fd, DestFile);
-  struct stat dest_stat {};
-  if (::fstat(fd, &dest_stat) != 0) throw CannotCreateFileError(DestFile, errno);
-  if (dest_stat.st_dev == source_stat.st_dev && dest_stat.st_ino == source_stat.st_ino) {
-    throw CannotCreateFileError(DestFile, EBUSY);
-  }
-  if (::ftruncate(fd, 0) != 0) throw CannotCreateFileError(DestFile, errno);
-
-  try {
+  ConvertBetweenFiles(SourceFile, DestFile, [&](TStream& source, TStream& dest) {
     ConvertImageStream(source, dest, BoxWidth, BoxHeight, BackgroundColor, Quality);
-    dest.Close();
-  } catch (...) {
-    // A failed write must not leave half a JPEG behind.
-    if (dest.Descriptor() >= 0 && ::ftruncate(dest.Descriptor(), 0) != 0) {
-      // Nothing more can be done; the original error is the one to report.
-    }
-    throw;
-  }
+  });
 }
 
 }  // namespace fotoloom

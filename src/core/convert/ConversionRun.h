@@ -1,0 +1,100 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/convert/OutputNaming.h"
+#include "core/imaging/Color.h"
+#include "core/lists/ListEntry.h"
+
+namespace fotoloom {
+
+// Where the converted photos go (RadioTargetMap, RadioTargetSame, RadioTargetSubmap).
+enum class TTargetMode { TargetFolder, SameFolder, SubFolder };
+
+enum class TOverwriteAnswer { Yes, No, Cancel };
+
+struct TOverlayOptions {
+  bool add_logo = false;
+  std::string logo;
+  bool add_text = false;
+  int font_size = 22;
+  std::string text;
+  int opacity = 255;
+};
+
+// What a run reads from step 2.
+struct TRunSettings {
+  std::string width_text;  // a text that is not a whole number counts as 0
+  std::string height_text;
+  int quality = 90;
+  std::string color_text = "clWhite";
+  TTargetMode target_mode = TTargetMode::TargetFolder;
+  std::string folder_field;  // the target folder, or the sub-folder name
+  TNamingMode naming = TNamingMode::Same;
+  TNamingFields naming_fields;  // naming_fields.increment is the first counter value
+  TOverlayOptions overlay;
+  std::string decimal_separator = ".";  // for the size texts of the result entries
+  int jobs = 1;                         // photos converted at once
+};
+
+// Everything a run shows or asks. Every call comes from the thread that called
+// TConversionRun::Run, in the order a one-photo-at-a-time run would make it.
+class IRunView {
+ public:
+  virtual ~IRunView() = default;
+  virtual void ShowError(const std::string& text) = 0;   // an error message, OK only
+  virtual void RunStarted(int photo_count) = 0;          // bar maximum; empty list and log
+  virtual void StatusLine(const std::string& text) = 0;  // the label and a log line
+  virtual void StepProgress() = 0;
+  virtual TOverwriteAnswer AskOverwrite(const std::string& question) = 0;
+  virtual void ResultAdded(const TListEntry& entry) = 0;
+};
+
+// One photo for the engine.
+struct TConvertJob {
+  std::string source;
+  std::string dest;
+  int box_width = 0;
+  int box_height = 0;
+  TColor background = 0;
+  int quality = 90;
+  TOverlayOptions overlay;
+};
+using TConvertFunction = std::function<void(const TConvertJob&)>;
+
+// The image engine: the overlay form when a logo or a text is asked for, else the plain one.
+void ConvertWithEngine(const TConvertJob& job);
+
+enum class TRunEnd { TargetFolderFailed, Cancelled, Completed };
+
+struct TRunResult {
+  TRunEnd end = TRunEnd::Completed;
+  std::string target_folder;  // the folder the run leaves behind as the target folder
+  std::vector<TListEntry> results;
+};
+
+extern const char* const kTargetFolderError;
+
+// Converts the photos of the selection list. Names, counters, target folders and
+// overwrite questions are settled in list order on the calling thread; the photos are
+// converted by `settings.jobs` worker threads; status lines, result entries and progress
+// steps are reported in list order. `cancel` is tested before every photo and may be set
+// from any thread; after it is set no new photo starts, and photos already being converted
+// finish and are reported.
+class TConversionRun {
+ public:
+  TConversionRun(IRunView& view, std::atomic<bool>& cancel,
+                 TConvertFunction engine = ConvertWithEngine);
+
+  TRunResult Run(const std::vector<TListEntry>& photos, const TRunSettings& settings);
+
+ private:
+  IRunView& m_view;
+  std::atomic<bool>& m_cancel;
+  TConvertFunction m_engine;
+};
+
+}  // namespace fotoloom

@@ -1,0 +1,251 @@
+#include "core/convert/ConversionRun.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "core/base/Error.h"
+#include "core/imaging/JpegWriter.h"
+#include "support/TempDir.h"
+
+namespace fotoloom {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Records every call as a line; answers overwrite questions from a script.
+class RecordingView : public IRunView {
+ public:
+  std::vector<std::string> events;
+  std::vector<TOverwriteAnswer> answers;
+  std::thread::id thread = std::this_thread::get_id();
+  bool other_thread = false;
+
+  void ShowError(const std::string& text) override { Add("error " + text); }
+  void RunStarted(int count) override { Add("started " + std::to_string(count)); }
+  void StatusLine(const std::string& text) override { Add("status " + text); }
+  void StepProgress() override { Add("step"); }
+  TOverwriteAnswer AskOverwrite(const std::string& question) override {
+    Add("ask " + question);
+    const TOverwriteAnswer answer = answers.empty() ? TOverwriteAnswer::No : answers.front();
+    if (!answers.empty()) answers.erase(answers.begin());
+    return answer;
+  }
+  void ResultAdded(const TListEntry& entry) override { Add("result " + entry.File()); }
+
+ private:
+  void Add(std::string line) {
+    other_thread |= std::this_thread::get_id() != thread;
+    events.push_back(std::move(line));
+  }
+};
+
+class ConversionRunTest : public ::testing::Test {
+ protected:
+  test::TempDir dir;
+  std::atomic<bool> cancel{false};
+
+  std::string Folder(const std::string& name) {
+    fs::create_directories(dir.File(name));
+    return dir.File(name) + "/";
+  }
+  TListEntry Photo(const std::string& folder, const std::string& name, bool damaged = false) {
+    if (damaged) {
+      test::WriteFileBytes(folder + name, {'B', 'M'});
+    } else {
+      TBitmap32 picture(40, 30);
+      picture.Fill(MakePixel(90, 160, 30));
+      test::WriteFileBytes(folder + name, EncodeJpeg(picture, 90));
+    }
+    TListEntry entry;
+    entry.folder = folder;
+    entry.caption = name;
+    return entry;
+  }
+  TRunSettings Settings(const std::string& target) {
+    TRunSettings settings;
+    settings.width_text = "20";
+    settings.height_text = "0";
+    settings.folder_field = target;
+    return settings;
+  }
+};
+
+TEST_F(ConversionRunTest, ThreePhotosTheSecondExistingAndAnsweredNo) {
+  const std::string in = Folder("in"), out = Folder("out");
+  const std::vector<TListEntry> photos = {Photo(in, "a.jpg"), Photo(in, "b.jpg"),
+                                          Photo(in, "c.jpg")};
+  test::WriteFileBytes(out + "b.jpg", {'o', 'l', 'd'});
+  RecordingView view;
+  view.answers = {TOverwriteAnswer::No};
+  const TRunResult result = TConversionRun(view, cancel).Run(photos, Settings(dir.File("out")));
+  const std::vector<std::string> expected = {
+      "started 3",
+      "result " + out + "a.jpg",
+      "status Bezig met foto 1 van 3: " + in + "a.jpg",
+      "step",
+      "ask Foto bestaat al! ( " + out + "b.jpg ) Wilt u alles overschrijven?",
+      "step",
+      "result " + out + "c.jpg",
+      "status Bezig met foto 3 van 3: " + in + "c.jpg",
+      "step",
+      "status Converteren is voltooid!",
+  };
+  EXPECT_EQ(view.events, expected);
+  EXPECT_EQ(test::ReadFileBytes(out + "b.jpg"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+  EXPECT_EQ(result.end, TRunEnd::Completed);
+  EXPECT_EQ(result.target_folder, out);
+  EXPECT_EQ(result.results.size(), 2u);
+  EXPECT_FALSE(view.other_thread);
+}
+
+TEST_F(ConversionRunTest, YesOverwritesEverythingAfterAndCancelStopsAtOnce) {
+  const std::string in = Folder("in"), out = Folder("out");
+  const std::vector<TListEntry> photos = {Photo(in, "a.jpg"), Photo(in, "b.jpg"),
+                                          Photo(in, "c.jpg")};
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) test::WriteFileBytes(out + name, {'x'});
+
+  RecordingView yes;
+  yes.answers = {TOverwriteAnswer::Yes};
+  TConversionRun(yes, cancel).Run(photos, Settings(dir.File("out")));
+  EXPECT_EQ(std::count_if(yes.events.begin(), yes.events.end(),
+                          [](const std::string& e) { return e.rfind("ask", 0) == 0; }),
+            1);
+  EXPECT_GT(fs::file_size(out + "c.jpg"), 1u);
+
+  // Cancel at photo 2 of 3: photo 1 stays listed, the bar stands at 1.
+  RecordingView stop;
+  stop.answers = {TOverwriteAnswer::Cancel};
+  std::vector<TListEntry> more = photos;
+  more[0] = Photo(in, "new.jpg");
+  const TRunResult result = TConversionRun(stop, cancel).Run(more, Settings(dir.File("out")));
+  // The first question comes at photo 2 (photo 1 is new): answered Cancel.
+  const std::vector<std::string> expected = {
+      "started 3",
+      "result " + out + "new.jpg",
+      "status Bezig met foto 1 van 3: " + in + "new.jpg",
+      "step",
+      "ask Foto bestaat al! ( " + out + "b.jpg ) Wilt u alles overschrijven?",
+      "status Converteren is geannuleerd!",
+  };
+  EXPECT_EQ(stop.events, expected);
+  EXPECT_EQ(result.end, TRunEnd::Cancelled);
+  EXPECT_TRUE(cancel);
+}
+
+TEST_F(ConversionRunTest, GeneratedNamesCountOnPastAFailingPhoto) {
+  const std::string in = Folder("in"), out = Folder("out");
+  const std::vector<TListEntry> photos = {Photo(in, "a.jpg"), Photo(in, "b.bmp", true),
+                                          Photo(in, "IMG_1.GIF"), Photo(in, "d.jpeg")};
+  TRunSettings settings = Settings(dir.File("out"));
+  settings.naming = TNamingMode::Generate;
+  settings.naming_fields.prefix = "foto";
+  settings.naming_fields.increment = 5;
+  RecordingView view;
+  const TRunResult result = TConversionRun(view, cancel).Run(photos, settings);
+  ASSERT_EQ(result.results.size(), 3u);
+  EXPECT_EQ(result.results[0].caption, "foto5.jpg");
+  EXPECT_EQ(result.results[1].caption, "foto7.jpg");
+  EXPECT_EQ(result.results[2].caption, "foto8.jpg");
+  EXPECT_NE(
+      std::find(view.events.begin(), view.events.end(),
+                "status Fout opgetreden met foto: " + in + "b.bmp (Bitmap image is not valid)"),
+      view.events.end());
+  // With the names kept, IMG_1.GIF is written as IMG_1.jpg.
+  settings.naming = TNamingMode::Same;
+  RecordingView same;
+  const TRunResult kept = TConversionRun(same, cancel).Run({photos[2]}, settings);
+  ASSERT_EQ(kept.results.size(), 1u);
+  EXPECT_EQ(kept.results[0].File(), out + "IMG_1.jpg");
+}
+
+TEST_F(ConversionRunTest, SubFoldersOfEachPhotoAndTheSourceItselfAsOutput) {
+  const std::string one = Folder("one"), two = Folder("two");
+  TRunSettings settings = Settings("klein");
+  settings.target_mode = TTargetMode::SubFolder;
+  RecordingView view;
+  const TRunResult result =
+      TConversionRun(view, cancel).Run({Photo(one, "a.jpg"), Photo(two, "b.jpg")}, settings);
+  EXPECT_TRUE(fs::exists(one + "klein/a.jpg"));
+  EXPECT_TRUE(fs::exists(two + "klein/b.jpg"));
+  EXPECT_EQ(result.target_folder, two + "klein/");
+
+  // Same folder, same names: the output is the source itself. Yes is refused by the engine,
+  // the photo is logged as failed and stays intact.
+  settings.target_mode = TTargetMode::SameFolder;
+  const std::vector<uint8_t> original = test::ReadFileBytes(one + "a.jpg");
+  RecordingView same;
+  same.answers = {TOverwriteAnswer::Yes};
+  TConversionRun(same, cancel).Run({TListEntry{"a.jpg", "", one, "", false}}, settings);
+  EXPECT_EQ(same.events[2].rfind(
+                "status Fout opgetreden met foto: " + one + "a.jpg (Cannot create file", 0),
+            0u)
+      << same.events[2];
+  EXPECT_EQ(test::ReadFileBytes(one + "a.jpg"), original);
+}
+
+TEST_F(ConversionRunTest, ATargetFolderThatCannotBeMadeEndsTheRunBeforeAnyPhoto) {
+  test::WriteFileBytes(dir.File("file"), {'x'});
+  RecordingView view;
+  const TRunResult result =
+      TConversionRun(view, cancel)
+          .Run({Photo(Folder("in"), "a.jpg")}, Settings(dir.File("file/sub")));
+  EXPECT_EQ(view.events, std::vector<std::string>{std::string("error ") + kTargetFolderError});
+  EXPECT_EQ(result.end, TRunEnd::TargetFolderFailed);
+}
+
+// A fake engine whose photos finish in an order the test chooses.
+TEST_F(ConversionRunTest, WorkersFinishingOutOfOrderAreReportedInListOrder) {
+  const std::string in = Folder("in");
+  std::vector<TListEntry> photos;
+  for (int i = 0; i < 6; ++i) photos.push_back(Photo(in, "p" + std::to_string(i) + ".jpg"));
+  auto engine = [](const TConvertJob& job) {
+    // The first photo of each pair takes longest.
+    const bool slow =
+        job.source.find("p0") != std::string::npos || job.source.find("p2") != std::string::npos;
+    std::this_thread::sleep_for(std::chrono::milliseconds(slow ? 60 : 1));
+    if (job.source.find("p3") != std::string::npos) throw Error("kapot");
+    test::WriteFileBytes(job.dest, {'j'});
+  };
+  TRunSettings settings = Settings(dir.File("out"));
+  RecordingView pooled, single;
+  settings.jobs = 3;
+  TConversionRun(pooled, cancel, engine).Run(photos, settings);
+  fs::remove_all(dir.File("out"));
+  settings.jobs = 1;
+  TConversionRun(single, cancel, engine).Run(photos, settings);
+  EXPECT_EQ(pooled.events, single.events);
+  EXPECT_FALSE(pooled.other_thread);
+}
+
+TEST_F(ConversionRunTest, AfterTheStopButtonNoNewPhotoStartsButRunningOnesAreListed) {
+  const std::string in = Folder("in");
+  std::vector<TListEntry> photos;
+  for (int i = 0; i < 8; ++i) photos.push_back(Photo(in, "p" + std::to_string(i) + ".jpg"));
+  std::mutex started_mutex;
+  std::vector<std::string> started;
+  auto engine = [&](const TConvertJob& job) {
+    {
+      const std::lock_guard lock(started_mutex);
+      started.push_back(job.source);
+    }
+    if (job.source.find("p1.jpg") != std::string::npos) cancel = true;  // the stop button
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    test::WriteFileBytes(job.dest, {'j'});
+  };
+  TRunSettings settings = Settings(dir.File("out"));
+  settings.jobs = 2;
+  RecordingView view;
+  const TRunResult result = TConversionRun(view, cancel, engine).Run(photos, settings);
+  EXPECT_EQ(result.end, TRunEnd::Cancelled);
+  // Every photo that started was listed, and none started long after the stop.
+  EXPECT_EQ(result.results.size(), started.size());
+  EXPECT_LE(started.size(), 3u);
+  EXPECT_EQ(view.events.back(), "status Converteren is geannuleerd!");
+}
+
+}  // namespace
+}  // namespace fotoloom
