@@ -1,7 +1,28 @@
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
 #include <iostream>
 
 #include "cli/ConvertCommand.h"
 
+namespace {
+
+std::atomic<bool> g_cancel{false};
+
+// The first Ctrl+C stops after the photos being converted; a second one ends at once.
+void OnInterrupt(int) {
+  g_cancel = true;
+  constexpr char kMessage[] = "\nfotoloom-convert: stoppen na de foto's die al worden omgezet\n";
+  [[maybe_unused]] const auto written = ::write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
+  std::signal(SIGINT, SIG_DFL);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  return fotoloom::RunConvertCommand(argc, argv, std::cout, std::cerr);
+  std::signal(SIGINT, OnInterrupt);
+  fotoloom::TConsole console{std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) != 0,
+                             ::isatty(STDERR_FILENO) != 0};
+  return fotoloom::RunConvertCommand({argv + 1, argv + argc}, console, g_cancel);
 }

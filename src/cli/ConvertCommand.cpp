@@ -1,113 +1,94 @@
 #include "cli/ConvertCommand.h"
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <map>
+#include <algorithm>
 #include <thread>
 
-#include "cli/BatchConvert.h"
 #include "cli/ConvertOptions.h"
+#include "cli/SourceList.h"
+#include "cli/TerminalRunView.h"
 #include "core/base/Error.h"
+#include "core/imaging/ImageInfo.h"
+#include "core/settings/DataFolder.h"
+#include "core/settings/IniDocument.h"
+#include "core/settings/SizeProfiles.h"
 
 namespace fotoloom {
 namespace {
 
-namespace fs = std::filesystem;
-
-// Output paths in the target folder: the source's name with the extension ".jpg". Two
-// sources that would write the same output are an error for the later one.
-std::vector<TBatchItem> PlanItems(const TConvertOptions& options,
-                                  std::map<size_t, std::string>& conflicts) {
-  std::vector<TBatchItem> items;
-  std::map<std::string, size_t> used;
-  for (const std::string& file : options.files) {
-    const std::string dest =
-        (fs::path(options.target) / fs::path(file).filename().replace_extension(".jpg")).string();
-    if (const auto it = used.find(dest); it != used.end()) {
-      conflicts[items.size()] =
-          "its output " + dest + " would overwrite that of " + options.files[it->second];
-    } else {
-      used.emplace(dest, items.size());
+// The size values: the profile's when one is named, each overridden by its own option.
+TSizeProfile SizeFromOptions(const TConvertOptions& options) {
+  TSizeProfile size;
+  if (options.profile) {
+    const std::string path = SettingsFilePath();
+    const TIniFile file(path);
+    const std::vector<std::string> names = LoadProfileNames(file);
+    const auto it = std::find_if(names.begin(), names.end(), [&](const std::string& n) {
+      return SameName(n, *options.profile);
+    });
+    if (it == names.end()) {
+      throw Error("het profiel '" + *options.profile + "' staat niet in " + path);
     }
-    items.push_back({file, dest});
+    size = ReadProfile(file, *it);
   }
-  return items;
+  if (options.width) size.Width = *options.width;
+  if (options.height) size.Height = *options.height;
+  if (options.quality) size.Quality = *options.quality;
+  if (options.background) size.BackgroundColor = *options.background;
+  return size;
 }
 
 }  // namespace
 
-int RunConvertCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
+int RunConvertCommand(const std::vector<std::string>& args, TConsole& console,
+                      std::atomic<bool>& cancel) {
   TConvertOptions options;
+  TRunSettings settings;
   try {
-    options = ParseConvertOptions(std::vector<std::string>(argv + 1, argv + argc));
+    options = ParseConvertOptions(args);
+    if (options.help) {
+      console.out << kConvertUsage;
+      return 0;
+    }
+    const TSizeProfile size = SizeFromOptions(options);
+    settings.width_text = size.Width;
+    settings.height_text = size.Height;
+    settings.quality = size.Quality;
+    settings.color_text = size.BackgroundColor;
+    if ((size.Width.empty() || size.Width == "0") && (size.Height.empty() || size.Height == "0")) {
+      throw Error("breedte en hoogte zijn allebei 0");
+    }
   } catch (const Error& e) {
-    err << "fotoloom-convert: " << e.what() << "\nTry 'fotoloom-convert --help'.\n";
+    console.err << "fotoloom-convert: " << e.what() << "\nZie 'fotoloom-convert --help'.\n";
     return 2;
   }
-  if (options.help) {
-    out << kConvertUsage;
-    return 0;
-  }
-  std::error_code error;
-  fs::create_directories(options.target, error);
-  if (error || !fs::is_directory(options.target)) {
-    err << "fotoloom-convert: cannot create the folder " << options.target
-        << (error ? ": " + error.message() : std::string()) << "\n";
-    return 2;
-  }
-
-  std::map<size_t, std::string> conflicts;
-  const std::vector<TBatchItem> planned = PlanItems(options, conflicts);
-  std::vector<TBatchItem> items;
-  for (size_t i = 0; i < planned.size(); ++i) {
-    if (!conflicts.count(i)) items.push_back(planned[i]);
-  }
-
-  TBatchSettings settings;
-  settings.width = options.width;
-  settings.height = options.height;
-  settings.quality = options.quality;
-  settings.background = options.background;
-  settings.logo = options.logo;
-  settings.opacity = options.opacity;
-  settings.text = options.text;
-  settings.font_size = options.font_size;
+  settings.target_mode = options.target_mode;
+  settings.folder_field = options.folder;
+  settings.naming = options.naming;
+  settings.naming_fields = options.naming_fields;
+  settings.overlay = options.overlay;
   settings.jobs = options.jobs > 0
                       ? options.jobs
                       : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 
-  const bool show_progress = ::isatty(STDERR_FILENO) != 0;
-  size_t failed = conflicts.size(), not_pictures = 0, finished = 0;
-  for (const auto& [index, text] : conflicts) {
-    err << "fotoloom-convert: " << planned[index].source << ": " << text << "\n";
-  }
-  ConvertBatch(items, settings, [&](size_t index, const TItemResult& result) {
-    ++finished;
-    const TBatchItem& item = items[index];
-    if (show_progress) err << "\r\033[K";
-    if (result.outcome == TItemOutcome::kFailed) {
-      ++failed;
-      err << "fotoloom-convert: " << item.source << ": " << result.message << "\n";
-    } else if (result.outcome == TItemOutcome::kNotAPicture) {
-      ++not_pictures;
-      err << "fotoloom-convert: warning: " << item.source
-          << ": not a JPEG, PNG, GIF or BMP picture; its output is empty\n";
-    }
-    if (show_progress) {
-      err << "[" << finished << "/" << items.size() << "] "
-          << fs::path(item.source).filename().string() << std::flush;
-    }
-  });
-  if (show_progress) err << "\r\033[K" << std::flush;
+  const std::vector<TListEntry> photos = CollectSources(options.sources, options.recursive);
+  TTerminalRunView view(console.in, console.out, console.err, options.overwrite,
+                        console.in_is_terminal, console.err_is_terminal);
+  auto engine = [&view](const TConvertJob& job) {
+    if (GetImageFileInfo(job.source).ImageType == itNone) view.NoteNotAPicture(job.source);
+    ConvertWithEngine(job);
+  };
+  const TRunResult result = TConversionRun(view, cancel, engine).Run(photos, settings);
+  if (result.end == TRunEnd::TargetFolderFailed) return 1;
 
-  const size_t converted = planned.size() - failed - not_pictures;
-  out << "Converted " << converted << " of " << planned.size() << " photos into " << options.target;
-  if (failed || not_pictures) {
-    out << " (" << failed << " failed, " << not_pictures << " not a picture)";
+  const int total = static_cast<int>(photos.size());
+  console.out << view.Written() << " van " << total << " foto's geschreven";
+  if (view.Failed() || view.Skipped() || result.end == TRunEnd::Cancelled) {
+    const int not_reached = total - view.Written() - view.Failed() - view.Skipped();
+    console.out << " (" << view.Failed() << " mislukt, " << view.Skipped() << " overgeslagen, "
+                << not_reached << " niet bereikt)";
   }
-  out << "\n";
-  return failed ? 1 : 0;
+  console.out << "\n";
+  return view.Written() == total && result.end == TRunEnd::Completed ? 0 : 1;
 }
 
 }  // namespace fotoloom

@@ -4,28 +4,33 @@
 #include <string>
 #include <vector>
 
-#include "core/imaging/Color.h"
+#include "core/convert/ConversionRun.h"
 
 namespace fotoloom {
 
+enum class TOverwritePolicy { Ask, All, None };
+
 // What the command line asks for.
 struct TConvertOptions {
-  int width = 650;
-  int height = 0;
-  int quality = 90;
-  TColor background = 0x00FFFFFF;
-  int jobs = 0;                     // 0: one per processor core
-  std::optional<std::string> logo;  // a logo for the bottom-right corner
-  int opacity = 255;
-  std::optional<std::string> text;  // a line of text for the bottom-left corner
-  int font_size = 22;
-  std::string target;
-  std::vector<std::string> files;
+  std::optional<std::string> profile;  // a size profile of the settings file
+  std::optional<std::string> width;    // as typed; override the profile's values
+  std::optional<std::string> height;
+  std::optional<int> quality;
+  std::optional<std::string> background;  // a colour text
+  TTargetMode target_mode = TTargetMode::TargetFolder;
+  std::string folder;  // the target folder, or the sub-folder name
+  TNamingMode naming = TNamingMode::Same;
+  TNamingFields naming_fields;
+  TOverlayOptions overlay;
+  TOverwritePolicy overwrite = TOverwritePolicy::Ask;
+  bool recursive = false;
+  int jobs = 0;  // 0: one per processor core
+  std::vector<std::string> sources;
   bool help = false;
 };
 
-// Parses the arguments after the program name; throws fotoloom::Error with a usage
-// message on bad input.
+// Parses the arguments after the program name; throws fotoloom::Error that says what is
+// wrong.
 TConvertOptions ParseConvertOptions(const std::vector<std::string>& args);
 
 extern const char* const kConvertUsage;

@@ -1,5 +1,7 @@
 #include "cli/ConvertCommand.h"
 
+#include <stdlib.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,17 +14,20 @@
 namespace fotoloom {
 namespace {
 
+namespace fs = std::filesystem;
+
 struct CommandRun {
   int status;
   std::string out, err;
 };
 
-CommandRun Convert(std::vector<std::string> args) {
-  args.insert(args.begin(), "fotoloom-convert");
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
+// Runs the command; `answers` is what a user types at a terminal (none: no terminal).
+CommandRun Convert(const std::vector<std::string>& args, const char* answers = nullptr) {
+  std::istringstream in(answers ? answers : "");
   std::ostringstream out, err;
-  const int status = RunConvertCommand(static_cast<int>(argv.size()), argv.data(), out, err);
+  TConsole console{in, out, err, answers != nullptr, false};
+  std::atomic<bool> cancel{false};
+  const int status = RunConvertCommand(args, console, cancel);
   return {status, out.str(), err.str()};
 }
 
@@ -32,45 +37,89 @@ void WritePhoto(const std::string& path, int width, int height) {
   test::WriteFileBytes(path, EncodeJpeg(picture, 90));
 }
 
-TEST(ConvertCommandTest, ConvertsTheBatchAndReportsEachFailureOnItsOwn) {
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(ConvertCommandTest, ConvertsFilesAndFoldersAndReportsEachFailureOnItsOwn) {
   test::TempDir dir;
   WritePhoto(dir.File("one.jpg"), 120, 80);
-  WritePhoto(dir.File("two.JPEG"), 80, 120);
+  fs::create_directories(dir.File("album/deeper"));
+  WritePhoto(dir.File("album/two.JPEG"), 80, 120);
+  WritePhoto(dir.File("album/deeper/three.gif.jpg"), 80, 120);
   test::WriteFileBytes(dir.File("damaged.bmp"), {'B', 'M'});
   test::WriteFileBytes(dir.File("notes.jpg"), {'h', 'i'});
   const std::string target = dir.File("out/nested");
-  const CommandRun run = Convert({"--width", "60", "--height=0", "--jobs", "2", "--target", target,
-                                  dir.File("one.jpg"), dir.File("two.JPEG"),
+  const CommandRun run = Convert({"--width", "60", "--height=0", "--jobs", "2", "-r", "--target",
+                                  target, dir.File("one.jpg"), dir.File("album"),
                                   dir.File("damaged.bmp"), dir.File("notes.jpg")});
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find(dir.File("damaged.bmp") + ": Bitmap image is not valid\n"),
-            std::string::npos)
-      << run.err;
-  EXPECT_NE(run.err.find("warning: " + dir.File("notes.jpg")), std::string::npos) << run.err;
-  EXPECT_EQ(run.out, "Converted 2 of 4 photos into " + target + " (1 failed, 1 not a picture)\n");
-  EXPECT_GT(std::filesystem::file_size(target + "/one.jpg"), 0u);
-  EXPECT_GT(std::filesystem::file_size(target + "/two.jpg"), 0u);
-  EXPECT_EQ(std::filesystem::file_size(target + "/damaged.jpg"), 0u);
-  EXPECT_EQ(std::filesystem::file_size(target + "/notes.jpg"), 0u);
+  EXPECT_TRUE(Contains(run.out, "Bezig met foto 1 van 5: " + dir.File("one.jpg") + "\n"));
+  EXPECT_TRUE(Contains(run.out, "Fout opgetreden met foto: " + dir.File("damaged.bmp") +
+                                    " (Bitmap image is not valid)\n"))
+      << run.out;
+  EXPECT_TRUE(Contains(run.err, "waarschuwing: " + dir.File("notes.jpg"))) << run.err;
+  EXPECT_TRUE(Contains(run.out, "Converteren is voltooid!\n4 van 5 foto's geschreven (1 mislukt"))
+      << run.out;
+  EXPECT_GT(fs::file_size(target + "/two.jpg"), 0u);
+  EXPECT_GT(fs::file_size(target + "/three.gif.jpg"), 0u);
+  EXPECT_EQ(fs::file_size(target + "/notes.jpg"), 0u);
 }
 
-TEST(ConvertCommandTest, AFileThatIsNoPictureOnlyWarns) {
-  test::TempDir dir;
-  test::WriteFileBytes(dir.File("notes.jpg"), {'h', 'i'});
-  const CommandRun run = Convert({"--target", dir.File("out"), dir.File("notes.jpg")});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.err.find("warning"), std::string::npos);
-}
-
-TEST(ConvertCommandTest, TwoSourcesWithTheSameOutputNameAreNotBothWritten) {
+TEST(ConvertCommandTest, ExistingPhotosAreAskedSkippedOrOverwritten) {
   test::TempDir dir;
   WritePhoto(dir.File("a.jpg"), 40, 30);
-  std::filesystem::create_directory(dir.File("other"));
-  WritePhoto(dir.File("other/a.jpg"), 30, 40);
-  const CommandRun run =
-      Convert({"--target", dir.File("out"), dir.File("a.jpg"), dir.File("other/a.jpg")});
+  WritePhoto(dir.File("b.jpg"), 40, 30);
+  fs::create_directories(dir.File("out"));
+  test::WriteFileBytes(dir.File("out/a.jpg"), {'o', 'l', 'd'});
+  const std::vector<std::string> args = {"--target", dir.File("out"), dir.File("a.jpg"),
+                                         dir.File("b.jpg")};
+
+  // Without a terminal "ask" skips, says so, and the exit status tells.
+  CommandRun run = Convert(args);
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("would overwrite"), std::string::npos) << run.err;
+  EXPECT_TRUE(Contains(run.err, "overgeslagen, bestaat al: " + dir.File("out") + "/a.jpg"))
+      << run.err;
+  EXPECT_EQ(fs::file_size(dir.File("out/a.jpg")), 3u);
+
+  // At a terminal: an unknown answer asks again, "a" cancels before anything is written.
+  fs::remove(dir.File("out/b.jpg"));
+  run = Convert(args, "x\na\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Contains(run.out, "Converteren is geannuleerd!")) << run.out;
+  EXPECT_FALSE(fs::exists(dir.File("out/b.jpg")));
+
+  // "j" overwrites this one and every later one.
+  run = Convert(args, "j\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_GT(fs::file_size(dir.File("out/a.jpg")), 3u);
+  run = Convert(
+      {"--overwrite", "all", "--target", dir.File("out"), dir.File("a.jpg"), dir.File("b.jpg")});
+  EXPECT_EQ(run.status, 0);
+}
+
+TEST(ConvertCommandTest, NewNamesSubFoldersAndProfilesFromTheSettingsFile) {
+  test::TempDir dir;
+  fs::create_directories(dir.File("config/Fotoloom"));
+  test::WriteFileBytes(dir.File("config/Fotoloom/fotoloom.crp"), [] {
+    const std::string ini =
+        "[Settings]\nExportmap=/tmp\n[Klein]\nFoto_breedte=32\nFoto_hoogte=24\n";
+    return std::vector<uint8_t>(ini.begin(), ini.end());
+  }());
+  ::setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
+  WritePhoto(dir.File("a.jpg"), 400, 300);
+  WritePhoto(dir.File("b.bmp.jpg"), 400, 300);
+  const CommandRun run =
+      Convert({"--profile", "klein", "--subfolder", "web", "--names", "new", "--prefix",
+               "vakantie_", "--counter", "7", dir.File("a.jpg"), dir.File("b.bmp.jpg")});
+  ::unsetenv("XDG_CONFIG_HOME");
+  ASSERT_EQ(run.status, 0) << run.err;
+  TFileStream file = TFileStream::OpenRead(dir.File("web/vakantie_8.jpg"));
+  TBitmap32 out;
+  DecodeJpeg(file, out);
+  EXPECT_EQ(out.Width(), 32);
+  EXPECT_EQ(out.Height(), 24);
+  EXPECT_TRUE(fs::exists(dir.File("web/vakantie_7.jpg")));
 }
 
 TEST(ConvertCommandTest, LogoAndTextOptionsDrawOntoEveryPhoto) {
@@ -95,12 +144,11 @@ TEST(ConvertCommandTest, LogoAndTextOptionsDrawOntoEveryPhoto) {
     for (int x = 20; x < 140; ++x) white += PixelRed(out.At(x, y)) > 220;
   EXPECT_GT(white, 50);
 
-  const CommandRun missing =
-      Convert({"--logo", dir.File("gone.png"), "--target", dir.File("out"), dir.File("photo.jpg")});
+  const CommandRun missing = Convert(
+      {"--logo", dir.File("gone.png"), "--target", dir.File("other"), dir.File("photo.jpg")});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.err.find("Cannot open file \"" + dir.File("gone.png") + "\""),
-            std::string::npos)
-      << missing.err;
+  EXPECT_TRUE(Contains(missing.out, "Cannot open file \"" + dir.File("gone.png") + "\""))
+      << missing.out;
 }
 
 TEST(ConvertCommandTest, BadUsageExitsWithTwoAndSaysWhy) {
@@ -109,27 +157,28 @@ TEST(ConvertCommandTest, BadUsageExitsWithTwoAndSaysWhy) {
     const char* says;
   };
   const std::vector<UsageCase> cases = {
-      {{"photo.jpg"}, "--target DIR is missing"},
-      {{"--target", "out"}, "No photo files given"},
-      {{"--quality", "101", "--target", "out", "photo.jpg"}, "--quality needs a whole number"},
-      {{"--width", "abc", "--target", "out", "photo.jpg"}, "--width needs a whole number"},
-      {{"--width", "0", "--target", "out", "photo.jpg"}, "may not both be 0"},
+      {{"photo.jpg"}, "geef een doel"},
+      {{"--target", "a", "--same-folder", "photo.jpg"}, "geef maar een doel"},
+      {{"--target", "out"}, "geen foto's of mappen gegeven"},
+      {{"--quality", "101", "--target", "out", "photo.jpg"}, "--quality verwacht een geheel getal"},
+      {{"--width", "abc", "--target", "out", "photo.jpg"}, "--width verwacht een geheel getal"},
+      {{"--width", "0", "--target", "out", "photo.jpg"}, "breedte en hoogte zijn allebei 0"},
       {{"--background", "blue", "--target", "out", "photo.jpg"},
        "'blue' is not a valid integer value"},
-      {{"--colour", "x", "--target", "out", "photo.jpg"}, "Unknown option --colour"},
-      {{"--target"}, "--target needs a value"},
-      {{"--opacity", "256", "--target", "out", "photo.jpg"}, "--opacity needs a whole number"},
-      {{"--font-size", "-1", "--target", "out", "photo.jpg"}, "--font-size needs a whole number"},
+      {{"--names", "fancy", "--target", "out", "photo.jpg"}, "onbekende keuze 'fancy'"},
+      {{"--opacity", "256", "--target", "out", "photo.jpg"}, "--opacity verwacht een geheel getal"},
+      {{"--colour", "x", "--target", "out", "photo.jpg"}, "onbekende optie --colour"},
+      {{"--target"}, "--target verwacht een waarde"},
   };
   for (const UsageCase& c : cases) {
     SCOPED_TRACE(c.says);
     const CommandRun run = Convert(c.args);
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    EXPECT_TRUE(Contains(run.err, c.says)) << run.err;
   }
   const CommandRun help = Convert({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("Usage: fotoloom-convert"), std::string::npos);
+  EXPECT_TRUE(Contains(help.out, "Gebruik: fotoloom-convert"));
 }
 
 }  // namespace

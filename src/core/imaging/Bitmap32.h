@@ -50,9 +50,12 @@ class TBitmap32 {
   TPixel32 At(int x, int y) const { return Row(y)[x]; }
 
  private:
+  struct TFree {
+    void operator()(TPixel32* bits) const;
+  };
   int m_width = 0;
   int m_height = 0;
-  std::unique_ptr<TPixel32[]> m_bits;
+  std::unique_ptr<TPixel32, TFree> m_bits;
 };
 
 }  // namespace fotoloom

@@ -5,12 +5,19 @@
 
 #include <cerrno>
 
+#include "core/base/ReplaceFile.h"
 #include "core/base/SystemError.h"
 #include "core/settings/IntegerText.h"
-#include "core/settings/ReplaceFile.h"
 
 namespace fotoloom {
 namespace {
+
+// The settings file is replaced whole, never left half written, and keeps mode 0600 since it
+// holds the FTP password.
+void WriteFile(const std::string& path, const std::string& text) {
+  ReplaceFileSafely(path, {reinterpret_cast<const uint8_t*>(text.data()), text.size()}, 0600,
+                    [&](int) { return Error("Unable to write to " + path); });
+}
 
 // Reads the whole file into `text`; returns 0 or the errno of the failure.
 int ReadWholeFile(const std::string& path, std::string& text) {
@@ -95,7 +102,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
   if (!CanStandInFile(section, key, value)) throw Error("Unable to write to " + m_file_name);
   TIniDocument document = ReadForWrite();
   document.SetValue(section, key, value);
-  ReplaceFile(m_file_name, document.Text());
+  WriteFile(m_file_name, document.Text());
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
@@ -108,7 +115,7 @@ void TIniFile::WriteBool(std::string_view section, std::string_view key, bool va
 
 void TIniFile::EraseSection(std::string_view section) {
   TIniDocument document = ReadForWrite();
-  if (document.EraseSection(TrimBlanks(section))) ReplaceFile(m_file_name, document.Text());
+  if (document.EraseSection(TrimBlanks(section))) WriteFile(m_file_name, document.Text());
 }
 
 }  // namespace fotoloom

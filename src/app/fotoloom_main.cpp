@@ -1,0 +1,20 @@
+#include <QApplication>
+#include <QStandardPaths>
+
+#include "gui/Artwork.h"
+#include "gui/TFormMain.h"
+#include "gui/WheelToArrowKeys.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Fotoloom"));
+  QApplication::setWindowIcon(fotoloom::ProgramIcon());
+  fotoloom::WheelToArrowKeys wheel_to_arrow_keys;
+  app.installEventFilter(&wheel_to_arrow_keys);
+
+  const QString data_folder =
+      QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Fotoloom/";
+  fotoloom::TFormMain form(data_folder, QApplication::arguments().mid(1));
+  form.show();
+  return QApplication::exec();
+}

@@ -1,0 +1,124 @@
+#include "cli/TerminalRunView.h"
+
+#include <cstdio>
+
+namespace fotoloom {
+namespace {
+
+constexpr char kProgramName[] = "fotoloom-convert: ";
+constexpr char kConvertedPrefix[] = "Bezig met foto ";
+constexpr char kFailedPrefix[] = "Fout opgetreden met foto: ";
+
+}  // namespace
+
+TTerminalRunView::TTerminalRunView(std::istream& in, std::ostream& out, std::ostream& err,
+                                   TOverwritePolicy policy, bool can_ask, bool progress_bar)
+    : m_in(in),
+      m_out(out),
+      m_err(err),
+      m_policy(policy),
+      m_can_ask(can_ask),
+      m_progress_bar(progress_bar) {}
+
+void TTerminalRunView::ShowError(const std::string& text) {
+  ClearBar();
+  m_err << kProgramName << text << "\n";
+  DrawBar();
+}
+
+void TTerminalRunView::RunStarted(int photo_count) {
+  m_total = photo_count;
+  m_start = std::chrono::steady_clock::now();
+  DrawBar();
+}
+
+void TTerminalRunView::StatusLine(const std::string& text) {
+  ClearBar();
+  m_out << text << "\n" << std::flush;
+  if (text.rfind(kFailedPrefix, 0) == 0) ++m_failed;
+  if (text.rfind(kConvertedPrefix, 0) == 0) {
+    // "Bezig met foto i van n: <source>"
+    const std::string source = text.substr(text.find(": ") + 2);
+    const std::lock_guard lock(m_mutex);
+    if (m_not_pictures.count(source)) {
+      m_err << kProgramName << "waarschuwing: " << source
+            << " is geen JPEG-, PNG-, GIF- of BMP-foto; de kopie is leeg\n";
+    }
+  }
+  DrawBar();
+}
+
+void TTerminalRunView::StepProgress() {
+  ++m_done;
+  DrawBar();
+}
+
+TOverwriteAnswer TTerminalRunView::AskOverwrite(const std::string& question) {
+  ClearBar();
+  TOverwriteAnswer answer = TOverwriteAnswer::No;
+  if (m_policy == TOverwritePolicy::Ask && !m_can_ask) {
+    m_err << kProgramName
+          << "geen terminal om vragen te beantwoorden: bestaande foto's worden overgeslagen "
+             "(--overwrite all overschrijft ze)\n";
+    m_policy = TOverwritePolicy::None;
+  }
+  if (m_policy == TOverwritePolicy::All) {
+    answer = TOverwriteAnswer::Yes;
+  } else if (m_policy == TOverwritePolicy::None) {
+    // The question names the file between "( " and " )".
+    const size_t open = question.find("( "), close = question.rfind(" )");
+    m_err << kProgramName
+          << "overgeslagen, bestaat al: " << question.substr(open + 2, close - open - 2) << "\n";
+  } else {
+    for (;;) {
+      m_err << question << " [j/n/a] " << std::flush;
+      std::string line;
+      if (!std::getline(m_in, line)) {
+        answer = TOverwriteAnswer::Cancel;
+        m_err << "\n";
+        break;
+      }
+      const char c = line.empty() ? ' ' : static_cast<char>(line[0] | 0x20);
+      if (c == 'j') answer = TOverwriteAnswer::Yes;
+      if (c == 'n') answer = TOverwriteAnswer::No;
+      if (c == 'a') answer = TOverwriteAnswer::Cancel;
+      if (c == 'j' || c == 'n' || c == 'a') break;
+    }
+  }
+  if (answer == TOverwriteAnswer::No) ++m_skipped;
+  DrawBar();
+  return answer;
+}
+
+void TTerminalRunView::ResultAdded(const TListEntry&) {
+  ++m_written;
+}
+
+void TTerminalRunView::NoteNotAPicture(const std::string& source) {
+  const std::lock_guard lock(m_mutex);
+  m_not_pictures.insert(source);
+}
+
+void TTerminalRunView::ClearBar() {
+  if (m_progress_bar) m_err << "\r\033[K" << std::flush;
+}
+
+void TTerminalRunView::DrawBar() {
+  if (!m_progress_bar || m_total == 0) return;
+  constexpr int kWidth = 30;
+  const int filled = m_done * kWidth / m_total;
+  std::string bar = "[";
+  bar.append(filled, '#').append(kWidth - filled, '-');
+  bar += "] " + std::to_string(m_done) + "/" + std::to_string(m_total);
+  if (m_done > 0 && m_done < m_total) {
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+    const int left = static_cast<int>(elapsed / m_done * (m_total - m_done) + 0.5);
+    char text[32];
+    std::snprintf(text, sizeof text, "  nog %d:%02d", left / 60, left % 60);
+    bar += text;
+  }
+  m_err << bar << std::flush;
+}
+
+}  // namespace fotoloom

@@ -1,0 +1,112 @@
+#include "core/base/ReplaceFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+#include <random>
+
+namespace fotoloom {
+namespace {
+
+using TFailure = std::function<Error(int)>;
+
+// The temporary file until it has been renamed: closed and removed on every other way out.
+struct TTempFile {
+  int fd = -1;
+  std::string path;
+
+  ~TTempFile() {
+    if (fd >= 0) ::close(fd);
+    if (!path.empty()) ::unlink(path.c_str());
+  }
+};
+
+// The file a rewrite replaces; a path that does not resolve (a new file) is used as given.
+std::string ResolveLinks(const std::string& path) {
+  const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
+                                                         &std::free);
+  return real ? std::string(real.get()) : path;
+}
+
+// Creates ".<name>.XXXXXX" next to `target` with mkstemp's exclusive create, but with mode
+// 0666 so that the umask applies as it does to any new file (mkstemp always gives 0600).
+void CreateTempBeside(const std::string& target, const TFailure& failure, TTempFile& temp) {
+  const size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+  // Stay within the usual 255-byte limit of a name, whatever the length of the photo's name.
+  const std::string name = target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 240);
+  static constexpr char kLetters[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::mt19937 random{std::random_device{}()};
+  std::uniform_int_distribution<size_t> pick(0, sizeof kLetters - 2);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string candidate = folder + "." + name + ".";
+    for (int i = 0; i < 6; ++i) candidate += kLetters[pick(random)];
+    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      temp.fd = fd;
+      temp.path = std::move(candidate);
+      return;
+    }
+    if (errno != EEXIST) throw failure(errno);
+  }
+  throw failure(EEXIST);
+}
+
+void WriteAll(int fd, std::span<const uint8_t> bytes, const TFailure& failure) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      throw failure(errno);
+    }
+    bytes = bytes.subspan(static_cast<size_t>(written));
+  }
+}
+
+// After the rename the new file is in place; syncing the folder makes the rename itself
+// survive a crash. A failure here changes nothing for the caller, so it is not reported.
+void SyncFolderOf(const std::string& target) {
+  const size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+void ReplaceFileSafely(const std::string& path, std::span<const uint8_t> bytes,
+                       std::optional<unsigned> fixed_mode,
+                       const std::function<Error(int error_number)>& failure) {
+  const std::string target = ResolveLinks(path);
+  struct stat old_file;
+  const bool exists = ::stat(target.c_str(), &old_file) == 0;
+  if (!exists && errno != ENOENT) throw failure(errno);
+  // A rename needs only the folder's permission; a write-protected photo must stay as it is.
+  if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+    throw failure(errno);
+  }
+
+  TTempFile temp;
+  CreateTempBeside(target, failure, temp);
+  if (fixed_mode || exists) {
+    const unsigned mode = fixed_mode ? *fixed_mode : old_file.st_mode & 07777;
+    if (::fchmod(temp.fd, mode) != 0) throw failure(errno);
+  }
+  WriteAll(temp.fd, bytes, failure);
+  if (::fsync(temp.fd) != 0) throw failure(errno);
+  const int fd = temp.fd;
+  temp.fd = -1;
+  if (::close(fd) != 0 && errno != EINTR) throw failure(errno);
+  if (::rename(temp.path.c_str(), target.c_str()) != 0) throw failure(errno);
+  temp.path.clear();
+  SyncFolderOf(target);
+}
+
+}  // namespace fotoloom

@@ -1,0 +1,20 @@
+#pragma once
+
+class QMenu;
+class QWidget;
+
+namespace fotoloom {
+
+// The three context menus of the main window. Their items are not connected here.
+struct MainMenus {
+  QMenu* selection;  // the selection list, its preview and the picture of the step-3 strip
+  QMenu* results;    // the result list, its preview and the button "Opties >"
+  QMenu* browser;    // the thumbnail browser
+};
+
+MainMenus BuildMainMenus(QWidget* owner);
+
+// Shows `menu` when the user asks for the context menu of `widget`.
+void AttachContextMenu(QWidget* widget, QMenu* menu);
+
+}  // namespace fotoloom

@@ -1,0 +1,27 @@
+#include "gui/SideStrip.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "gui/Artwork.h"
+
+namespace fotoloom {
+
+SideStrip::SideStrip(const QString& picture_name, QWidget* parent)
+    : QWidget(parent), m_picture(new QLabel(this)) {
+  setFixedWidth(185);
+  setAutoFillBackground(true);
+  QPalette black = palette();
+  black.setColor(QPalette::Window, Qt::black);
+  setPalette(black);
+
+  m_picture->setObjectName(picture_name);
+  m_picture->setFixedSize(185, 216);
+  m_picture->setPixmap(SideStripPicture());
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->addWidget(m_picture);
+  column->addStretch();
+}
+
+}  // namespace fotoloom

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+namespace fotoloom {
+
+// The black strip, 185 pixels wide, at the left of the main window's pages, with the
+// program's picture at its top.
+class SideStrip : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `picture_name` names the picture control, which differs per page.
+  SideStrip(const QString& picture_name, QWidget* parent);
+
+  QLabel* Picture() const { return m_picture; }
+
+ private:
+  QLabel* m_picture;
+};
+
+}  // namespace fotoloom

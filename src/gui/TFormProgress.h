@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QWidget>
+#include <atomic>
+
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace fotoloom {
+
+// The progress window of a conversion or upload run: the current photo, a log of one line
+// per photo, a progress bar and the button that stops the run or, once it reads "OK",
+// hides the window. The run, which may work on another thread, reads the cancel flag.
+class TFormProgress : public QWidget {
+  Q_OBJECT
+
+ public:
+  TFormProgress(std::atomic<bool>& cancel, QWidget* owner);
+
+  void SetMaximum(int maximum);
+  void SetPosition(int position);
+  void SetStep(int step);
+  // Moves the bar on by its step, no further than its maximum.
+  void StepIt();
+
+  // Shows the text in the status label and appends it to the log.
+  void WriteStatus(const QString& text);
+  void AppendLog(const QString& line);
+  void SetStatusText(const QString& text);
+  void ClearLog();
+  void SetButtonCaption(const QString& caption);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void btnCloseClick();
+
+  std::atomic<bool>& m_cancel;
+  int m_step = 1;
+  QLabel* lblStatus;
+  QProgressBar* ProgressBar1;
+  QPlainTextEdit* memoLog;
+  QPushButton* btnClose;
+};
+
+}  // namespace fotoloom
