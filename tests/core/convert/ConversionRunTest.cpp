@@ -221,6 +221,21 @@ TEST_F(ConversionRunTest, WorkersFinishingOutOfOrderAreReportedInListOrder) {
   EXPECT_FALSE(pooled.other_thread);
 }
 
+TEST_F(ConversionRunTest, TheRealEngineOnAPoolGivesTheSameRunAsOneWorker) {
+  const std::string in = Folder("in");
+  std::vector<TListEntry> photos;
+  for (int i = 0; i < 7; ++i) photos.push_back(Photo(in, "p" + std::to_string(i) + ".jpg", i == 4));
+  TRunSettings settings = Settings(dir.File("out"));
+  settings.naming = TNamingMode::Generate;
+  RecordingView pooled, single;
+  settings.jobs = 3;
+  TConversionRun(pooled, cancel).Run(photos, settings);
+  fs::remove_all(dir.File("out"));
+  settings.jobs = 1;
+  TConversionRun(single, cancel).Run(photos, settings);
+  EXPECT_EQ(pooled.events, single.events);
+}
+
 TEST_F(ConversionRunTest, AfterTheStopButtonNoNewPhotoStartsButRunningOnesAreListed) {
   const std::string in = Folder("in");
   std::vector<TListEntry> photos;
