@@ -1,6 +1,6 @@
 #include <QApplication>
-#include <QStandardPaths>
 
+#include "core/settings/DataFolder.h"
 #include "gui/Artwork.h"
 #include "gui/TFormMain.h"
 #include "gui/WheelToArrowKeys.h"
@@ -12,8 +12,7 @@ int main(int argc, char** argv) {
   fotoloom::WheelToArrowKeys wheel_to_arrow_keys;
   app.installEventFilter(&wheel_to_arrow_keys);
 
-  const QString data_folder =
-      QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Fotoloom/";
+  const QString data_folder = QString::fromStdString(fotoloom::DataFolder());
   fotoloom::TFormMain form(data_folder, QApplication::arguments().mid(1));
   form.show();
   return QApplication::exec();

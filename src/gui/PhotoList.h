@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/lists/ListEntry.h"
+
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace fotoloom {
 
@@ -9,5 +12,15 @@ namespace fotoloom {
 // editing. The selection list adds a fourth, hidden column for the stored file name.
 enum class StoredNameColumn { None, Hidden };
 void SetUpPhotoList(QTreeWidget* list, StoredNameColumn stored_name);
+
+// Appends a row for the entry: caption, size text (right-aligned) and folder; the stored name
+// is kept with the row (and shown in the hidden column where the list has one). Rows of a
+// list with check boxes carry the entry's check mark.
+enum class CheckBoxes { None, Shown };
+QTreeWidgetItem* AppendPhotoEntry(QTreeWidget* list, const TListEntry& entry,
+                                  CheckBoxes check_boxes = CheckBoxes::None);
+
+// The entry a row stands for.
+TListEntry PhotoEntryOf(const QTreeWidgetItem* item);
 
 }  // namespace fotoloom

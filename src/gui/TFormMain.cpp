@@ -1,31 +1,38 @@
 #include "gui/TFormMain.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <thread>
+
 #include "gui/Artwork.h"
 #include "gui/CustomMode.h"
 #include "gui/FormHeader.h"
+#include "gui/HandlerGuard.h"
 #include "gui/PhotoList.h"
+#include "gui/RunController.h"
+#include "gui/SelectionList.h"
 #include "gui/SideStrip.h"
+#include "gui/SizeProfilePanel.h"
+#include "gui/Step2Panel.h"
+#include "gui/WidgetHelpers.h"
 #include "gui/WindowPlacement.h"
+#include "gui/Wizard.h"
 
 namespace fotoloom {
 namespace {
-
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
 
 QPushButton* NewButton(const char* name, const QString& caption, QWidget* parent) {
   return Named(new QPushButton(caption, parent), name);
@@ -45,7 +52,8 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
     : QWidget(parent),
       m_data_folder(data_folder),
       m_arguments(arguments),
-      m_menus(BuildMainMenus(this)) {
+      m_menus(BuildMainMenus(this)),
+      m_settings_file(QDir(data_folder).filePath(QStringLiteral("fotoloom.crp")).toStdString()) {
   setObjectName(QStringLiteral("FormMain"));
   setWindowTitle(MainWindowCaption(false));
   // Without the folder the settings cannot be saved later; that is not reported here.
@@ -62,6 +70,27 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
   column->addWidget(Notebook1, 1);
   column->addWidget(BuildBottomBar());
 
+  // Step 2 and the wizard that leads through the steps.
+  m_step2 = new TStep2Panel(m_settings_file, m_settings, TabSheet2);
+  auto* step2_fill = new QVBoxLayout(TabSheet2);
+  step2_fill->setContentsMargins(0, 0, 0, 0);
+  step2_fill->addWidget(m_step2);
+  m_wizard = new TWizard(
+      {.window = this,
+       .Notebook1 = Notebook1,
+       .PageControl1 = PageControl1,
+       .TabSheet1 = TabSheet1,
+       .TabSheet2 = TabSheet2,
+       .btnNext = btnNext,
+       .ListView1 = ListView1,
+       .ListView3 = ListView3,
+       .step2 = m_step2,
+       .settings = &m_settings,
+       .set_busy = [this](bool busy) { SetBusy(busy); },
+       .set_result_commands_enabled = [this](bool enabled) { SetResultCommandsEnabled(enabled); },
+       .save_settings = [this] { SaveSettings(); }});
+  m_wizard->SetStartRun([this] { StartConversionRun(m_step2->CollectRunSettings()); });
+
   AttachContextMenu(ListView1, m_menus.selection);
   AttachContextMenu(Image321, m_menus.selection);
   AttachContextMenu(Image323, m_menus.selection);
@@ -69,14 +98,75 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
   AttachContextMenu(Image322, m_menus.results);
   AttachContextMenu(btnExtra, m_menus.results);
 
+  // Step 1's list and the conversion run.
+  m_selection = std::make_unique<TSelectionList>(
+      TSelectionList::TWidgets{.list = ListView1,
+                               .status = StatusBar1->findChild<QLabel*>(),
+                               .preview_panel = Panel10,
+                               .preview = Image321,
+                               .progress = ProgressBar1,
+                               .steps = PageControl1,
+                               .step2 = TabSheet2,
+                               .remove = btnDelete,
+                               .remove_all = btnDeleteAll,
+                               .menu = m_menus.selection});
+  m_run =
+      std::make_unique<TRunController>(*this, TRunController::TWidgets{.pages = Notebook1,
+                                                                       .results = ListView3,
+                                                                       .step1_preview = Image321,
+                                                                       .step3_preview = Image322,
+                                                                       .next = btnNext});
+
   setMinimumSize(650, 480);
   resize(952, 665);
   CentreOnScreen(this);
 }
 
+TFormMain::~TFormMain() = default;
+
+void TFormMain::StartConversionRun(const TRunSettings& settings) {
+  TRunSettings run = settings;
+  run.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  run.decimal_separator = QLocale().decimalPoint().toStdString();
+  m_run->Start(m_selection->Entries(), run);
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (m_started) return;
+  m_started = true;
+  StartUp();
+}
+
+void TFormMain::StartUp() {
+  // Each step reports its own failure and the start goes on: a window that shows is worth
+  // more than one setting that could not be read.
+  Guard(this, [&] { m_settings = LoadSettings(m_settings_file); });
+  Guard(this, [&] { m_step2->Profiles().LoadProfiles(); });
+  Guard(this, [&] { m_step2->ProposeDefaultExportFolder(); });
+  if (HasCustomModeSwitch(m_arguments)) {
+    m_custom_mode = QString::fromLatin1(kCustomModeValue);
+    setWindowTitle(MainWindowCaption(true));
+  }
+  Guard(this, [&] { m_step2->LoadFromSettings(m_settings); });
+  Notebook1->setCurrentIndex(0);
+  SetResultCommandsEnabled(false);
+  PageControl1->setCurrentWidget(TabSheet1);
+  PageControl1->setTabVisible(PageControl1->indexOf(TabSheet2), false);
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+  Guard(this, [&] { SaveSettings(); });
+  QWidget::closeEvent(event);
+}
+
 void TFormMain::SetBusy(bool busy) {
   for (QWidget* button : {btnNext, btnMapOpenen, btnMailen, btnExtra, btnUploaden})
     button->setEnabled(!busy);
+}
+
+void TFormMain::SaveSettings() {
+  fotoloom::SaveSettings(m_settings_file, m_settings);
 }
 
 void TFormMain::SetResultCommandsEnabled(bool enabled) {
@@ -107,9 +197,25 @@ QWidget* TFormMain::BuildStepsPage() {
   // Shown once an entry of the selection list is selected.
   preview->hide();
   Panel10 = preview;
-  auto* list_row = new QHBoxLayout(TabSheet1);
+  auto* list_row = new QHBoxLayout;
   list_row->addWidget(ListView1, 1);
   list_row->addWidget(Panel10);
+  // The toolbar above the list, the one-panel status bar below it.
+  btnDelete = Named(new QToolButton(TabSheet1), "btnDelete");
+  btnDelete->setText(QStringLiteral("Selectie verwijderen"));
+  btnDeleteAll = Named(new QToolButton(TabSheet1), "btnDeleteAll");
+  btnDeleteAll->setText(QStringLiteral("Alles verwijderen"));
+  auto* toolbar = new QHBoxLayout;
+  toolbar->addWidget(btnDelete);
+  toolbar->addWidget(btnDeleteAll);
+  toolbar->addStretch();
+  StatusBar1 = Named(new QStatusBar(TabSheet1), "StatusBar1");
+  StatusBar1->setSizeGripEnabled(false);
+  StatusBar1->addWidget(new QLabel(StatusBar1), 1);
+  auto* step1 = new QVBoxLayout(TabSheet1);
+  step1->addLayout(toolbar);
+  step1->addLayout(list_row, 1);
+  step1->addWidget(StatusBar1);
 
   auto* tabs_area = new QVBoxLayout;
   tabs_area->setContentsMargins(10, 10, 10, 10);
@@ -143,6 +249,7 @@ QWidget* TFormMain::BuildResultPage() {
   frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   frame->setFixedSize(169, 177);
   Image322 = Named(new QLabel(frame), "Image322");
+  Image322->setFixedSize(167, 175);
   auto* frame_fill = new QVBoxLayout(frame);
   frame_fill->setContentsMargins(1, 1, 1, 1);
   frame_fill->addWidget(Image322);

@@ -3,18 +3,29 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <atomic>
+#include <memory>
 
+#include "core/settings/IniFile.h"
+#include "core/settings/Settings.h"
 #include "gui/MainMenus.h"
 
 class QLabel;
 class QProgressBar;
 class QPushButton;
 class QStackedWidget;
+class QStatusBar;
 class QTabWidget;
 class QToolButton;
 class QTreeWidget;
 
 namespace fotoloom {
+
+class TStep2Panel;
+class TRunController;
+class TSelectionList;
+struct TRunSettings;
+class TWizard;
 
 // The main window: the wizard of steps 1 and 2 on the first page of `Notebook1`, the result
 // list of step 3 on the second, `btnNext` at the bottom right. Closing it ends the program.
@@ -25,6 +36,7 @@ class TFormMain : public QWidget {
   // `data_folder` holds the settings file and is created when missing; `arguments` is the
   // command line without the program's own name.
   TFormMain(const QString& data_folder, const QStringList& arguments, QWidget* parent = nullptr);
+  ~TFormMain() override;
 
   const QString& DataFolder() const { return m_data_folder; }
   const QStringList& Arguments() const { return m_arguments; }
@@ -34,14 +46,46 @@ class TFormMain : public QWidget {
   // Enables or disables the six commands of step 3.
   void SetResultCommandsEnabled(bool enabled);
 
+  // The conversion run: converts the photos of the selection list with the step-2 values.
+  void StartConversionRun(const TRunSettings& settings);
+  TRunController& ConversionRun() { return *m_run; }
+  TSelectionList& SelectionList() { return *m_selection; }
+  // The folder the last run wrote into; it always ends in a separator once a run set it.
+  // It is the setting "Exportmap", so it starts from the settings file and is saved there.
+  QString TargetFolder() const { return QString::fromStdString(m_settings.Exportmap); }
+  void SetTargetFolder(const QString& folder) { m_settings.Exportmap = folder.toStdString(); }
+  // Set by the stop button of the progress window; a run tests it before every photo.
+  std::atomic<bool>& CancelFlag() { return m_cancel; }
+
+  // The settings record and the settings file ("fotoloom.crp" in the data folder), which
+  // also holds the size profiles.
+  TSettings& Settings() { return m_settings; }
+  TIniFile& SettingsFile() { return m_settings_file; }
+  // Writes the settings record to the settings file.
+  void SaveSettings();
+  TStep2Panel& Step2() const { return *m_step2; }
+  TWizard& Wizard() const { return *m_wizard; }
+  // "KESTROVA" when the program was started with the custom-mode switch, else empty.
+  const QString& CustomMode() const { return m_custom_mode; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
  private:
+  // The steps of the first showing: settings, profiles, export folder, custom mode, step 1.
+  void StartUp();
   QWidget* BuildStepsPage();
   QWidget* BuildResultPage();
   QWidget* BuildBottomBar();
 
   QString m_data_folder;
   QStringList m_arguments;
+  QString m_custom_mode;
+  bool m_started = false;
   MainMenus m_menus;
+  TIniFile m_settings_file;
+  TSettings m_settings;
 
   QStackedWidget* Notebook1 = nullptr;
   QTabWidget* PageControl1 = nullptr;
@@ -62,6 +106,16 @@ class TFormMain : public QWidget {
   QPushButton* btnMailen = nullptr;
   QPushButton* btnNext = nullptr;
   QProgressBar* ProgressBar1 = nullptr;
+  QToolButton* btnDelete = nullptr;
+  QToolButton* btnDeleteAll = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+  TStep2Panel* m_step2 = nullptr;
+  TWizard* m_wizard = nullptr;
+
+  // Last, so that the run and the add stop their threads while the rest still stands.
+  std::atomic<bool> m_cancel{false};
+  std::unique_ptr<TSelectionList> m_selection;
+  std::unique_ptr<TRunController> m_run;
 };
 
 }  // namespace fotoloom

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/lists/ListEntry.h"
+#include "core/lists/ListedFiles.h"
+#include "gui/WindowPost.h"
+
+class QAbstractButton;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QTabWidget;
+class QTreeWidget;
+class QWidget;
+
+namespace fotoloom {
+
+// The selection list of step 1 (`ListView1`): its entries, the count in the status bar, the
+// remove commands and the photos and folders dropped onto it. Folders are scanned off the
+// window's thread; their photos come in batches while the window stays usable.
+class TSelectionList : public QObject {
+  Q_OBJECT
+
+ public:
+  struct TWidgets {
+    QTreeWidget* list;            // ListView1
+    QLabel* status;               // the one panel of StatusBar1
+    QWidget* preview_panel;       // Panel10
+    QLabel* preview;              // Image321
+    QProgressBar* progress;       // ProgressBar1 of the bottom bar
+    QTabWidget* steps;            // PageControl1
+    QWidget* step2;               // TabSheet2
+    QAbstractButton* remove;      // btnDelete
+    QAbstractButton* remove_all;  // btnDeleteAll
+    QMenu* menu;                  // the list's context menu
+  };
+
+  explicit TSelectionList(const TWidgets& widgets);
+  // An add still running stops after the folder it is scanning and is waited for.
+  ~TSelectionList() override;
+
+  std::vector<TListEntry> Entries() const;
+  // True while an add runs; drops are refused and the preview is not loaded meanwhile.
+  bool Busy() const { return m_busy; }
+
+  // Adds files and folders as dropping them onto the list does; false, adding nothing,
+  // while an add runs.
+  bool AddPaths(const QStringList& paths);
+  // "Selectie verwijderen" and "Alles verwijderen".
+  void RemoveSelection();
+  void RemoveAll();
+
+ signals:
+  // An add has ended and the window shows its result.
+  void AddFinished();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void AddOnWorker(const std::vector<std::string>& paths, TListedFiles listed,
+                   const std::string& decimal_separator);
+  void AppendFound(const std::vector<TListEntry>& photos, bool from_scan);
+  void EndAdd();
+  void SelectionChanged();
+  void UpdateStatus();
+  void HideStepTwo();
+
+  TWidgets m_widgets;
+  bool m_busy = false;
+  std::atomic<bool> m_stop{false};
+  TWindowPost m_post{this};
+  std::thread m_adder;
+};
+
+}  // namespace fotoloom
