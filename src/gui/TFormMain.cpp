@@ -311,7 +311,9 @@ QWidget* TFormMain::BuildBottomBar() {
   ProgressBar1->hide();
   btnNext = NewButton("btnNext", QStringLiteral("Ga verder "), bar);
   btnNext->setIcon(GlyphIcon(Glyph::Next));
-  btnNext->setFixedSize(129, 25);
+  // At least its usual size; "Opnieuw beginnen" and large fonts make it wider.
+  btnNext->setMinimumWidth(129);
+  btnNext->setFixedHeight(25);
   // Right to left puts the arrow behind the text.
   btnNext->setLayoutDirection(Qt::RightToLeft);
   auto* row = new QHBoxLayout(bar);
