@@ -81,6 +81,19 @@ class StartUpTest : public QObject {
     QVERIFY(file.readAll().contains("[Settings]"));
   }
 
+  void theSettingsSurviveARestart() {
+    QVERIFY(m_fx->ShowActive());
+    m_fx->form->Settings().Addtext = true;
+    m_fx->form->Settings().FontText = "Zomer 2026";
+    m_fx->form->Settings().Fontsize = 30;
+    m_fx->form->close();
+    TFormMain again(m_fx->DataFolder(), {});
+    again.show();
+    QVERIFY(again.findChild<QCheckBox*>("chkAddText")->isChecked());
+    QCOMPARE(again.findChild<QLineEdit*>("editFontText")->text(), QString("Zomer 2026"));
+    QCOMPARE(again.findChild<QSpinBox*>("editFontsize")->value(), 30);
+  }
+
   void aBatchConvertsThroughTheWizard() {
     QVERIFY(m_fx->ShowActive());
     const QString photos = m_fx->Home() + "/photos/";
