@@ -24,6 +24,7 @@
 #include "gui/PhotoList.h"
 #include "gui/PreviewLoader.h"
 #include "gui/TFormMessage2.h"
+#include "gui/ThumbnailBrowser.h"
 
 namespace fotoloom {
 namespace {
@@ -55,6 +56,13 @@ TSelectionList::TSelectionList(const TWidgets& widgets) : m_widgets(widgets) {
     connect(item, &QAction::triggered, this, guarded(&TSelectionList::RemoveSelection));
   if (auto* item = m_widgets.menu->findChild<QAction*>(QStringLiteral("acAllesVerwijderen")))
     connect(item, &QAction::triggered, this, guarded(&TSelectionList::RemoveAll));
+  connect(m_widgets.add, &QAbstractButton::clicked, this, guarded(&TSelectionList::AddFromBrowser));
+  connect(m_widgets.add_all, &QAbstractButton::clicked, this,
+          guarded(&TSelectionList::AddAllFromBrowser));
+  if (auto* item = m_widgets.browser_menu->findChild<QAction*>(QStringLiteral("Toevoegen1")))
+    connect(item, &QAction::triggered, this, guarded(&TSelectionList::AddFromBrowser));
+  if (auto* item = m_widgets.browser_menu->findChild<QAction*>(QStringLiteral("Allestoevoegen1")))
+    connect(item, &QAction::triggered, this, guarded(&TSelectionList::AddAllFromBrowser));
   UpdateStatus();
 }
 
@@ -154,6 +162,15 @@ void TSelectionList::EndAdd() {
   m_busy = false;
   UpdateStatus();
   emit AddFinished();
+}
+
+void TSelectionList::AddFromBrowser() {
+  AddPaths(m_widgets.browser->SelectedPaths());
+}
+
+void TSelectionList::AddAllFromBrowser() {
+  m_widgets.browser->SelectAll();
+  AddFromBrowser();
 }
 
 void TSelectionList::RemoveSelection() {

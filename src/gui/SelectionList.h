@@ -21,6 +21,8 @@ class QWidget;
 
 namespace fotoloom {
 
+class TThumbnailBrowser;
+
 // The selection list of step 1 (`ListView1`): its entries, the count in the status bar, the
 // remove commands and the photos and folders dropped onto it. Folders are scanned off the
 // window's thread; their photos come in batches while the window stays usable.
@@ -39,6 +41,10 @@ class TSelectionList : public QObject {
     QAbstractButton* remove;      // btnDelete
     QAbstractButton* remove_all;  // btnDeleteAll
     QMenu* menu;                  // the list's context menu
+    TThumbnailBrowser* browser;   // VirtualEel1
+    QAbstractButton* add;         // btnAdd
+    QAbstractButton* add_all;     // btnAddAll
+    QMenu* browser_menu;          // the browser's context menu
   };
 
   explicit TSelectionList(const TWidgets& widgets);
@@ -52,6 +58,10 @@ class TSelectionList : public QObject {
   // Adds files and folders as dropping them onto the list does; false, adding nothing,
   // while an add runs.
   bool AddPaths(const QStringList& paths);
+  // "Toevoegen" and "Alles toevoegen": the browser's selected items, or all of them, as a
+  // drop of them would add them.
+  void AddFromBrowser();
+  void AddAllFromBrowser();
   // "Selectie verwijderen" and "Alles verwijderen".
   void RemoveSelection();
   void RemoveAll();

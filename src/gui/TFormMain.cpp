@@ -7,9 +7,12 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -19,6 +22,7 @@
 
 #include "gui/Artwork.h"
 #include "gui/CustomMode.h"
+#include "gui/FolderTree.h"
 #include "gui/FormHeader.h"
 #include "gui/HandlerGuard.h"
 #include "gui/PhotoList.h"
@@ -27,6 +31,7 @@
 #include "gui/SideStrip.h"
 #include "gui/SizeProfilePanel.h"
 #include "gui/Step2Panel.h"
+#include "gui/ThumbnailBrowser.h"
 #include "gui/WidgetHelpers.h"
 #include "gui/WindowPlacement.h"
 #include "gui/Wizard.h"
@@ -97,6 +102,7 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
   AttachContextMenu(ListView3, m_menus.results);
   AttachContextMenu(Image322, m_menus.results);
   AttachContextMenu(btnExtra, m_menus.results);
+  VirtualEel1->SetContextMenu(m_menus.browser);
 
   // Step 1's list and the conversion run.
   m_selection = std::make_unique<TSelectionList>(
@@ -109,7 +115,11 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
                                .step2 = TabSheet2,
                                .remove = btnDelete,
                                .remove_all = btnDeleteAll,
-                               .menu = m_menus.selection});
+                               .menu = m_menus.selection,
+                               .browser = VirtualEel1,
+                               .add = btnAdd,
+                               .add_all = btnAddAll,
+                               .browser_menu = m_menus.browser});
   m_run =
       std::make_unique<TRunController>(*this, TRunController::TWidgets{.pages = Notebook1,
                                                                        .results = ListView3,
@@ -149,6 +159,8 @@ void TFormMain::StartUp() {
     setWindowTitle(MainWindowCaption(true));
   }
   Guard(this, [&] { m_step2->LoadFromSettings(m_settings); });
+  // The browser follows the tree.
+  VirtualExplorerTree1->Start(QString::fromStdString(m_settings.Importmap));
   Notebook1->setCurrentIndex(0);
   SetResultCommandsEnabled(false);
   PageControl1->setCurrentWidget(TabSheet1);
@@ -156,6 +168,7 @@ void TFormMain::StartUp() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+  m_settings.Importmap = VirtualExplorerTree1->CurrentFolder().toStdString();
   Guard(this, [&] { SaveSettings(); });
   QWidget::closeEvent(event);
 }
@@ -201,21 +214,35 @@ QWidget* TFormMain::BuildStepsPage() {
   list_row->addWidget(ListView1, 1);
   list_row->addWidget(Panel10);
   // The toolbar above the list, the one-panel status bar below it.
+  btnAdd = Named(new QToolButton(TabSheet1), "btnAdd");
+  btnAdd->setText(QStringLiteral("Toevoegen"));
+  btnAddAll = Named(new QToolButton(TabSheet1), "btnAddAll");
+  btnAddAll->setText(QStringLiteral("Alles toevoegen"));
   btnDelete = Named(new QToolButton(TabSheet1), "btnDelete");
   btnDelete->setText(QStringLiteral("Selectie verwijderen"));
   btnDeleteAll = Named(new QToolButton(TabSheet1), "btnDeleteAll");
   btnDeleteAll->setText(QStringLiteral("Alles verwijderen"));
-  auto* toolbar = new QHBoxLayout;
-  toolbar->addWidget(btnDelete);
-  toolbar->addWidget(btnDeleteAll);
-  toolbar->addStretch();
+  // A tool bar, so that a narrow window moves the buttons that do not fit into its menu.
+  auto* toolbar = Named(new QToolBar(TabSheet1), "ToolBar1");
+  for (QToolButton* button : {btnAdd, btnAddAll, btnDelete, btnDeleteAll})
+    toolbar->addWidget(button);
   StatusBar1 = Named(new QStatusBar(TabSheet1), "StatusBar1");
   StatusBar1->setSizeGripEnabled(false);
   StatusBar1->addWidget(new QLabel(StatusBar1), 1);
+  auto* list_area = new QWidget(TabSheet1);
+  auto* list_column = new QVBoxLayout(list_area);
+  list_column->setContentsMargins(0, 0, 0, 0);
+  list_column->addWidget(toolbar);
+  list_column->addLayout(list_row, 1);
+  list_column->addWidget(StatusBar1);
+  auto* halves = Named(new QSplitter(Qt::Vertical, TabSheet1), "Splitter1");
+  halves->setChildrenCollapsible(false);
+  halves->addWidget(BuildBrowserArea(halves));
+  halves->addWidget(list_area);
+  halves->setStretchFactor(0, 3);
+  halves->setStretchFactor(1, 2);
   auto* step1 = new QVBoxLayout(TabSheet1);
-  step1->addLayout(toolbar);
-  step1->addLayout(list_row, 1);
-  step1->addWidget(StatusBar1);
+  step1->addWidget(halves);
 
   auto* tabs_area = new QVBoxLayout;
   tabs_area->setContentsMargins(10, 10, 10, 10);
@@ -229,6 +256,47 @@ QWidget* TFormMain::BuildStepsPage() {
   row->addWidget(strip);
   row->addLayout(tabs_area, 1);
   return page;
+}
+
+QWidget* TFormMain::BuildBrowserArea(QWidget* parent) {
+  auto* area = new QWidget(parent);
+  auto* header = new QLabel(QStringLiteral("    Selecteer hieronder de foto's die u wilt aanpassen "
+                                           "door de foto's te verslepen of via "
+                                           "toevoegen."),
+                            area);
+  // A narrow window cuts the line off rather than being held wide by it.
+  header->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  btnDetails = Named(new QToolButton(area), "btnDetails");
+  btnDetails->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+  btnDetails->setToolTip(QStringLiteral("Lijst overzicht"));
+  btnView = Named(new QToolButton(area), "btnView");
+  btnView->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+  btnView->setToolTip(QStringLiteral("Thumbnail overzicht"));
+  auto* header_row = new QHBoxLayout;
+  header_row->addWidget(header, 1);
+  header_row->addWidget(btnDetails);
+  header_row->addWidget(btnView);
+
+  VirtualExplorerTree1 = new TFolderTree(area);
+  VirtualEel1 = new TThumbnailBrowser(area);
+  connect(VirtualExplorerTree1, &TFolderTree::CurrentFolderChanged, VirtualEel1,
+          &TThumbnailBrowser::SetFolder);
+  connect(VirtualEel1, &TThumbnailBrowser::FolderOpened, VirtualExplorerTree1,
+          &TFolderTree::SetCurrentFolder);
+  connect(btnView, &QToolButton::clicked, VirtualEel1, &TThumbnailBrowser::ShowThumbnails);
+  connect(btnDetails, &QToolButton::clicked, VirtualEel1, &TThumbnailBrowser::ShowDetails);
+  auto* panes = new QSplitter(Qt::Horizontal, area);
+  panes->setChildrenCollapsible(false);
+  panes->addWidget(VirtualExplorerTree1);
+  panes->addWidget(VirtualEel1);
+  panes->setStretchFactor(1, 1);
+  panes->setSizes({200, 500});
+
+  auto* column = new QVBoxLayout(area);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->addLayout(header_row);
+  column->addWidget(panes, 1);
+  return area;
 }
 
 // Page 2: the side strip, the result list with its preview and the step-3 commands.

@@ -21,7 +21,9 @@ class QTreeWidget;
 
 namespace fotoloom {
 
+class TFolderTree;
 class TStep2Panel;
+class TThumbnailBrowser;
 class TRunController;
 class TSelectionList;
 struct TRunSettings;
@@ -76,6 +78,9 @@ class TFormMain : public QWidget {
   // The steps of the first showing: settings, profiles, export folder, custom mode, step 1.
   void StartUp();
   QWidget* BuildStepsPage();
+  // Step 1's upper half: the header line with the view buttons, the folder tree and the
+  // thumbnail browser.
+  QWidget* BuildBrowserArea(QWidget* parent);
   QWidget* BuildResultPage();
   QWidget* BuildBottomBar();
 
@@ -106,6 +111,12 @@ class TFormMain : public QWidget {
   QPushButton* btnMailen = nullptr;
   QPushButton* btnNext = nullptr;
   QProgressBar* ProgressBar1 = nullptr;
+  TFolderTree* VirtualExplorerTree1 = nullptr;
+  TThumbnailBrowser* VirtualEel1 = nullptr;
+  QToolButton* btnDetails = nullptr;
+  QToolButton* btnView = nullptr;
+  QToolButton* btnAdd = nullptr;
+  QToolButton* btnAddAll = nullptr;
   QToolButton* btnDelete = nullptr;
   QToolButton* btnDeleteAll = nullptr;
   QStatusBar* StatusBar1 = nullptr;

@@ -8,15 +8,7 @@ namespace fotoloom {
 
 void DecodeJpeg(TStream& stream, TBitmap32& bitmap) {
   TJpegReader reader(stream, 4);
-  TBitmap32 stored(reader.Width(), reader.Height());
-  std::vector<uint8_t*> rows(stored.Height());
-  for (int y = 0; y < stored.Height(); ++y) rows[y] = reinterpret_cast<uint8_t*>(stored.Row(y));
-  int done = 0;
-  while (done < stored.Height()) {
-    const int got = reader.ReadRows(rows.data() + done, stored.Height() - done);
-    if (got == 0) break;
-    done += got;
-  }
+  TBitmap32 stored = reader.ReadPicture();
   bitmap = reader.Orientation() == 1 ? std::move(stored) : Upright(stored, reader.Orientation());
 }
 

@@ -90,7 +90,8 @@ struct TJpegReader::Impl {
   }
 };
 
-TJpegReader::TJpegReader(TStream& stream, int bytes_per_pixel) : m(std::make_unique<Impl>()) {
+TJpegReader::TJpegReader(TStream& stream, int bytes_per_pixel, int scale)
+    : m(std::make_unique<Impl>()) {
   m->bytes_per_pixel = bytes_per_pixel;
   m->cinfo.err = jpeg::InitErrorManager(m->error);
   m->input.resize(kInputBufferSize);
@@ -116,6 +117,9 @@ TJpegReader::TJpegReader(TStream& stream, int bytes_per_pixel) : m(std::make_uni
   }
   m->cmyk = m->cinfo.jpeg_color_space == JCS_CMYK || m->cinfo.jpeg_color_space == JCS_YCCK;
   m->cinfo.out_color_space = m->cmyk ? JCS_CMYK : bytes_per_pixel == 4 ? JCS_EXT_BGRA : JCS_EXT_BGR;
+  m->cinfo.scale_num = 1;
+  m->cinfo.scale_denom = static_cast<unsigned>(scale);
+  m->Run([](void* arg) { jpeg_calc_output_dimensions(&static_cast<Impl*>(arg)->cinfo); });
 }
 
 TJpegReader::~TJpegReader() {
@@ -127,6 +131,12 @@ int TJpegReader::Width() const {
 }
 int TJpegReader::Height() const {
   return static_cast<int>(m->cinfo.image_height);
+}
+int TJpegReader::OutputWidth() const {
+  return static_cast<int>(m->cinfo.output_width);
+}
+int TJpegReader::OutputHeight() const {
+  return static_cast<int>(m->cinfo.output_height);
 }
 int TJpegReader::Orientation() const {
   return m->orientation;
@@ -177,6 +187,19 @@ int TJpegReader::ReadRows(uint8_t* const* rows, int count) {
     }
   }
   return m->done;
+}
+
+TBitmap32 TJpegReader::ReadPicture() {
+  TBitmap32 picture(OutputWidth(), OutputHeight());
+  std::vector<uint8_t*> rows(picture.Height());
+  for (int y = 0; y < picture.Height(); ++y) rows[y] = reinterpret_cast<uint8_t*>(picture.Row(y));
+  int done = 0;
+  while (done < picture.Height()) {
+    const int got = ReadRows(rows.data() + done, picture.Height() - done);
+    if (got == 0) break;
+    done += got;
+  }
+  return picture;
 }
 
 }  // namespace fotoloom

@@ -1,5 +1,6 @@
 // Walks the main window through its steps with a few generated photos and saves a
 // screenshot of each: step 1, step 2, step 3 after a conversion, and the progress window.
+// With a second argument, the step-1 browser shows that folder of photos.
 // Run it through scripts/screenshots.sh, which starts it under Xvfb at 100% and 200%.
 #include <QApplication>
 #include <QDir>
@@ -73,13 +74,22 @@ int main(int argc, char** argv) {
   app.installEventFilter(&wheel);
   Agree agree;
   fotoloom::InstallMessagePresenter(&agree);
-  fotoloom::TFormMain form(home.filePath(".config/Fotoloom/"), {});
+  const QString data_folder = home.filePath(".config/Fotoloom/");
+  if (argc > 2) {
+    // The browser starts at the folder stored as "Importmap".
+    QDir().mkpath(data_folder);
+    QFile settings(data_folder + "fotoloom.crp");
+    if (!settings.open(QIODevice::WriteOnly)) return 1;
+    settings.write("[Settings]\nImportmap=" + QFile::encodeName(argv[2]) + "\n");
+  }
+  fotoloom::TFormMain form(data_folder, {});
   form.show();
   Settle(300);
   auto* list = form.findChild<QTreeWidget*>("ListView1");
   for (const QString& name : QDir(photos).entryList(QDir::Files, QDir::Name)) {
     new QTreeWidgetItem(list, {name, QStringLiteral("20.1 kB"), photos, name});
   }
+  Settle(argc > 2 ? 3000 : 300);  // thumbnails
   bool ok = Save(&form, out + "/step1.png");
   auto* next = form.findChild<QPushButton*>("btnNext");
   next->click();

@@ -1,0 +1,58 @@
+#include "core/imaging/Thumbnail.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "core/imaging/ImageInfo.h"
+#include "core/imaging/JpegReader.h"
+#include "core/imaging/LoadPicture.h"
+#include "core/imaging/Resampler.h"
+
+namespace fotoloom {
+namespace {
+
+// The largest of libjpeg's reductions 1/8, 1/4, 1/2 that leaves the longest side at least
+// max_side, so the resampler still has the detail to work from.
+int JpegScaleFor(int width, int height, int max_side) {
+  const int longest = std::max(width, height);
+  for (int scale : {8, 4, 2}) {
+    if ((longest + scale - 1) / scale >= max_side) return scale;
+  }
+  return 1;
+}
+
+// Also gives the stored size, which sets the thumbnail's aspect ratio: the reduced sides
+// are rounded up each on its own.
+TBitmap32 DecodeJpegReduced(TStream& stream, const TImageInfo& info, int max_side, int& width,
+                            int& height) {
+  TJpegReader reader(stream, 4, JpegScaleFor(info.Width, info.Height, max_side));
+  width = reader.Width();
+  height = reader.Height();
+  return reader.ReadPicture();
+}
+
+}  // namespace
+
+TBitmap32 LoadThumbnail(TStream& stream, int max_side) {
+  const TImageInfo info = GetImageInfo(stream);
+  TBitmap32 picture;
+  int width = 0;
+  int height = 0;
+  if (info.ImageType == itJPEG) {
+    picture = DecodeJpegReduced(stream, info, max_side, width, height);
+  } else {
+    LoadPicture(stream, info.ImageType, picture);
+    width = picture.Width();
+    height = picture.Height();
+  }
+  if (std::max(width, height) <= max_side) return picture;
+  // Rounded to the nearest pixel, never below one.
+  const auto fit = [max_side](int side, int longest) {
+    return std::max(
+        1, static_cast<int>((static_cast<int64_t>(side) * max_side + longest / 2) / longest));
+  };
+  const int longest = std::max(width, height);
+  return ResamplePicture(picture, fit(width, longest), fit(height, longest));
+}
+
+}  // namespace fotoloom
