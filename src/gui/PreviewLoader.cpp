@@ -8,6 +8,7 @@
 #include <QThreadPool>
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "core/imaging/LoadByExtension.h"
 
@@ -33,17 +34,20 @@ QImage DecodeStretched(const std::string& file, QSize size, Qt::TransformationMo
 
 }  // namespace
 
-void LoadPreview(QLabel* preview, const std::string& file, Qt::TransformationMode mode) {
+void LoadPreview(QLabel* preview, const std::string& file, Qt::TransformationMode mode,
+                 std::function<void(bool loaded)> done) {
   // The watcher of an earlier request goes, and its result with it.
   for (auto* earlier : preview->findChildren<TPreviewWatcher*>(Qt::FindDirectChildrenOnly))
     delete earlier;
   auto promise = std::make_shared<QPromise<QImage>>();
   auto* watcher = new TPreviewWatcher(preview);
-  QObject::connect(watcher, &TPreviewWatcher::finished, preview, [preview, watcher] {
-    const QImage image = watcher->future().resultCount() ? watcher->result() : QImage();
-    if (!image.isNull()) preview->setPixmap(QPixmap::fromImage(image));
-    watcher->deleteLater();
-  });
+  QObject::connect(
+      watcher, &TPreviewWatcher::finished, preview, [preview, watcher, done = std::move(done)] {
+        const QImage image = watcher->future().resultCount() ? watcher->result() : QImage();
+        if (!image.isNull()) preview->setPixmap(QPixmap::fromImage(image));
+        watcher->deleteLater();
+        if (done) done(!image.isNull());
+      });
   promise->start();
   watcher->setFuture(promise->future());
   QThreadPool::globalInstance()->start([promise, file, size = preview->size(), mode] {

@@ -2,17 +2,20 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDesktopServices>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QUrl>
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <utility>
 
@@ -63,6 +66,11 @@ TSelectionList::TSelectionList(const TWidgets& widgets) : m_widgets(widgets) {
     connect(item, &QAction::triggered, this, guarded(&TSelectionList::AddFromBrowser));
   if (auto* item = m_widgets.browser_menu->findChild<QAction*>(QStringLiteral("Allestoevoegen1")))
     connect(item, &QAction::triggered, this, guarded(&TSelectionList::AddAllFromBrowser));
+  if (auto* item = m_widgets.menu->findChild<QAction*>(QStringLiteral("Mapopenen1")))
+    connect(item, &QAction::triggered, this, guarded(&TSelectionList::OpenFolder));
+  m_preview_timer.setObjectName(QStringLiteral("Timer1"));
+  connect(&m_preview_timer, &QTimer::timeout, this, &TSelectionList::PreviewTick);
+  m_preview_timer.start(10);
   UpdateStatus();
 }
 
@@ -201,15 +209,38 @@ void TSelectionList::RemoveAll() {
 
 void TSelectionList::SelectionChanged() {
   m_widgets.preview_panel->show();
-  if (m_busy) return;
+  ++m_selection_changes;
+  m_preview_timer.start(m_widgets.settings->Photodelay);
+}
+
+QTreeWidgetItem* TSelectionList::FirstSelected() const {
   QTreeWidget* list = m_widgets.list;
-  for (int i = 0; i < list->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* item = list->topLevelItem(i);
-    if (item->isSelected()) {
-      LoadPreview(m_widgets.preview, PhotoEntryOf(item).File(), Qt::SmoothTransformation);
-      return;
-    }
-  }
+  for (int i = 0; i < list->topLevelItemCount(); ++i)
+    if (list->topLevelItem(i)->isSelected()) return list->topLevelItem(i);
+  return nullptr;
+}
+
+// A photo that cannot be read is tried again at the next tick; the old picture stays.
+void TSelectionList::PreviewTick() {
+  if (m_busy || m_loading_for == m_selection_changes) return;
+  const QTreeWidgetItem* item = FirstSelected();
+  if (!item) return;
+  const std::string file = PhotoEntryOf(item).File();
+  std::error_code error;
+  if (!std::filesystem::exists(file, error)) return;
+  m_loading_for = m_selection_changes;
+  LoadPreview(m_widgets.preview, file, Qt::SmoothTransformation,
+              [self = QPointer(this), change = m_selection_changes](bool loaded) {
+                if (!self) return;
+                self->m_loading_for = -1;
+                if (loaded && change == self->m_selection_changes) self->m_preview_timer.stop();
+              });
+}
+
+void TSelectionList::OpenFolder() {
+  if (const QTreeWidgetItem* item = FirstSelected())
+    QDesktopServices::openUrl(
+        QUrl::fromLocalFile(QString::fromStdString(PhotoEntryOf(item).folder)));
 }
 
 void TSelectionList::UpdateStatus() {
@@ -227,6 +258,11 @@ bool TSelectionList::eventFilter(QObject* watched, QEvent* event) {
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete &&
       static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
     Guard(m_widgets.list, [this] { RemoveSelection(); });
+    return true;
+  }
+  if (watched == m_widgets.list && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+    m_widgets.list->selectAll();
     return true;
   }
   if (watched != m_widgets.list->viewport()) return false;

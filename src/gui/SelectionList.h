@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -9,6 +10,7 @@
 
 #include "core/lists/ListEntry.h"
 #include "core/lists/ListedFiles.h"
+#include "core/settings/Settings.h"
 #include "gui/WindowPost.h"
 
 class QAbstractButton;
@@ -17,6 +19,7 @@ class QMenu;
 class QProgressBar;
 class QTabWidget;
 class QTreeWidget;
+class QTreeWidgetItem;
 class QWidget;
 
 namespace fotoloom {
@@ -45,6 +48,7 @@ class TSelectionList : public QObject {
     QAbstractButton* add;         // btnAdd
     QAbstractButton* add_all;     // btnAddAll
     QMenu* browser_menu;          // the browser's context menu
+    const TSettings* settings;    // "Photodelay": how long a selection must stay for its preview
   };
 
   explicit TSelectionList(const TWidgets& widgets);
@@ -79,6 +83,10 @@ class TSelectionList : public QObject {
   void AppendFound(const std::vector<TListEntry>& photos, bool from_scan);
   void EndAdd();
   void SelectionChanged();
+  // `Timer1`: loads the preview of the first selected entry once the selection has stayed.
+  void PreviewTick();
+  void OpenFolder();
+  QTreeWidgetItem* FirstSelected() const;
   void UpdateStatus();
   void HideStepTwo();
 
@@ -87,6 +95,10 @@ class TSelectionList : public QObject {
   std::atomic<bool> m_stop{false};
   TWindowPost m_post{this};
   std::thread m_adder;
+  QTimer m_preview_timer{this};
+  // Counts selection changes; the load in flight belongs to the one it was started for.
+  int m_selection_changes = 0;
+  int m_loading_for = -1;
 };
 
 }  // namespace fotoloom

@@ -22,10 +22,12 @@
 
 #include "gui/Artwork.h"
 #include "gui/CustomMode.h"
+#include "gui/DoubleClicks.h"
 #include "gui/FolderTree.h"
 #include "gui/FormHeader.h"
 #include "gui/HandlerGuard.h"
 #include "gui/PhotoList.h"
+#include "gui/ResultPreview.h"
 #include "gui/RunController.h"
 #include "gui/SelectionList.h"
 #include "gui/SideStrip.h"
@@ -103,6 +105,11 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
   AttachContextMenu(Image322, m_menus.results);
   AttachContextMenu(btnExtra, m_menus.results);
   VirtualEel1->SetContextMenu(m_menus.browser);
+  for (QLabel* picture : {Image321, Image323})
+    connect(new TDoubleClicks(picture), &TDoubleClicks::DoubleClicked, this,
+            &TFormMain::EditSelectedPhoto);
+  connect(new TDoubleClicks(Image322), &TDoubleClicks::DoubleClicked, this,
+          &TFormMain::EditResultPhoto);
 
   // Step 1's list and the conversion run.
   m_selection = std::make_unique<TSelectionList>(
@@ -119,7 +126,9 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
                                .browser = VirtualEel1,
                                .add = btnAdd,
                                .add_all = btnAddAll,
-                               .browser_menu = m_menus.browser});
+                               .browser_menu = m_menus.browser,
+                               .settings = &m_settings});
+  new TResultPreview(ListView3, Image322, [this] { return TargetFolder(); });
   m_run =
       std::make_unique<TRunController>(*this, TRunController::TWidgets{.pages = Notebook1,
                                                                        .results = ListView3,

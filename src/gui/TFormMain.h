@@ -70,6 +70,12 @@ class TFormMain : public QWidget {
   // "KESTROVA" when the program was started with the custom-mode switch, else empty.
   const QString& CustomMode() const { return m_custom_mode; }
 
+ signals:
+  // A double click on the picture of a selection-list photo (`Image321`, `Image323`) or of
+  // the result photo (`Image322`): the photo editor opens on that photo.
+  void EditSelectedPhoto();
+  void EditResultPhoto();
+
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
