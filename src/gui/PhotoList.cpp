@@ -36,9 +36,9 @@ void SetUpPhotoList(QTreeWidget* list, StoredNameColumn stored_name) {
   list->setIconSize(QSize(16, 16));
 }
 
-QTreeWidgetItem* AppendPhotoEntry(QTreeWidget* list, const TListEntry& entry,
-                                  CheckBoxes check_boxes) {
-  auto* item = new QTreeWidgetItem(list);
+QTreeWidgetItem* NewPhotoItem(const QTreeWidget* list, const TListEntry& entry,
+                              CheckBoxes check_boxes) {
+  auto* item = new QTreeWidgetItem;
   item->setText(0, Text(entry.caption));
   item->setText(1, Text(entry.size_text));
   item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
@@ -49,6 +49,13 @@ QTreeWidgetItem* AppendPhotoEntry(QTreeWidget* list, const TListEntry& entry,
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(0, entry.checked ? Qt::Checked : Qt::Unchecked);
   }
+  return item;
+}
+
+QTreeWidgetItem* AppendPhotoEntry(QTreeWidget* list, const TListEntry& entry,
+                                  CheckBoxes check_boxes) {
+  QTreeWidgetItem* item = NewPhotoItem(list, entry, check_boxes);
+  list->addTopLevelItem(item);
   return item;
 }
 

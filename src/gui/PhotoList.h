@@ -17,6 +17,9 @@ void SetUpPhotoList(QTreeWidget* list, StoredNameColumn stored_name);
 // is kept with the row (and shown in the hidden column where the list has one). Rows of a
 // list with check boxes carry the entry's check mark.
 enum class CheckBoxes { None, Shown };
+// A row for the entry, not yet in the list (append many at once with addTopLevelItems).
+QTreeWidgetItem* NewPhotoItem(const QTreeWidget* list, const TListEntry& entry,
+                              CheckBoxes check_boxes = CheckBoxes::None);
 QTreeWidgetItem* AppendPhotoEntry(QTreeWidget* list, const TListEntry& entry,
                                   CheckBoxes check_boxes = CheckBoxes::None);
 

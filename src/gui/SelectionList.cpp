@@ -145,8 +145,16 @@ void TSelectionList::AddOnWorker(const std::vector<std::string>& paths, TListedF
     bool going = true;
     ScanFolder(folder + name + '/', *include_subfolders, decimal_separator, listed,
                [&](std::vector<TListEntry> photos) {
-                 if (!photos.empty())
-                   going = m_post.Post([this, photos] { AppendFound(photos, true); });
+                 // One batch at a time: the window appends it and turns its event loop
+                 // before the next one comes, so a folder of thousands never freezes it.
+                 if (!photos.empty()) {
+                   going = m_post
+                               .Ask<bool>([this, photos] {
+                                 AppendFound(photos, true);
+                                 return true;
+                               })
+                               .has_value();
+                 }
                  return going && !m_stop;
                });
     if (!going) break;
@@ -155,11 +163,16 @@ void TSelectionList::AddOnWorker(const std::vector<std::string>& paths, TListedF
 }
 
 void TSelectionList::AppendFound(const std::vector<TListEntry>& photos, bool from_scan) {
-  QProgressBar* bar = m_widgets.progress;
-  for (const TListEntry& photo : photos) {
-    AppendPhotoEntry(m_widgets.list, photo);
+  QList<QTreeWidgetItem*> items;
+  items.reserve(static_cast<qsizetype>(photos.size()));
+  for (const TListEntry& photo : photos) items.append(NewPhotoItem(m_widgets.list, photo));
+  m_widgets.list->addTopLevelItems(items);
+  if (from_scan) {
     // The bar only shows that the scan goes on: it starts again when full.
-    if (from_scan) bar->setValue(bar->value() >= bar->maximum() ? 1 : bar->value() + 1);
+    QProgressBar* bar = m_widgets.progress;
+    int value = bar->value();
+    for (size_t i = 0; i < photos.size(); ++i) value = value >= bar->maximum() ? 1 : value + 1;
+    bar->setValue(value);
   }
   UpdateStatus();
 }
