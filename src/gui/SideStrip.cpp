@@ -1,5 +1,6 @@
 #include "gui/SideStrip.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -22,6 +23,16 @@ SideStrip::SideStrip(const QString& picture_name, QWidget* parent)
   column->setContentsMargins(0, 0, 0, 0);
   column->addWidget(m_picture);
   column->addStretch();
+}
+
+QLabel* SideStrip::PlaceBeside(QWidget* page, const QString& picture_name, QLayout* content) {
+  auto* strip = new SideStrip(picture_name, page);
+  auto* row = new QHBoxLayout(page);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  row->addWidget(strip);
+  row->addLayout(content, 1);
+  return strip->Picture();
 }
 
 }  // namespace fotoloom

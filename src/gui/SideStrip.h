@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QLabel;
+class QLayout;
 
 namespace fotoloom {
 
@@ -16,6 +17,9 @@ class SideStrip : public QWidget {
   SideStrip(const QString& picture_name, QWidget* parent);
 
   QLabel* Picture() const { return m_picture; }
+
+  // Lays out `page` as a strip with `content` beside it; returns the strip's picture.
+  static QLabel* PlaceBeside(QWidget* page, const QString& picture_name, QLayout* content);
 
  private:
   QLabel* m_picture;

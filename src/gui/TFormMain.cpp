@@ -257,13 +257,7 @@ QWidget* TFormMain::BuildStepsPage() {
   tabs_area->setContentsMargins(10, 10, 10, 10);
   tabs_area->setSpacing(6);
   tabs_area->addWidget(PageControl1);
-  auto* strip = new SideStrip(QStringLiteral("Image324"), page);
-  Image324 = strip->Picture();
-  auto* row = new QHBoxLayout(page);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->setSpacing(0);
-  row->addWidget(strip);
-  row->addLayout(tabs_area, 1);
+  Image324 = SideStrip::PlaceBeside(page, QStringLiteral("Image324"), tabs_area);
   return page;
 }
 
@@ -367,13 +361,7 @@ QWidget* TFormMain::BuildResultPage() {
   content->addWidget(title);
   content->addLayout(list_row, 1);
   content->addLayout(commands);
-  auto* strip = new SideStrip(QStringLiteral("Image323"), page);
-  Image323 = strip->Picture();
-  auto* row = new QHBoxLayout(page);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->setSpacing(0);
-  row->addWidget(strip);
-  row->addLayout(content, 1);
+  Image323 = SideStrip::PlaceBeside(page, QStringLiteral("Image323"), content);
   return page;
 }
 
