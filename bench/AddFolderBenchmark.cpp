@@ -12,10 +12,10 @@
 
 #include <cstdio>
 
-#include "core/imaging/JpegWriter.h"
-#include "gui/SelectionList.h"
-#include "gui/TFormMain.h"
-#include "gui/TFormMessage2.h"
+#include "core/imaging/codecs/JpegWriter.h"
+#include "gui/browse/SelectionList.h"
+#include "gui/window/TFormMain.h"
+#include "gui/browse/TFormMessage2.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");

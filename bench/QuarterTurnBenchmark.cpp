@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "core/imaging/JpegWriter.h"
+#include "core/imaging/codecs/JpegWriter.h"
 #include "core/imaging/QuarterTurn.h"
 
 namespace fotoloom {

@@ -5,8 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "core/imaging/Resampler.h"
-#include "core/imaging/ResizePlan.h"
+#include "core/imaging/resample/Resampler.h"
+#include "core/imaging/resample/ResizePlan.h"
 
 namespace fotoloom {
 namespace {

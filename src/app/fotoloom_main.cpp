@@ -1,9 +1,9 @@
 #include <QApplication>
 
 #include "core/settings/DataFolder.h"
-#include "gui/Artwork.h"
-#include "gui/TFormMain.h"
-#include "gui/WheelToArrowKeys.h"
+#include "gui/common/Artwork.h"
+#include "gui/window/TFormMain.h"
+#include "gui/common/WheelToArrowKeys.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -7,7 +7,7 @@
 #include "cli/SourceList.h"
 #include "cli/TerminalRunView.h"
 #include "core/base/Error.h"
-#include "core/imaging/ImageInfo.h"
+#include "core/imaging/codecs/ImageInfo.h"
 #include "core/settings/DataFolder.h"
 #include "core/settings/IniDocument.h"
 #include "core/settings/SizeProfiles.h"

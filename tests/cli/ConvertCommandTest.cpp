@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "core/imaging/Decoders.h"
-#include "core/imaging/JpegWriter.h"
+#include "core/imaging/codecs/Decoders.h"
+#include "core/imaging/codecs/JpegWriter.h"
 #include "support/TempDir.h"
 
 namespace fotoloom {

@@ -6,13 +6,13 @@
 
 #include "core/base/Error.h"
 #include "core/imaging/FileConversion.h"
-#include "core/imaging/ImageInfo.h"
-#include "core/imaging/JpegReader.h"
-#include "core/imaging/JpegWriter.h"
+#include "core/imaging/codecs/ImageInfo.h"
+#include "core/imaging/codecs/JpegReader.h"
+#include "core/imaging/codecs/JpegWriter.h"
 #include "core/imaging/LoadPicture.h"
-#include "core/imaging/Orientation.h"
-#include "core/imaging/Resampler.h"
-#include "core/imaging/ResizePlan.h"
+#include "core/imaging/resample/Orientation.h"
+#include "core/imaging/resample/Resampler.h"
+#include "core/imaging/resample/ResizePlan.h"
 
 namespace fotoloom {
 namespace {

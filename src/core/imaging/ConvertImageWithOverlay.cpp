@@ -4,7 +4,7 @@
 
 #include "core/imaging/ConvertImage.h"
 #include "core/imaging/FileConversion.h"
-#include "core/imaging/JpegWriter.h"
+#include "core/imaging/codecs/JpegWriter.h"
 #include "core/imaging/LogoOverlay.h"
 #include "core/imaging/TextOverlay.h"
 

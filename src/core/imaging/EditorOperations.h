@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "core/imaging/Bitmap32.h"
-#include "core/imaging/Orientation.h"
+#include "core/imaging/resample/Orientation.h"
 
 // The photo editor's pixel operations. The adjustments treat the picture as 24-bit colour:
 // their result is opaque.

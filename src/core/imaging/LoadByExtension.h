@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/imaging/Bitmap32.h"
-#include "core/imaging/ImageInfo.h"
+#include "core/imaging/codecs/ImageInfo.h"
 
 namespace fotoloom {
 

@@ -1,7 +1,7 @@
 #include "core/imaging/LoadPicture.h"
 
 #include "core/base/Error.h"
-#include "core/imaging/Decoders.h"
+#include "core/imaging/codecs/Decoders.h"
 
 namespace fotoloom {
 

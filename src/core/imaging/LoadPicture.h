@@ -2,7 +2,7 @@
 
 #include "core/base/Stream.h"
 #include "core/imaging/Bitmap32.h"
-#include "core/imaging/ImageInfo.h"
+#include "core/imaging/codecs/ImageInfo.h"
 
 namespace fotoloom {
 

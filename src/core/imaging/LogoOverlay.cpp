@@ -4,8 +4,8 @@
 #include <mutex>
 #include <vector>
 
-#include "core/imaging/Decoders.h"
-#include "core/imaging/ImageInfo.h"
+#include "core/imaging/codecs/Decoders.h"
+#include "core/imaging/codecs/ImageInfo.h"
 #include "core/imaging/LoadPicture.h"
 
 namespace fotoloom {

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "core/base/Error.h"
-#include "core/imaging/BmpWriter.h"
-#include "core/imaging/GifWriter.h"
+#include "core/imaging/codecs/BmpWriter.h"
+#include "core/imaging/codecs/GifWriter.h"
 #include "core/imaging/LoadByExtension.h"
 #include "core/imaging/QuarterTurn.h"
 #include "core/imaging/SafeRewrite.h"

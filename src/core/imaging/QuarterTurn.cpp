@@ -1,6 +1,6 @@
 #include "core/imaging/QuarterTurn.h"
 
-#include "core/imaging/Orientation.h"
+#include "core/imaging/resample/Orientation.h"
 
 namespace fotoloom {
 

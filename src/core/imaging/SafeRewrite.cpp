@@ -4,7 +4,7 @@
 
 #include "core/base/ReplaceFile.h"
 #include "core/base/SystemError.h"
-#include "core/imaging/JpegWriter.h"
+#include "core/imaging/codecs/JpegWriter.h"
 
 namespace fotoloom {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/imaging/ImageInfo.h"
-#include "core/imaging/JpegReader.h"
+#include "core/imaging/codecs/ImageInfo.h"
+#include "core/imaging/codecs/JpegReader.h"
 #include "core/imaging/LoadPicture.h"
-#include "core/imaging/Resampler.h"
+#include "core/imaging/resample/Resampler.h"
 
 namespace fotoloom {
 namespace {

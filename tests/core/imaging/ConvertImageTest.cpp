@@ -9,9 +9,9 @@
 #include <filesystem>
 
 #include "core/base/Error.h"
-#include "core/imaging/Decoders.h"
-#include "core/imaging/JpegWriter.h"
-#include "core/imaging/Orientation.h"
+#include "core/imaging/codecs/Decoders.h"
+#include "core/imaging/codecs/JpegWriter.h"
+#include "core/imaging/resample/Orientation.h"
 #include "support/TempDir.h"
 #include "support/TestJpeg.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/base/Error.h"
-#include "core/imaging/JpegWriter.h"
+#include "core/imaging/codecs/JpegWriter.h"
 #include "support/TempDir.h"
 
 namespace fotoloom {

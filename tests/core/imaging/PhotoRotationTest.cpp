@@ -6,10 +6,10 @@
 #include <filesystem>
 
 #include "core/base/Error.h"
-#include "core/imaging/BmpWriter.h"
-#include "core/imaging/GifWriter.h"
-#include "core/imaging/ImageInfo.h"
-#include "core/imaging/JpegWriter.h"
+#include "core/imaging/codecs/BmpWriter.h"
+#include "core/imaging/codecs/GifWriter.h"
+#include "core/imaging/codecs/ImageInfo.h"
+#include "core/imaging/codecs/JpegWriter.h"
 #include "core/imaging/LoadByExtension.h"
 #include "core/imaging/QuarterTurn.h"
 #include "support/TempDir.h"

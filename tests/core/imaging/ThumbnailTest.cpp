@@ -5,11 +5,11 @@
 #include <string>
 
 #include "core/base/Error.h"
-#include "core/imaging/BmpWriter.h"
-#include "core/imaging/Decoders.h"
-#include "core/imaging/JpegReader.h"
-#include "core/imaging/JpegWriter.h"
-#include "core/imaging/Resampler.h"
+#include "core/imaging/codecs/BmpWriter.h"
+#include "core/imaging/codecs/Decoders.h"
+#include "core/imaging/codecs/JpegReader.h"
+#include "core/imaging/codecs/JpegWriter.h"
+#include "core/imaging/resample/Resampler.h"
 #include "core/imaging/Thumbnail.h"
 #include "support/TestJpeg.h"
 

@@ -6,7 +6,7 @@
 #include <QTreeWidget>
 #include <memory>
 
-#include "gui/TFormMain.h"
+#include "gui/window/TFormMain.h"
 
 namespace fotoloom::test {
 

@@ -2,7 +2,7 @@
 
 #include <QList>
 
-#include "gui/Messages.h"
+#include "gui/common/Messages.h"
 
 namespace fotoloom::test {
 

@@ -5,7 +5,7 @@
 #include <QString>
 
 #include "core/imaging/Bitmap32.h"
-#include "core/imaging/JpegWriter.h"
+#include "core/imaging/codecs/JpegWriter.h"
 
 namespace fotoloom::test {
 

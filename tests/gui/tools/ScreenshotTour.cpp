@@ -13,12 +13,12 @@
 
 #include <cstdio>
 
-#include "core/imaging/JpegWriter.h"
-#include "gui/Messages.h"
-#include "gui/RunController.h"
-#include "gui/TFormMain.h"
-#include "gui/TFormProgress.h"
-#include "gui/WheelToArrowKeys.h"
+#include "core/imaging/codecs/JpegWriter.h"
+#include "gui/common/Messages.h"
+#include "gui/run/RunController.h"
+#include "gui/window/TFormMain.h"
+#include "gui/run/TFormProgress.h"
+#include "gui/common/WheelToArrowKeys.h"
 
 namespace {
 

@@ -1,0 +1,306 @@
+#include "gui/browse/SelectionList.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QDesktopServices>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QMimeData>
+#include <QPointer>
+#include <QProgressBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QUrl>
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <utility>
+
+#include "core/lists/FolderItems.h"
+#include "core/lists/FolderScan.h"
+#include "core/lists/PhotoExtensions.h"
+#include "gui/common/HandlerGuard.h"
+#include "gui/common/Messages.h"
+#include "gui/common/PhotoList.h"
+#include "gui/common/PreviewLoader.h"
+#include "gui/browse/TFormMessage2.h"
+#include "gui/browse/ThumbnailBrowser.h"
+
+namespace fotoloom {
+namespace {
+
+// Folder (with its separator) and name of a path; a folder's path may end in separators.
+std::pair<std::string, std::string> SplitPath(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return {std::string(), path};
+  return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+}  // namespace
+
+TSelectionList::TSelectionList(const TWidgets& widgets) : m_widgets(widgets) {
+  QTreeWidget* list = m_widgets.list;
+  list->installEventFilter(this);
+  list->viewport()->installEventFilter(this);
+  list->viewport()->setAcceptDrops(true);
+  connect(list, &QTreeWidget::itemSelectionChanged, this, &TSelectionList::SelectionChanged);
+  const auto guarded = [this](void (TSelectionList::*command)()) {
+    return [this, command] { Guard(m_widgets.list, [&] { (this->*command)(); }); };
+  };
+  connect(m_widgets.remove, &QAbstractButton::clicked, this,
+          guarded(&TSelectionList::RemoveSelection));
+  connect(m_widgets.remove_all, &QAbstractButton::clicked, this,
+          guarded(&TSelectionList::RemoveAll));
+  if (auto* item = m_widgets.menu->findChild<QAction*>(QStringLiteral("acVerwijderen")))
+    connect(item, &QAction::triggered, this, guarded(&TSelectionList::RemoveSelection));
+  if (auto* item = m_widgets.menu->findChild<QAction*>(QStringLiteral("acAllesVerwijderen")))
+    connect(item, &QAction::triggered, this, guarded(&TSelectionList::RemoveAll));
+  connect(m_widgets.add, &QAbstractButton::clicked, this, guarded(&TSelectionList::AddFromBrowser));
+  connect(m_widgets.add_all, &QAbstractButton::clicked, this,
+          guarded(&TSelectionList::AddAllFromBrowser));
+  if (auto* item = m_widgets.browser_menu->findChild<QAction*>(QStringLiteral("Toevoegen1")))
+    connect(item, &QAction::triggered, this, guarded(&TSelectionList::AddFromBrowser));
+  if (auto* item = m_widgets.browser_menu->findChild<QAction*>(QStringLiteral("Allestoevoegen1")))
+    connect(item, &QAction::triggered, this, guarded(&TSelectionList::AddAllFromBrowser));
+  if (auto* item = m_widgets.menu->findChild<QAction*>(QStringLiteral("Mapopenen1")))
+    connect(item, &QAction::triggered, this, guarded(&TSelectionList::OpenFolder));
+  m_preview_timer.setObjectName(QStringLiteral("Timer1"));
+  connect(&m_preview_timer, &QTimer::timeout, this, &TSelectionList::PreviewTick);
+  m_preview_timer.start(10);
+  UpdateStatus();
+}
+
+TSelectionList::~TSelectionList() {
+  m_stop = true;
+  m_post.Detach();
+  if (m_adder.joinable()) m_adder.join();
+}
+
+std::vector<TListEntry> TSelectionList::Entries() const {
+  std::vector<TListEntry> entries;
+  const int count = m_widgets.list->topLevelItemCount();
+  entries.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) entries.push_back(PhotoEntryOf(m_widgets.list->topLevelItem(i)));
+  return entries;
+}
+
+bool TSelectionList::AddPaths(const QStringList& paths) {
+  if (m_busy) return false;
+  m_busy = true;
+  m_widgets.progress->setValue(0);
+  m_widgets.progress->show();
+  m_widgets.list->viewport()->setCursor(Qt::BusyCursor);
+  std::vector<std::string> files;
+  for (const QString& path : paths) files.push_back(path.toStdString());
+  // The duplicate test sees the list as it stands now and every photo the add finds.
+  TListedFiles listed(Entries());
+  const std::string decimal_separator = QLocale().decimalPoint().toStdString();
+  m_adder = std::thread(
+      [this, files = std::move(files), listed = std::move(listed), decimal_separator]() mutable {
+        AddOnWorker(files, std::move(listed), decimal_separator);
+        m_post.Post([this] {
+          m_adder.join();  // its last act was this post
+          EndAdd();
+        });
+      });
+  return true;
+}
+
+// Files are taken when their extension passes; folders are scanned once the folder question
+// has been answered "OK", which holds for the rest of this add.
+void TSelectionList::AddOnWorker(const std::vector<std::string>& paths, TListedFiles listed,
+                                 const std::string& decimal_separator) {
+  std::vector<TListEntry> files;
+  const auto send_files = [&] {
+    if (!files.empty()) {
+      m_post.Post([this, files] { AppendFound(files, false); });
+      files.clear();
+    }
+    return !m_stop;
+  };
+  std::optional<bool> include_subfolders;
+  for (const std::string& path : paths) {
+    if (m_stop) break;
+    const auto [folder, name] = SplitPath(path);
+    if (folder.empty() || name.empty()) continue;
+    const std::optional<TFolderItem> item = ReadFolderItem(folder, name);
+    if (!item) continue;
+    if (!item->is_folder) {
+      if (ContainsPhotoExtension(name) && listed.Insert(folder, name))
+        files.push_back(FileEntry(folder, name, item->size, decimal_separator));
+      continue;
+    }
+    if (!send_files()) break;
+    if (!include_subfolders) {
+      const std::optional<TFolderAnswer> answer = m_post.Ask<TFolderAnswer>(
+          [this] { return TFormMessage2::Ask(m_widgets.list->window()); });
+      if (!answer || answer->choice == TFolderAnswer::Stop) break;
+      if (answer->choice == TFolderAnswer::Skip) continue;
+      include_subfolders = answer->include_subfolders;
+    }
+    bool going = true;
+    ScanFolder(folder + name + '/', *include_subfolders, decimal_separator, listed,
+               [&](std::vector<TListEntry> photos) {
+                 // One batch at a time: the window appends it and turns its event loop
+                 // before the next one comes, so a folder of thousands never freezes it.
+                 if (!photos.empty()) {
+                   going = m_post
+                               .Ask<bool>([this, photos] {
+                                 AppendFound(photos, true);
+                                 return true;
+                               })
+                               .has_value();
+                 }
+                 return going && !m_stop;
+               });
+    if (!going) break;
+  }
+  send_files();
+}
+
+void TSelectionList::AppendFound(const std::vector<TListEntry>& photos, bool from_scan) {
+  QList<QTreeWidgetItem*> items;
+  items.reserve(static_cast<qsizetype>(photos.size()));
+  for (const TListEntry& photo : photos) items.append(NewPhotoItem(m_widgets.list, photo));
+  m_widgets.list->addTopLevelItems(items);
+  if (from_scan) {
+    // The bar only shows that the scan goes on: it starts again when full.
+    QProgressBar* bar = m_widgets.progress;
+    int value = bar->value();
+    for (size_t i = 0; i < photos.size(); ++i) value = value >= bar->maximum() ? 1 : value + 1;
+    bar->setValue(value);
+  }
+  UpdateStatus();
+}
+
+void TSelectionList::EndAdd() {
+  m_widgets.progress->hide();
+  m_widgets.list->viewport()->unsetCursor();
+  m_busy = false;
+  UpdateStatus();
+  emit AddFinished();
+}
+
+void TSelectionList::AddFromBrowser() {
+  AddPaths(m_widgets.browser->SelectedPaths());
+}
+
+void TSelectionList::AddAllFromBrowser() {
+  m_widgets.browser->SelectAll();
+  AddFromBrowser();
+}
+
+void TSelectionList::RemoveSelection() {
+  QTreeWidget* list = m_widgets.list;
+  const QList<QTreeWidgetItem*> selected = list->selectedItems();
+  if (!selected.isEmpty()) {
+    int first = list->topLevelItemCount();
+    for (QTreeWidgetItem* item : selected) first = std::min(first, list->indexOfTopLevelItem(item));
+    {
+      // The selection changes with every row deleted; no preview is loaded meanwhile.
+      const bool was_busy = std::exchange(m_busy, true);
+      qDeleteAll(selected);
+      m_busy = was_busy;
+    }
+    const int count = list->topLevelItemCount();
+    if (count > 0) list->setCurrentItem(list->topLevelItem(std::min(first, count - 1)));
+    list->setFocus();
+  }
+  UpdateStatus();
+  if (list->topLevelItemCount() == 0) HideStepTwo();
+}
+
+void TSelectionList::RemoveAll() {
+  m_widgets.list->clear();
+  UpdateStatus();
+  HideStepTwo();
+}
+
+void TSelectionList::SelectionChanged() {
+  m_widgets.preview_panel->show();
+  ++m_selection_changes;
+  m_preview_timer.start(m_widgets.settings->Photodelay);
+}
+
+QTreeWidgetItem* TSelectionList::FirstSelected() const {
+  QTreeWidget* list = m_widgets.list;
+  for (int i = 0; i < list->topLevelItemCount(); ++i)
+    if (list->topLevelItem(i)->isSelected()) return list->topLevelItem(i);
+  return nullptr;
+}
+
+// A photo that cannot be read is tried again at the next tick; the old picture stays.
+void TSelectionList::PreviewTick() {
+  if (m_busy || m_loading_for == m_selection_changes) return;
+  const QTreeWidgetItem* item = FirstSelected();
+  if (!item) return;
+  const std::string file = PhotoEntryOf(item).File();
+  std::error_code error;
+  if (!std::filesystem::exists(file, error)) return;
+  m_loading_for = m_selection_changes;
+  LoadPreview(m_widgets.preview, file, Qt::SmoothTransformation,
+              [self = QPointer(this), change = m_selection_changes](bool loaded) {
+                if (!self) return;
+                self->m_loading_for = -1;
+                if (loaded && change == self->m_selection_changes) self->m_preview_timer.stop();
+              });
+}
+
+void TSelectionList::OpenFolder() {
+  if (const QTreeWidgetItem* item = FirstSelected())
+    QDesktopServices::openUrl(
+        QUrl::fromLocalFile(QString::fromStdString(PhotoEntryOf(item).folder)));
+}
+
+void TSelectionList::UpdateStatus() {
+  m_widgets.status->setText(FormatMessage(QStringLiteral("Aantal foto's geselecteerd: %d"),
+                                          m_widgets.list->topLevelItemCount()));
+}
+
+void TSelectionList::HideStepTwo() {
+  m_widgets.steps->setTabVisible(m_widgets.steps->indexOf(m_widgets.step2), false);
+  m_widgets.preview_panel->hide();
+}
+
+bool TSelectionList::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_widgets.list && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete &&
+      static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+    Guard(m_widgets.list, [this] { RemoveSelection(); });
+    return true;
+  }
+  if (watched == m_widgets.list && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+    m_widgets.list->selectAll();
+    return true;
+  }
+  if (watched != m_widgets.list->viewport()) return false;
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: {
+      auto* drop = static_cast<QDropEvent*>(event);
+      if (m_busy || !drop->mimeData()->hasUrls()) {
+        drop->ignore();
+        return true;
+      }
+      drop->setDropAction(Qt::CopyAction);
+      drop->accept();
+      if (event->type() != QEvent::Drop) return true;
+      QStringList paths;
+      for (const QUrl& url : drop->mimeData()->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+      // The folder question comes later, from the add: the file manager is not kept waiting.
+      Guard(m_widgets.list, [&] { AddPaths(paths); });
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace fotoloom

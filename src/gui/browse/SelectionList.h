@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/lists/ListEntry.h"
+#include "core/lists/ListedFiles.h"
+#include "core/settings/Settings.h"
+#include "gui/common/WindowPost.h"
+
+class QAbstractButton;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QTabWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
+
+namespace fotoloom {
+
+class TThumbnailBrowser;
+
+// The selection list of step 1 (`ListView1`): its entries, the count in the status bar, the
+// remove commands and the photos and folders dropped onto it. Folders are scanned off the
+// window's thread; their photos come in batches while the window stays usable.
+class TSelectionList : public QObject {
+  Q_OBJECT
+
+ public:
+  struct TWidgets {
+    QTreeWidget* list;            // ListView1
+    QLabel* status;               // the one panel of StatusBar1
+    QWidget* preview_panel;       // Panel10
+    QLabel* preview;              // Image321
+    QProgressBar* progress;       // ProgressBar1 of the bottom bar
+    QTabWidget* steps;            // PageControl1
+    QWidget* step2;               // TabSheet2
+    QAbstractButton* remove;      // btnDelete
+    QAbstractButton* remove_all;  // btnDeleteAll
+    QMenu* menu;                  // the list's context menu
+    TThumbnailBrowser* browser;   // VirtualEel1
+    QAbstractButton* add;         // btnAdd
+    QAbstractButton* add_all;     // btnAddAll
+    QMenu* browser_menu;          // the browser's context menu
+    const TSettings* settings;    // "Photodelay": how long a selection must stay for its preview
+  };
+
+  explicit TSelectionList(const TWidgets& widgets);
+  // An add still running stops after the folder it is scanning and is waited for.
+  ~TSelectionList() override;
+
+  std::vector<TListEntry> Entries() const;
+  // True while an add runs; drops are refused and the preview is not loaded meanwhile.
+  bool Busy() const { return m_busy; }
+
+  // Adds files and folders as dropping them onto the list does; false, adding nothing,
+  // while an add runs.
+  bool AddPaths(const QStringList& paths);
+  // "Toevoegen" and "Alles toevoegen": the browser's selected items, or all of them, as a
+  // drop of them would add them.
+  void AddFromBrowser();
+  void AddAllFromBrowser();
+  // "Selectie verwijderen" and "Alles verwijderen".
+  void RemoveSelection();
+  void RemoveAll();
+
+ signals:
+  // An add has ended and the window shows its result.
+  void AddFinished();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void AddOnWorker(const std::vector<std::string>& paths, TListedFiles listed,
+                   const std::string& decimal_separator);
+  void AppendFound(const std::vector<TListEntry>& photos, bool from_scan);
+  void EndAdd();
+  void SelectionChanged();
+  // `Timer1`: loads the preview of the first selected entry once the selection has stayed.
+  void PreviewTick();
+  void OpenFolder();
+  QTreeWidgetItem* FirstSelected() const;
+  void UpdateStatus();
+  void HideStepTwo();
+
+  TWidgets m_widgets;
+  bool m_busy = false;
+  std::atomic<bool> m_stop{false};
+  TWindowPost m_post{this};
+  std::thread m_adder;
+  QTimer m_preview_timer{this};
+  // Counts selection changes; the load in flight belongs to the one it was started for.
+  int m_selection_changes = 0;
+  int m_loading_for = -1;
+};
+
+}  // namespace fotoloom

@@ -1,0 +1,126 @@
+#include "gui/browse/ThumbnailLoader.h"
+
+#include <QCache>
+#include <QFileInfo>
+#include <QSet>
+#include <QThreadPool>
+#include <atomic>
+#include <cstring>
+#include <exception>
+
+#include "core/base/Stream.h"
+#include "core/imaging/Thumbnail.h"
+#include "gui/browse/SharedThumbnailCache.h"
+
+namespace fotoloom {
+namespace {
+
+// About 2000 thumbnails of 128 pixels.
+constexpr qsizetype kMemoryBudgetKiB = 96 * 1024;
+
+QImage ToImage(const TBitmap32& picture) {
+  // Thumbnails are opaque; RGB32 paints faster and is stored as a plain RGB PNG.
+  QImage image(picture.Width(), picture.Height(), QImage::Format_RGB32);
+  const size_t row_bytes = static_cast<size_t>(picture.Width()) * 4;
+  for (int y = 0; y < picture.Height(); ++y)
+    std::memcpy(image.scanLine(y), picture.Row(y), row_bytes);
+  return image;
+}
+
+QImage FitInto(const QImage& image, int size) {
+  if (image.width() <= size && image.height() <= size) return image;
+  return image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+struct TMade {
+  QImage thumbnail;  // null when the photo could not be decoded
+  qint64 mtime = -1;
+};
+
+// Runs on a worker: the shared cache first, else a decode that is stored there after.
+TMade MakeThumbnail(const QString& path, int size, qint64 failed_mtime) {
+  const QFileInfo info(path);
+  if (!info.isFile()) return {};
+  TMade made{{}, info.lastModified().toSecsSinceEpoch()};
+  if (made.mtime == failed_mtime) return made;
+  const TSharedThumbnailCache cache(size);
+  QImage thumbnail = cache.Read(path, made.mtime);
+  if (thumbnail.isNull()) {
+    try {
+      TFileStream stream = TFileStream::OpenRead(path.toStdString());
+      thumbnail = ToImage(LoadThumbnail(stream, cache.Usable() ? cache.Side() : size));
+    } catch (const std::exception&) {
+      return made;
+    }
+    cache.Write(path, made.mtime, thumbnail);
+  }
+  made.thumbnail = FitInto(thumbnail, size);
+  return made;
+}
+
+}  // namespace
+
+struct TThumbnailLoader::Impl {
+  int size = 0;
+  QThreadPool pool;
+  // Bumped by CancelPending; a result of an older generation is kept but not announced.
+  std::shared_ptr<std::atomic<int>> generation = std::make_shared<std::atomic<int>>(0);
+  QSet<QString> pending;  // requested in this generation, not yet made
+  QCache<QString, QImage> memory{kMemoryBudgetKiB};
+  QHash<QString, qint64> failed;  // path -> the modification time that could not be decoded
+};
+
+TThumbnailLoader::TThumbnailLoader(int size, QObject* parent)
+    : QObject(parent), m(std::make_unique<Impl>()) {
+  m->size = size;
+  m->pool.setMaxThreadCount(2);
+}
+
+TThumbnailLoader::~TThumbnailLoader() {
+  m->pool.clear();
+  m->pool.waitForDone();
+}
+
+void TThumbnailLoader::CancelPending() {
+  ++*m->generation;
+  m->pool.clear();
+  m->pending.clear();
+}
+
+void TThumbnailLoader::Request(const QString& path) {
+  if (const QImage* cached = m->memory.object(path)) {
+    emit Ready(path, *cached);
+    return;
+  }
+  if (m->pending.contains(path)) return;
+  m->pending.insert(path);
+  const int generation = *m->generation;
+  m->pool.start([this, path, size = m->size, failed_mtime = m->failed.value(path, -1),
+                 shared_generation = m->generation, generation] {
+    // Cleared from the queue too late: the folder has changed already.
+    if (*shared_generation != generation) return;
+    TMade made = MakeThumbnail(path, size, failed_mtime);
+    QMetaObject::invokeMethod(
+        this,
+        [this, path, generation, made = std::move(made)] {
+          const bool current = generation == *m->generation;
+          if (current) m->pending.remove(path);
+          if (made.thumbnail.isNull()) {
+            if (made.mtime >= 0) m->failed.insert(path, made.mtime);
+            return;
+          }
+          m->failed.remove(path);
+          m->memory.insert(path, new QImage(made.thumbnail),
+                           std::max<qsizetype>(1, made.thumbnail.sizeInBytes() / 1024));
+          if (current) emit Ready(path, made.thumbnail);
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+QImage TThumbnailLoader::Cached(const QString& path) const {
+  const QImage* cached = m->memory.object(path);
+  return cached ? *cached : QImage();
+}
+
+}  // namespace fotoloom

@@ -1,0 +1,16 @@
+#include "gui/common/WindowPlacement.h"
+
+#include <QScreen>
+#include <QWidget>
+
+namespace fotoloom {
+
+void CentreOnScreen(QWidget* window) {
+  const QScreen* screen = window->screen();
+  if (!screen) return;
+  QRect frame = window->frameGeometry();
+  frame.moveCenter(screen->availableGeometry().center());
+  window->move(frame.topLeft());
+}
+
+}  // namespace fotoloom

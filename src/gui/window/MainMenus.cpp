@@ -1,0 +1,73 @@
+#include "gui/window/MainMenus.h"
+
+#include <QAbstractScrollArea>
+#include <QMenu>
+
+namespace fotoloom {
+namespace {
+
+struct Item {
+  const char* name;  // nullptr: a separator
+  const char* caption;
+  const char* shortcut;
+};
+
+QMenu* BuildMenu(QWidget* owner, const char* name, std::initializer_list<Item> items) {
+  auto* menu = new QMenu(owner);
+  menu->setObjectName(QString::fromLatin1(name));
+  for (const Item& item : items) {
+    if (!item.name) {
+      menu->addSeparator();
+      continue;
+    }
+    QAction* action = menu->addAction(QString::fromUtf8(item.caption));
+    action->setObjectName(QString::fromLatin1(item.name));
+    if (item.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+  }
+  return menu;
+}
+
+}  // namespace
+
+MainMenus BuildMainMenus(QWidget* owner) {
+  constexpr Item separator = {nullptr, nullptr, nullptr};
+  MainMenus menus;
+  menus.selection = BuildMenu(owner, "PopupMenuSelection",
+                              {{"acVerwijderen", "Selectie verwijderen", nullptr},
+                               {"acAllesVerwijderen", "Alles verwijderen", nullptr},
+                               separator,
+                               {"Afbeeldingroteren1", "Afbeelding roteren", "F5"},
+                               {"Afbeeldingbewerken2", "Afbeelding bewerken", "F9"},
+                               separator,
+                               {"Mapopenen1", "Map openen", nullptr}});
+  menus.results = BuildMenu(owner, "PopupMenuResults",
+                            {{"Maplinkkopieeren1", "Map link kopieeren", nullptr},
+                             {"Bestandsnaamwijzigen1", "Bestandsnaam wijzigen", "F2"},
+                             separator,
+                             {"Alleregelsaanvinken1", "Alle regels aanvinken", nullptr},
+                             {"Alleregelsuitvinken1", "Alle regels uitvinken", nullptr},
+                             separator,
+                             {"Emailinstellingen1", "Email gegevens instellen", nullptr},
+                             {"FTPgegevensinstellen", "FTP gegevens instellen", nullptr},
+                             separator,
+                             {"Roteren90graden", "Afbeelding roteren", "F5"},
+                             {"Afbeeldingbewerken1", "Afbeelding bewerken", "F9"},
+                             separator,
+                             {"Fotosexporteren1", "Foto's exporteren...", nullptr},
+                             {"Mapopenen2", "Map openen", nullptr}});
+  menus.browser = BuildMenu(
+      owner, "PopupMenuBrowser",
+      {{"Toevoegen1", "Toevoegen", nullptr}, {"Allestoevoegen1", "Alles toevoegen", nullptr}});
+  return menus;
+}
+
+void AttachContextMenu(QWidget* widget, QMenu* menu) {
+  widget->setContextMenuPolicy(Qt::CustomContextMenu);
+  // A scroll area reports the position in its viewport.
+  auto* scroll_area = qobject_cast<QAbstractScrollArea*>(widget);
+  QWidget* origin = scroll_area ? scroll_area->viewport() : widget;
+  QObject::connect(widget, &QWidget::customContextMenuRequested, menu,
+                   [menu, origin](const QPoint& at) { menu->popup(origin->mapToGlobal(at)); });
+}
+
+}  // namespace fotoloom

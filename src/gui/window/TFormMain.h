@@ -1,0 +1,138 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <atomic>
+#include <memory>
+
+#include "core/settings/IniFile.h"
+#include "core/settings/Settings.h"
+#include "gui/window/MainMenus.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QStackedWidget;
+class QStatusBar;
+class QTabWidget;
+class QToolButton;
+class QTreeWidget;
+
+namespace fotoloom {
+
+class TFolderTree;
+class TStep2Panel;
+class TThumbnailBrowser;
+class TRunController;
+class TSelectionList;
+struct TRunSettings;
+class TWizard;
+
+// The main window: the wizard of steps 1 and 2 on the first page of `Notebook1`, the result
+// list of step 3 on the second, `btnNext` at the bottom right. Closing it ends the program.
+class TFormMain : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `data_folder` holds the settings file and is created when missing; `arguments` is the
+  // command line without the program's own name.
+  TFormMain(const QString& data_folder, const QStringList& arguments, QWidget* parent = nullptr);
+  ~TFormMain() override;
+
+  const QString& DataFolder() const { return m_data_folder; }
+  const QStringList& Arguments() const { return m_arguments; }
+
+  // Disables (busy) or enables the buttons that start an operation while one runs.
+  void SetBusy(bool busy);
+  // Enables or disables the six commands of step 3.
+  void SetResultCommandsEnabled(bool enabled);
+
+  // The conversion run: converts the photos of the selection list with the step-2 values.
+  void StartConversionRun(const TRunSettings& settings);
+  TRunController& ConversionRun() { return *m_run; }
+  TSelectionList& SelectionList() { return *m_selection; }
+  // The folder the last run wrote into; it always ends in a separator once a run set it.
+  // It is the setting "Exportmap", so it starts from the settings file and is saved there.
+  QString TargetFolder() const { return QString::fromStdString(m_settings.Exportmap); }
+  void SetTargetFolder(const QString& folder) { m_settings.Exportmap = folder.toStdString(); }
+  // Set by the stop button of the progress window; a run tests it before every photo.
+  std::atomic<bool>& CancelFlag() { return m_cancel; }
+
+  // The settings record and the settings file ("fotoloom.crp" in the data folder), which
+  // also holds the size profiles.
+  TSettings& Settings() { return m_settings; }
+  TIniFile& SettingsFile() { return m_settings_file; }
+  // Writes the settings record to the settings file.
+  void SaveSettings();
+  TStep2Panel& Step2() const { return *m_step2; }
+  TWizard& Wizard() const { return *m_wizard; }
+  // "KESTROVA" when the program was started with the custom-mode switch, else empty.
+  const QString& CustomMode() const { return m_custom_mode; }
+
+ signals:
+  // A double click on the picture of a selection-list photo (`Image321`, `Image323`) or of
+  // the result photo (`Image322`): the photo editor opens on that photo.
+  void EditSelectedPhoto();
+  void EditResultPhoto();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // The steps of the first showing: settings, profiles, export folder, custom mode, step 1.
+  void StartUp();
+  QWidget* BuildStepsPage();
+  // Step 1's upper half: the header line with the view buttons, the folder tree and the
+  // thumbnail browser.
+  QWidget* BuildBrowserArea(QWidget* parent);
+  QWidget* BuildResultPage();
+  QWidget* BuildBottomBar();
+
+  QString m_data_folder;
+  QStringList m_arguments;
+  QString m_custom_mode;
+  bool m_started = false;
+  MainMenus m_menus;
+  TIniFile m_settings_file;
+  TSettings m_settings;
+
+  QStackedWidget* Notebook1 = nullptr;
+  QTabWidget* PageControl1 = nullptr;
+  QWidget* TabSheet1 = nullptr;
+  QWidget* TabSheet2 = nullptr;
+  QTreeWidget* ListView1 = nullptr;
+  QWidget* Panel10 = nullptr;
+  QLabel* Image321 = nullptr;
+  QLabel* Image323 = nullptr;
+  QLabel* Image324 = nullptr;
+  QTreeWidget* ListView3 = nullptr;
+  QLabel* Image322 = nullptr;
+  QToolButton* SpeedButton8 = nullptr;
+  QToolButton* SpeedButton9 = nullptr;
+  QPushButton* btnMapOpenen = nullptr;
+  QPushButton* btnExtra = nullptr;
+  QPushButton* btnUploaden = nullptr;
+  QPushButton* btnMailen = nullptr;
+  QPushButton* btnNext = nullptr;
+  QProgressBar* ProgressBar1 = nullptr;
+  TFolderTree* VirtualExplorerTree1 = nullptr;
+  TThumbnailBrowser* VirtualEel1 = nullptr;
+  QToolButton* btnDetails = nullptr;
+  QToolButton* btnView = nullptr;
+  QToolButton* btnAdd = nullptr;
+  QToolButton* btnAddAll = nullptr;
+  QToolButton* btnDelete = nullptr;
+  QToolButton* btnDeleteAll = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+  TStep2Panel* m_step2 = nullptr;
+  TWizard* m_wizard = nullptr;
+
+  // Last, so that the run and the add stop their threads while the rest still stands.
+  std::atomic<bool> m_cancel{false};
+  std::unique_ptr<TSelectionList> m_selection;
+  std::unique_ptr<TRunController> m_run;
+};
+
+}  // namespace fotoloom

@@ -1,0 +1,282 @@
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QListView>
+#include <QLocale>
+#include <QMenu>
+#include <QMimeData>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QUrl>
+#include <memory>
+
+#include "core/lists/ListEntry.h"
+#include "gui/browse/FolderItemsModel.h"
+#include "gui/browse/FolderTree.h"
+#include "gui/browse/SelectionList.h"
+#include "gui/window/TFormMain.h"
+#include "gui/browse/TFormMessage2.h"
+#include "gui/browse/ThumbnailBrowser.h"
+#include "gui/support/MainWindowFixture.h"
+#include "gui/support/TestPhotos.h"
+
+namespace fotoloom {
+namespace {
+
+constexpr int kWait = 20000;
+
+// Answers every folder question with "OK", the sub-folder box as given.
+class AnswerFolderQuestions : public QObject {
+ public:
+  explicit AnswerFolderQuestions(bool include_subfolders) : m_include(include_subfolders) {
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+      auto* window = qobject_cast<TFormMessage2*>(QApplication::activeModalWidget());
+      if (!window) return;
+      ++asked;
+      window->findChild<QCheckBox*>("chkSubDirs")->setChecked(m_include);
+      window->findChild<QPushButton*>("btnOK")->click();
+    });
+    m_timer.start(10);
+  }
+  int asked = 0;
+
+ private:
+  bool m_include;
+  QTimer m_timer;
+};
+
+}  // namespace
+
+class FolderBrowserTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    m_cache = std::make_unique<QTemporaryDir>();
+    m_photos = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_cache->isValid() && m_photos->isValid());
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(m_cache->path()));
+    m_window = std::make_unique<test::MainWindowFixture>();
+    QVERIFY(m_window->ShowActive());
+    m_tree = m_window->Find<TFolderTree>("VirtualExplorerTree1");
+    m_browser = m_window->Find<TThumbnailBrowser>("VirtualEel1");
+    m_list = m_window->Find<QTreeWidget>("ListView1");
+  }
+  void cleanup() {
+    m_window.reset();
+    m_photos.reset();
+    m_cache.reset();
+  }
+
+  void startsAtHomeWhenNoFolderIsStored() {
+    QCOMPARE(m_tree->CurrentFolder(), QDir(m_window->Home()).canonicalPath());
+    QVERIFY(m_tree->isExpanded(m_tree->currentIndex()));
+    QCOMPARE(m_browser->Folder(), m_tree->CurrentFolder());
+    // Hidden folders such as .config are not in the tree, nor in the browser.
+    QTRY_COMPARE_WITH_TIMEOUT(Names(), QStringList{"Documents"}, kWait);
+    QVERIFY(!m_browser->ShowsDetails());
+  }
+
+  void listsTheTreesFolderFoldersFirstSortedByName() {
+    for (const char* name : {"foto10.jpg", "foto2.jpg", "B.png", "a.txt", "map/in.jpg",
+                             "Zmap/x.jpg", ".verborgen.jpg", ".verborgen/y.jpg"})
+      QVERIFY(MakeFile(name));
+    OpenPhotoFolder();
+    QCOMPARE(Names(), QStringList({"map", "Zmap", "a.txt", "B.png", "foto2.jpg", "foto10.jpg"}));
+    const TFolderItemsModel& items = m_browser->Items();
+    const int photo = static_cast<int>(Names().indexOf("foto2.jpg"));
+    QCOMPARE(items.index(photo, TFolderItemsModel::Size).data().toString(),
+             QString::fromStdString(SizeText(QFileInfo(Path("foto2.jpg")).size(),
+                                             QLocale().decimalPoint().toStdString())));
+    QCOMPARE(items.index(photo, TFolderItemsModel::Type).data().toString(), QString("JPG-bestand"));
+    QVERIFY(items.index(0, TFolderItemsModel::Size).data().toString().isEmpty());
+    QVERIFY(!items.index(photo, TFolderItemsModel::Date).data().toString().isEmpty());
+  }
+
+  void doubleClickOnASubFolderBrowsesIntoIt() {
+    QVERIFY(MakeFile("map/binnen.jpg"));
+    QVERIFY(MakeFile("los.jpg"));
+    OpenPhotoFolder();
+    QListView* view = m_browser->ThumbnailView();
+    const QRect folder = view->visualRect(m_browser->Items().index(0, 0));
+    QVERIFY(folder.isValid());
+    // The click before gives the view the press that its double click is checked against.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, folder.center());
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, folder.center());
+    QCOMPARE(m_browser->Folder(), Path("map"));
+    QCOMPARE(m_tree->CurrentFolder(), Path("map"));
+    QTRY_COMPARE_WITH_TIMEOUT(Names(), QStringList{"binnen.jpg"}, kWait);
+  }
+
+  void viewButtonsSwitchBetweenThumbnailsAndDetails() {
+    auto* details = m_window->Find<QToolButton>("btnDetails");
+    auto* thumbnails = m_window->Find<QToolButton>("btnView");
+    QCOMPARE(details->toolTip(), QString("Lijst overzicht"));
+    QCOMPARE(thumbnails->toolTip(), QString("Thumbnail overzicht"));
+    details->click();
+    QVERIFY(m_browser->ShowsDetails());
+    QVERIFY(m_browser->DetailsView()->isVisible());
+    QCOMPARE(m_browser->DetailsView()->header()->count(), 4);
+    thumbnails->click();
+    QVERIFY(!m_browser->ShowsDetails());
+    QVERIFY(m_browser->ThumbnailView()->isVisible());
+  }
+
+  // A PNG is passed over, ".jpg2" passes the contains-test, and a name listed already
+  // (letter case aside) is not added again.
+  void addTakesTheSelectedPhotos_data() {
+    QTest::addColumn<QString>("command");
+    QTest::newRow("btnAdd") << "btnAdd";
+    QTest::newRow("menu item") << "Toevoegen1";
+    QTest::newRow("drag onto the list") << "drag";
+  }
+  void addTakesTheSelectedPhotos() {
+    QFETCH(QString, command);
+    for (const char* name : {"a.jpg", "A.JPG", "b.png", "c.jpg2", "d.jpg", "e.txt"})
+      QVERIFY(MakeFile(name));
+    OpenPhotoFolder();
+    Select({"a.jpg", "A.JPG", "b.png", "c.jpg2", "e.txt"});
+
+    QSignalSpy ended(&m_window->form->SelectionList(), &TSelectionList::AddFinished);
+    if (command == "drag") {
+      QVERIFY(DropSelectionOnTheList());
+    } else if (command == "btnAdd") {
+      m_window->Find<QToolButton>("btnAdd")->click();
+    } else {
+      m_window->form->findChild<QAction*>(command)->trigger();
+    }
+    QVERIFY(ended.wait(kWait));
+    QCOMPARE(Captions(), QStringList({"A.JPG", "c.jpg2"}));
+    QCOMPARE(m_list->topLevelItem(0)->text(2), m_photos->path() + "/");
+
+    Select({"a.jpg", "d.jpg"});
+    m_window->Find<QToolButton>("btnAdd")->click();
+    QVERIFY(ended.wait(kWait));
+    QCOMPARE(Captions(), QStringList({"A.JPG", "c.jpg2", "d.jpg"}));
+  }
+
+  void addAllTakesEveryItemAndAsksOnceForTheFolders() {
+    for (const char* name : {"los.jpg", "m1/p1.jpg", "m1/diep/p2.gif", "m2/p3.bmp", "m2/n.png"})
+      QVERIFY(MakeFile(name));
+    OpenPhotoFolder();
+    AnswerFolderQuestions answers(true);
+    QSignalSpy ended(&m_window->form->SelectionList(), &TSelectionList::AddFinished);
+    m_window->Find<QToolButton>("btnAddAll")->click();
+    QVERIFY(ended.wait(kWait));
+    QCOMPARE(answers.asked, 1);
+    QCOMPARE(Captions(), QStringList({"p1.jpg", "p2.gif", "p3.bmp", "los.jpg"}));
+    QCOMPARE(m_browser->ThumbnailView()->selectionModel()->selectedRows().size(), 3);
+  }
+
+  void thumbnailsArriveForTheItemsInSight() {
+    QVERIFY(QDir().mkpath(m_photos->path()));
+    for (int i = 0; i < 150; ++i)
+      QVERIFY(test::WriteTestPhoto(Path(QString("p%1.jpg").arg(i, 3, 10, QChar('0'))), 160, 120));
+    OpenPhotoFolder();
+    const TFolderItemsModel& items = m_browser->Items();
+    const auto is_thumbnail = [&](int row) {
+      return items.index(row, 0).data(Qt::DecorationRole).typeId() == QMetaType::QPixmap;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(is_thumbnail(0), kWait);
+    const QPixmap first = items.index(0, 0).data(Qt::DecorationRole).value<QPixmap>();
+    QCOMPARE(first.size(), QSize(96, 72));
+    // The last item lies far below the viewport and was never asked for.
+    QVERIFY(!m_browser->ThumbnailView()->viewport()->rect().intersects(
+        m_browser->ThumbnailView()->visualRect(items.index(149, 0))));
+    QVERIFY(!is_thumbnail(149));
+
+    m_browser->ThumbnailView()->scrollToBottom();
+    QTRY_VERIFY_WITH_TIMEOUT(is_thumbnail(149), kWait);
+  }
+
+  void theTreesFolderIsStoredOnCloseAndOpenedAtTheNextStart() {
+    QVERIFY(MakeFile("map/p.jpg"));
+    QVERIFY(m_tree->SetCurrentFolder(Path("map")));
+    m_window->form->close();
+    const QString data_folder = m_window->DataFolder();
+    TFormMain again(data_folder, {});
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QCOMPARE(again.findChild<TFolderTree*>("VirtualExplorerTree1")->CurrentFolder(), Path("map"));
+    auto* browser = again.findChild<TThumbnailBrowser*>("VirtualEel1");
+    QCOMPARE(browser->Folder(), Path("map"));
+    QTRY_COMPARE_WITH_TIMEOUT(browser->Items().rowCount(), 1, kWait);
+  }
+
+ private:
+  QString Path(const QString& name) const {
+    return QDir(m_photos->path()).canonicalPath() + "/" + name;
+  }
+
+  bool MakeFile(const QString& name) {
+    const QString path = Path(name);
+    if (!QDir().mkpath(QFileInfo(path).path())) return false;
+    return name.endsWith(".jpg") ? test::WriteTestPhoto(path, 16, 12)
+                                 : test::WriteTextFile(path, "niet leeg");
+  }
+
+  // Opens the photo folder in the tree and waits until the browser lists it.
+  void OpenPhotoFolder() {
+    QVERIFY(m_tree->SetCurrentFolder(m_photos->path()));
+    QCOMPARE(m_browser->Folder(), Path("").chopped(1));
+    QTRY_VERIFY_WITH_TIMEOUT(m_browser->Items().rowCount() > 0, kWait);
+  }
+
+  QStringList Names() const {
+    QStringList names;
+    const TFolderItemsModel& items = m_browser->Items();
+    for (int row = 0; row < items.rowCount(); ++row) names << items.Item(row).name;
+    return names;
+  }
+
+  void Select(const QStringList& names) {
+    QItemSelectionModel* selection = m_browser->ThumbnailView()->selectionModel();
+    selection->clearSelection();
+    const QStringList all = Names();
+    for (const QString& name : names)
+      selection->select(m_browser->Items().index(static_cast<int>(all.indexOf(name)), 0),
+                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+
+  // What a drag of the browser's selection carries, dropped onto the list.
+  bool DropSelectionOnTheList() {
+    const QModelIndexList selected =
+        m_browser->ThumbnailView()->selectionModel()->selectedIndexes();
+    std::unique_ptr<QMimeData> data(m_browser->Items().mimeData(selected));
+    const Qt::DropActions actions = Qt::CopyAction;
+    QDragEnterEvent enter(QPoint(5, 5), actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_list->viewport(), &enter);
+    QDropEvent drop(QPointF(5, 5), actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_list->viewport(), &drop);
+    return enter.isAccepted() && drop.isAccepted();
+  }
+
+  QStringList Captions() const {
+    QStringList captions;
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i)
+      captions << m_list->topLevelItem(i)->text(0);
+    return captions;
+  }
+
+  std::unique_ptr<QTemporaryDir> m_cache;
+  std::unique_ptr<QTemporaryDir> m_photos;
+  std::unique_ptr<test::MainWindowFixture> m_window;
+  TFolderTree* m_tree = nullptr;
+  TThumbnailBrowser* m_browser = nullptr;
+  QTreeWidget* m_list = nullptr;
+};
+
+}  // namespace fotoloom
+
+QTEST_MAIN(fotoloom::FolderBrowserTest)
+#include "FolderBrowserTest.moc"

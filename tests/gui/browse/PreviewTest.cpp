@@ -1,0 +1,233 @@
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThreadPool>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include "gui/browse/SelectionList.h"
+#include "gui/browse/TFormMessage2.h"
+#include "gui/support/MainWindowFixture.h"
+#include "gui/support/TestPhotos.h"
+
+namespace fotoloom {
+namespace {
+
+constexpr TPixel32 kRed = MakePixel(220, 20, 20);
+constexpr TPixel32 kBlue = MakePixel(20, 20, 220);
+constexpr TPixel32 kGreen = MakePixel(20, 220, 20);
+
+// The colour in the middle of a preview, or black while it shows nothing.
+QColor Shown(const QLabel* preview) {
+  const QImage image = preview->pixmap().toImage();
+  return image.isNull() ? QColor(Qt::black) : image.pixelColor(image.rect().center());
+}
+
+bool IsReddish(const QColor& c) {
+  return c.red() > 150 && c.green() < 100 && c.blue() < 100;
+}
+bool IsBluish(const QColor& c) {
+  return c.blue() > 150 && c.red() < 100 && c.green() < 100;
+}
+bool IsGreenish(const QColor& c) {
+  return c.green() > 150 && c.red() < 100 && c.blue() < 100;
+}
+
+// Records the folders handed to the desktop instead of opening a file manager.
+class OpenedUrls : public QObject {
+  Q_OBJECT
+
+ public:
+  OpenedUrls() { QDesktopServices::setUrlHandler("file", this, "Open"); }
+  ~OpenedUrls() override { QDesktopServices::unsetUrlHandler("file"); }
+  QList<QUrl> urls;
+
+ public slots:
+  void Open(const QUrl& url) { urls << url; }
+};
+
+}  // namespace
+
+class PreviewTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    m_window = std::make_unique<test::MainWindowFixture>();
+    m_photos = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_window->ShowActive());
+    // The settings file is read as the window is first shown.
+    m_window->form->Settings().Photodelay = 20;
+    m_list = m_window->Find<QTreeWidget>("ListView1");
+    m_preview = m_window->Find<QLabel>("Image321");
+  }
+  void cleanup() {
+    m_window.reset();
+    m_photos.reset();
+  }
+
+  void step1PreviewWaitsForThePhotoDelay() {
+    m_window->form->Settings().Photodelay = 1000;
+    QVERIFY(AddPhoto("rood.jpg", kRed));
+    m_list->topLevelItem(0)->setSelected(true);
+    const auto* timer = m_window->form->SelectionList().findChild<QTimer*>("Timer1");
+    QVERIFY(timer->isActive());
+    QCOMPARE(timer->interval(), 1000);
+    QVERIFY(m_window->Find<QWidget>("Panel10")->isVisible());
+    // A photo loaded at once would be shown by now.
+    QThreadPool::globalInstance()->waitForDone(10000);
+    QCoreApplication::processEvents();
+    QVERIFY(m_preview->pixmap().isNull());
+    QTRY_VERIFY_WITH_TIMEOUT(IsReddish(Shown(m_preview)), 10000);
+    QCOMPARE(m_preview->pixmap().size(), QSize(149, 160));
+  }
+
+  void unreadablePhotoKeepsTheOldPreview_data() {
+    QTest::addColumn<bool>("deleted");
+    QTest::newRow("deleted meanwhile") << true;
+    QTest::newRow("not a photo") << false;
+  }
+  void unreadablePhotoKeepsTheOldPreview() {
+    QFETCH(bool, deleted);
+    QVERIFY(AddPhoto("rood.jpg", kRed));
+    QVERIFY(AddPhoto("blauw.jpg", kBlue));
+    SelectOnly(0);
+    QTRY_VERIFY_WITH_TIMEOUT(IsReddish(Shown(m_preview)), 10000);
+    const QString second = m_photos->filePath("blauw.jpg");
+    QVERIFY(deleted ? QFile::remove(second) : test::WriteTextFile(second, "geen foto"));
+    SelectOnly(1);
+    // Several ticks pass, each trying again, and none of them changes the picture.
+    QTest::qWait(200);
+    QVERIFY(IsReddish(Shown(m_preview)));
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    for (const QWidget* window : QApplication::topLevelWidgets())
+      QVERIFY(!window->isVisible() || window == m_window->form.get());
+
+    // Once the file is a photo again, the next tick shows it.
+    QVERIFY(test::WriteTestPhoto(second, 8, 8, kBlue));
+    QTRY_VERIFY_WITH_TIMEOUT(IsBluish(Shown(m_preview)), 10000);
+  }
+
+  void selectingWhileAnAddRunsShowsThePreviewAfterIt() {
+    QVERIFY(AddPhoto("rood.jpg", kRed));
+    QVERIFY(QDir(m_photos->path()).mkpath("map"));
+    TSelectionList& selection = m_window->form->SelectionList();
+    QSignalSpy ended(&selection, &TSelectionList::AddFinished);
+    m_list->topLevelItem(0)->setSelected(true);
+    // The add waits for its folder question, which is answered only after many ticks.
+    QVERIFY(selection.AddPaths({m_photos->filePath("map")}));
+    bool shown_while_busy = false;
+    int sightings = 0;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+      auto* question = qobject_cast<TFormMessage2*>(QApplication::activeModalWidget());
+      if (!question || ++sightings < 20) return;
+      shown_while_busy = !m_preview->pixmap().isNull();
+      question->findChild<QPushButton*>("btnOK")->click();
+      answer.stop();
+    });
+    answer.start(10);
+    QVERIFY(ended.wait(20000));
+    QVERIFY(!shown_while_busy);
+    QTRY_VERIFY_WITH_TIMEOUT(IsReddish(Shown(m_preview)), 10000);
+  }
+
+  void removingAllHidesThePanelUntilTheNextSelection() {
+    QVERIFY(AddPhoto("rood.jpg", kRed));
+    m_list->topLevelItem(0)->setSelected(true);
+    auto* panel = m_window->Find<QWidget>("Panel10");
+    QVERIFY(panel->isVisible());
+    m_window->Find<QToolButton>("btnDeleteAll")->click();
+    QVERIFY(panel->isHidden());
+    QVERIFY(AddPhoto("blauw.jpg", kBlue));
+    QVERIFY(panel->isHidden());
+    m_list->topLevelItem(0)->setSelected(true);
+    QVERIFY(panel->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(IsBluish(Shown(m_preview)), 10000);
+  }
+
+  void step3PreviewFollowsTheResultList() {
+    QTemporaryDir target;
+    QVERIFY(test::WriteTestPhoto(m_photos->filePath("a.jpg"), 8, 8, kRed));
+    QVERIFY(test::WriteTestPhoto(m_photos->filePath("b.jpg"), 8, 8, kBlue));
+    QVERIFY(test::WriteTestPhoto(target.filePath("b.jpg"), 8, 8, kGreen));
+    m_window->form->SetTargetFolder(target.path() + "/");
+    auto* results = m_window->Find<QTreeWidget>("ListView3");
+    for (const QString name : {"a.jpg", "b.jpg"})
+      new QTreeWidgetItem(results, {name, "1,0 kB", m_photos->path() + "/"});
+    auto* preview = m_window->Find<QLabel>("Image322");
+
+    results->setCurrentItem(results->topLevelItem(0));
+    QTRY_VERIFY_WITH_TIMEOUT(IsReddish(Shown(preview)), 10000);
+    QCOMPARE(preview->pixmap().size(), QSize(167, 175));
+    results->setCurrentItem(results->topLevelItem(1));
+    QTRY_VERIFY_WITH_TIMEOUT(IsBluish(Shown(preview)), 10000);
+
+    // A released key takes the photo of that name in the target folder.
+    results->setFocus();
+    QTest::keyClick(results, Qt::Key_End);
+    QTRY_VERIFY_WITH_TIMEOUT(IsGreenish(Shown(preview)), 10000);
+  }
+
+  void ctrlASelectsAllEntries() {
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) QVERIFY(AddPhoto(name, kRed));
+    m_list->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier, "a");
+    QApplication::sendEvent(m_list, &press);
+    QVERIFY(press.isAccepted());
+    QCOMPARE(m_list->selectedItems().size(), 3);
+  }
+
+  void mapOpenenOpensTheFolderOfTheSelectedEntry() {
+    OpenedUrls opened;
+    auto* item =
+        m_window->form->findChild<QMenu*>("PopupMenuSelection")->findChild<QAction*>("Mapopenen1");
+    QVERIFY(AddPhoto("a.jpg", kRed));
+    item->trigger();
+    QCOMPARE(opened.urls, QList<QUrl>());
+    m_list->topLevelItem(0)->setSelected(true);
+    item->trigger();
+    QCOMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(m_photos->path() + "/")});
+  }
+
+  void doubleClickOnAPictureAsksForThePhotoEditor() {
+    QSignalSpy selected(m_window->form.get(), &TFormMain::EditSelectedPhoto);
+    QSignalSpy result(m_window->form.get(), &TFormMain::EditResultPhoto);
+    for (const char* name : {"Image321", "Image323"})
+      QTest::mouseDClick(m_window->Find<QWidget>(name), Qt::LeftButton);
+    QTest::mouseDClick(m_window->Find<QWidget>("Image322"), Qt::LeftButton);
+    QCOMPARE(selected.count(), 2);
+    QCOMPARE(result.count(), 1);
+  }
+
+ private:
+  bool AddPhoto(const QString& name, TPixel32 colour) {
+    if (!test::WriteTestPhoto(m_photos->filePath(name), 8, 8, colour)) return false;
+    m_window->AddPhoto(m_photos->path() + "/", name);
+    return true;
+  }
+
+  void SelectOnly(int row) {
+    m_list->clearSelection();
+    m_list->topLevelItem(row)->setSelected(true);
+  }
+
+  std::unique_ptr<test::MainWindowFixture> m_window;
+  std::unique_ptr<QTemporaryDir> m_photos;
+  QTreeWidget* m_list = nullptr;
+  QLabel* m_preview = nullptr;
+};
+
+}  // namespace fotoloom
+
+QTEST_MAIN(fotoloom::PreviewTest)
+#include "PreviewTest.moc"

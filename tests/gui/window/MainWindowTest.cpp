@@ -1,0 +1,250 @@
+#include <QAbstractButton>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QProgressBar>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "gui/window/CustomMode.h"
+#include "gui/window/TFormMain.h"
+
+namespace fotoloom {
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    QVERIFY(m_data.isValid());
+    m_form = std::make_unique<TFormMain>(m_data.filePath("config/Fotoloom/"), QStringList{});
+  }
+  void cleanup() { m_form.reset(); }
+
+  void controlsCarryTheirNamesAndTexts_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("hint");
+    const auto row = [](const char* name, const char* kind, const char* text = "",
+                        const char* hint = "") {
+      QTest::newRow(name) << name << kind << text << hint;
+    };
+    row("panelHeader", "QWidget");
+    row("lblTitle", "QLabel", "Fotoloom 3.0");
+    row("lblDescription", "QLabel", "Eenvoudig al uw foto's verkleinen, bewerken en mailen...");
+    row("Notebook1", "QStackedWidget");
+    row("PageControl1", "QTabWidget");
+    row("TabSheet1", "QWidget");
+    row("TabSheet2", "QWidget");
+    row("ListView1", "QTreeWidget");
+    row("Panel10", "QFrame");
+    row("Image321", "QLabel");
+    row("Image322", "QLabel");
+    row("Image323", "QLabel");
+    row("Image324", "QLabel");
+    row("ListView3", "QTreeWidget", "",
+        "In het rechterscherm kunt u de foto's bewerken of uploaden!");
+    row("SpeedButton8", "QToolButton", "", "Afbeelding roteren");
+    row("SpeedButton9", "QToolButton", "", "Afbeelding bewerken");
+    row("btnMapOpenen", "QPushButton", "Map openen ");
+    row("btnExtra", "QPushButton", "Opties >");
+    row("btnUploaden", "QPushButton", "Foto's uploaden ");
+    row("btnMailen", "QPushButton", "Foto's mailen ");
+    row("btnNext", "QPushButton", "Ga verder ");
+    row("ProgressBar1", "QProgressBar");
+  }
+  void controlsCarryTheirNamesAndTexts() {
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    QFETCH(QString, text);
+    QFETCH(QString, hint);
+    const QList<QWidget*> found = m_form->findChildren<QWidget*>(name);
+    QCOMPARE(found.size(), 1);
+    QWidget* control = found.first();
+    QVERIFY2(control->inherits(kind.toLatin1()), control->metaObject()->className());
+    if (auto* label = qobject_cast<QLabel*>(control)) QCOMPARE(label->text(), text);
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) QCOMPARE(button->text(), text);
+    QCOMPARE(control->toolTip(), hint);
+  }
+
+  void startsOnTheStepsPage() {
+    QCOMPARE(m_form->windowTitle(), QString("Fotoloom"));
+    QCOMPARE(m_form->size(), QSize(952, 665));
+    QCOMPARE(Find<QStackedWidget>("Notebook1")->currentIndex(), 0);
+    auto* tabs = Find<QTabWidget>("PageControl1");
+    QCOMPARE(tabs->count(), 2);
+    QCOMPARE(tabs->tabText(0), QString("Stap 1: Foto's selecteren"));
+    QCOMPARE(tabs->tabText(1), QString("Stap 2: Formaat instellen"));
+    QCOMPARE(tabs->widget(0), Find<QWidget>("TabSheet1"));
+    QCOMPARE(tabs->widget(1), Find<QWidget>("TabSheet2"));
+    auto* progress = Find<QProgressBar>("ProgressBar1");
+    QCOMPARE(progress->maximum(), 500);
+    QVERIFY(progress->isHidden());
+    QVERIFY(Find<QWidget>("Panel10")->isHidden());
+    QCOMPARE(Find<QWidget>("btnNext")->size(), QSize(129, 25));
+    QCOMPARE(Find<QWidget>("Image322")->parentWidget()->size(), QSize(169, 177));
+    for (const char* strip : {"Image323", "Image324"}) {
+      auto* picture = Find<QLabel>(strip);
+      QCOMPARE(picture->size(), QSize(185, 216));
+      QVERIFY(!picture->pixmap().isNull());
+    }
+    QVERIFY(QDir(m_data.filePath("config/Fotoloom")).exists());
+  }
+
+  void photoListsHaveTheirColumns_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("columns");
+    QTest::newRow("selection list keeps the stored name hidden") << "ListView1" << 4;
+    QTest::newRow("result list") << "ListView3" << 3;
+  }
+  void photoListsHaveTheirColumns() {
+    QFETCH(QString, name);
+    QFETCH(int, columns);
+    auto* list = Find<QTreeWidget>(name);
+    QCOMPARE(list->columnCount(), columns);
+    const QStringList captions = {"Bestandsnaam", "Grootte", "Pad"};
+    const int widths[] = {180, 70, 200};
+    for (int column = 0; column < 3; ++column) {
+      QCOMPARE(list->headerItem()->text(column), captions[column]);
+      QCOMPARE(list->columnWidth(column), widths[column]);
+      QVERIFY(!list->isColumnHidden(column));
+    }
+    QVERIFY(list->headerItem()->textAlignment(1) & Qt::AlignRight);
+    if (columns == 4) QVERIFY(list->isColumnHidden(3));
+    QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+    QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+    QCOMPARE(list->editTriggers(), QAbstractItemView::NoEditTriggers);
+  }
+
+  void contextMenusListTheirItemsInOrder_data() {
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QStringList>("items");
+    QTest::newRow("selection list") << "PopupMenuSelection"
+                                    << QStringList{"acVerwijderen Selectie verwijderen",
+                                                   "acAllesVerwijderen Alles verwijderen",
+                                                   "-",
+                                                   "Afbeeldingroteren1 Afbeelding roteren F5",
+                                                   "Afbeeldingbewerken2 Afbeelding bewerken F9",
+                                                   "-",
+                                                   "Mapopenen1 Map openen"};
+    QTest::newRow("result list") << "PopupMenuResults"
+                                 << QStringList{"Maplinkkopieeren1 Map link kopieeren",
+                                                "Bestandsnaamwijzigen1 Bestandsnaam wijzigen F2",
+                                                "-",
+                                                "Alleregelsaanvinken1 Alle regels aanvinken",
+                                                "Alleregelsuitvinken1 Alle regels uitvinken",
+                                                "-",
+                                                "Emailinstellingen1 Email gegevens instellen",
+                                                "FTPgegevensinstellen FTP gegevens instellen",
+                                                "-",
+                                                "Roteren90graden Afbeelding roteren F5",
+                                                "Afbeeldingbewerken1 Afbeelding bewerken F9",
+                                                "-",
+                                                "Fotosexporteren1 Foto's exporteren...",
+                                                "Mapopenen2 Map openen"};
+    QTest::newRow("browser") << "PopupMenuBrowser"
+                             << QStringList{"Toevoegen1 Toevoegen",
+                                            "Allestoevoegen1 Alles toevoegen"};
+  }
+  void contextMenusListTheirItemsInOrder() {
+    QFETCH(QString, menu);
+    QFETCH(QStringList, items);
+    QStringList shown;
+    for (const QAction* action : Find<QMenu>(menu)->actions()) {
+      if (action->isSeparator()) {
+        shown << "-";
+        continue;
+      }
+      QString item = action->objectName() + ' ' + action->text();
+      if (!action->shortcut().isEmpty()) item += ' ' + action->shortcut().toString();
+      shown << item;
+    }
+    QCOMPARE(shown, items);
+  }
+
+  void windowStopsAtItsMinimumSize() {
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    m_form->resize(300, 200);
+    QCOMPARE(m_form->size(), QSize(650, 480));
+    // Every control still fits at that size.
+    const QSize needed = m_form->layout()->minimumSize();
+    QVERIFY2(needed.width() <= 650 && needed.height() <= 480,
+             qPrintable(QString("%1 x %2").arg(needed.width()).arg(needed.height())));
+  }
+
+  void busyAndResultSwitchesDisableTheirButtons_data() {
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<bool>("results_enabled");
+    QTest::addColumn<QStringList>("disabled");
+    QTest::newRow("busy") << true << true
+                          << QStringList{"btnNext", "btnMapOpenen", "btnMailen", "btnExtra",
+                                         "btnUploaden"};
+    QTest::newRow("result commands off")
+        << false << false << QStringList{"btnMailen",   "btnMapOpenen", "btnExtra",
+                                         "btnUploaden", "SpeedButton8", "SpeedButton9"};
+    QTest::newRow("both off") << true << false
+                              << QStringList{"btnNext",     "btnMapOpenen", "btnMailen",
+                                             "btnExtra",    "btnUploaden",  "SpeedButton8",
+                                             "SpeedButton9"};
+  }
+  void busyAndResultSwitchesDisableTheirButtons() {
+    QFETCH(bool, busy);
+    QFETCH(bool, results_enabled);
+    QFETCH(QStringList, disabled);
+    m_form->SetResultCommandsEnabled(results_enabled);
+    if (busy) m_form->SetBusy(true);
+    for (const char* name : {"btnNext", "btnMapOpenen", "btnMailen", "btnExtra", "btnUploaden",
+                             "SpeedButton8", "SpeedButton9"}) {
+      QCOMPARE(Find<QWidget>(name)->isEnabled(), !disabled.contains(name));
+    }
+    // Leaving the busy state enables the five buttons again, whatever came before.
+    m_form->SetBusy(false);
+    for (const char* name : {"btnNext", "btnMapOpenen", "btnMailen", "btnExtra", "btnUploaden"})
+      QVERIFY(Find<QWidget>(name)->isEnabled());
+  }
+
+  void customModeSwitch_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("slash, capitals") << QStringList{"/CUSTOM=KESTROVA"} << true;
+    QTest::newRow("no dash or slash") << QStringList{"custom=kestrova"} << false;
+    QTest::newRow("dash, mixed case") << QStringList{"-Custom=Kestrova"} << true;
+    QTest::newRow("longer word") << QStringList{"/custom=kestrovax"} << false;
+    QTest::newRow("two dashes") << QStringList{"--custom=kestrova"} << false;
+    QTest::newRow("among other arguments") << QStringList{"foto.jpg", "-custom=kestrova"} << true;
+    QTest::newRow("slash alone") << QStringList{"/"} << false;
+    QTest::newRow("no arguments") << QStringList{} << false;
+  }
+  void customModeSwitch() {
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, on);
+    QCOMPARE(HasCustomModeSwitch(arguments), on);
+  }
+
+  void customModeCaption() {
+    QCOMPARE(MainWindowCaption(false), QString("Fotoloom"));
+    QCOMPARE(MainWindowCaption(true), QString("Fotoloom | Kestrova Custommode"));
+  }
+
+ private:
+  template <typename Widget>
+  Widget* Find(const QString& name) {
+    auto* found = m_form->findChild<Widget*>(name);
+    if (!found) qFatal("no control named %s", qPrintable(name));
+    return found;
+  }
+
+  QTemporaryDir m_data;
+  std::unique_ptr<TFormMain> m_form;
+};
+
+}  // namespace fotoloom
+
+QTEST_MAIN(fotoloom::MainWindowTest)
+#include "MainWindowTest.moc"
