@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "core/lists/ListEntry.h"
+#include "gui/support/GuiTestMain.h"
 #include "gui/browse/FolderItemsModel.h"
 #include "gui/browse/FolderTree.h"
 #include "gui/browse/SelectionList.h"
@@ -278,5 +279,5 @@ class FolderBrowserTest : public QObject {
 
 }  // namespace fotoloom
 
-QTEST_MAIN(fotoloom::FolderBrowserTest)
+FOTOLOOM_GUI_TEST_MAIN(fotoloom::FolderBrowserTest)
 #include "FolderBrowserTest.moc"

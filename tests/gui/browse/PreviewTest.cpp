@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 
+#include "gui/support/GuiTestMain.h"
 #include "gui/browse/SelectionList.h"
 #include "gui/browse/TFormMessage2.h"
 #include "gui/support/MainWindowFixture.h"
@@ -229,5 +230,5 @@ class PreviewTest : public QObject {
 
 }  // namespace fotoloom
 
-QTEST_MAIN(fotoloom::PreviewTest)
+FOTOLOOM_GUI_TEST_MAIN(fotoloom::PreviewTest)
 #include "PreviewTest.moc"

@@ -19,6 +19,7 @@
 #include <QUrl>
 
 #include "core/lists/ListEntry.h"
+#include "gui/support/GuiTestMain.h"
 #include "gui/browse/SelectionList.h"
 #include "gui/window/TFormMain.h"
 #include "gui/browse/TFormMessage2.h"
@@ -289,5 +290,5 @@ class SelectionListTest : public QObject {
 
 }  // namespace fotoloom
 
-QTEST_MAIN(fotoloom::SelectionListTest)
+FOTOLOOM_GUI_TEST_MAIN(fotoloom::SelectionListTest)
 #include "SelectionListTest.moc"

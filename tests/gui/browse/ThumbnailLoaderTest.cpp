@@ -3,10 +3,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
+#include "gui/support/GuiTestMain.h"
 #include "gui/browse/ThumbnailLoader.h"
 #include "gui/support/TestPhotos.h"
 
@@ -58,7 +60,8 @@ class ThumbnailLoaderTest : public QObject {
     m_cache = std::make_unique<QTemporaryDir>();
     m_photos = std::make_unique<QTemporaryDir>();
     QVERIFY(m_cache->isValid() && m_photos->isValid());
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(m_cache->path()));
+    // A home of its own for each test: Qt's test mode keeps the cache under it.
+    qputenv("HOME", QFile::encodeName(m_cache->path()));
   }
 
   void ThumbnailFitsTheSizeAndIsStoredForFileManagers_data() {
@@ -102,7 +105,7 @@ class ThumbnailLoaderTest : public QObject {
     QCOMPARE(ready.count(), 2);
     QCOMPARE(ready[1][1].value<QImage>(), thumbnail);
 
-    const QString root = m_cache->filePath("thumbnails");
+    const QString root = CacheFile("thumbnails");
     const QString cache_folder = root + '/' + folder;
     QCOMPARE(QDir(cache_folder).entryList(QDir::Files), QStringList{CacheFileName(photo)});
     const QString file = cache_folder + '/' + CacheFileName(photo);
@@ -128,7 +131,7 @@ class ThumbnailLoaderTest : public QObject {
     QFETCH(qint64, mtime_offset);
     const QString photo = m_photos->filePath("photo.jpg");
     QVERIFY(test::WriteTestPhoto(photo, 600, 400, kPhotoColour));
-    const QString file = m_cache->filePath("thumbnails/normal/" + CacheFileName(photo));
+    const QString file = CacheFile("thumbnails/normal/" + CacheFileName(photo));
     QVERIFY(WriteCacheFile(file, photo, Mtime(photo) + mtime_offset));
 
     TThumbnailLoader loader(128);
@@ -143,7 +146,7 @@ class ThumbnailLoaderTest : public QObject {
   }
 
   void PhotosInsideTheCacheAreNotStored() {
-    const QString folder = m_cache->filePath("thumbnails/normal");
+    const QString folder = CacheFile("thumbnails/normal");
     QVERIFY(QDir().mkpath(folder));
     const QString photo = folder + "/inside.jpg";
     QVERIFY(test::WriteTestPhoto(photo, 300, 200));
@@ -178,16 +181,21 @@ class ThumbnailLoaderTest : public QObject {
     int made = 0;
     for (const QString& photo : photos.mid(1)) made += loader.Cached(photo).isNull() ? 0 : 1;
     QVERIFY2(made <= 2, qPrintable(QString::number(made)));
-    const int stored = QDir(m_cache->filePath("thumbnails/normal")).entryList(QDir::Files).size();
+    const int stored = QDir(CacheFile("thumbnails/normal")).entryList(QDir::Files).size();
     QVERIFY2(stored <= 4, qPrintable(QString::number(stored)));
   }
 
  private:
+  // Where the shared thumbnail cache lies, as the loader finds it.
+  static QString CacheFile(const QString& relative) {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + '/' + relative;
+  }
+
   std::unique_ptr<QTemporaryDir> m_cache;
   std::unique_ptr<QTemporaryDir> m_photos;
 };
 
 }  // namespace fotoloom
 
-QTEST_MAIN(fotoloom::ThumbnailLoaderTest)
+FOTOLOOM_GUI_TEST_MAIN(fotoloom::ThumbnailLoaderTest)
 #include "ThumbnailLoaderTest.moc"

@@ -3,6 +3,7 @@
 #include <QTest>
 #include <stdexcept>
 
+#include "gui/support/GuiTestMain.h"
 #include "gui/common/HandlerGuard.h"
 #include "gui/common/MessageBoxDialog.h"
 #include "gui/common/Messages.h"
@@ -213,5 +214,5 @@ class MessagesTest : public QObject {
 
 }  // namespace fotoloom
 
-QTEST_MAIN(fotoloom::MessagesTest)
+FOTOLOOM_GUI_TEST_MAIN(fotoloom::MessagesTest)
 #include "MessagesTest.moc"

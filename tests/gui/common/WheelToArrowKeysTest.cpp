@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include "gui/support/GuiTestMain.h"
 #include "gui/common/WheelToArrowKeys.h"
 
 namespace fotoloom {
@@ -115,5 +116,5 @@ class WheelToArrowKeysTest : public QObject {
 
 }  // namespace fotoloom
 
-QTEST_MAIN(fotoloom::WheelToArrowKeysTest)
+FOTOLOOM_GUI_TEST_MAIN(fotoloom::WheelToArrowKeysTest)
 #include "WheelToArrowKeysTest.moc"

@@ -5,6 +5,7 @@
 #include <QTest>
 #include <atomic>
 
+#include "gui/support/GuiTestMain.h"
 #include "gui/run/TFormProgress.h"
 #include "gui/support/ScriptedMessages.h"
 
@@ -125,5 +126,5 @@ class ProgressWindowTest : public QObject {
 
 }  // namespace fotoloom
 
-QTEST_MAIN(fotoloom::ProgressWindowTest)
+FOTOLOOM_GUI_TEST_MAIN(fotoloom::ProgressWindowTest)
 #include "ProgressWindowTest.moc"

@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "core/settings/IniFile.h"
+#include "gui/support/GuiTestMain.h"
 #include "gui/step2/SizeProfilePanel.h"
 #include "gui/step2/Step2Panel.h"
 #include "gui/support/MainWindowFixture.h"
@@ -650,5 +651,5 @@ class Step2Test : public QObject {
 
 }  // namespace fotoloom
 
-QTEST_MAIN(fotoloom::Step2Test)
+FOTOLOOM_GUI_TEST_MAIN(fotoloom::Step2Test)
 #include "Step2Test.moc"

@@ -14,6 +14,7 @@
 #include "core/settings/IniFile.h"
 #include "core/settings/Settings.h"
 #include "core/settings/SizeProfiles.h"
+#include "gui/support/GuiTestMain.h"
 #include "gui/step2/SizeProfilePanel.h"
 #include "gui/step2/Step2Panel.h"
 #include "gui/step2/Wizard.h"
@@ -340,5 +341,5 @@ class WizardTest : public QObject {
 
 }  // namespace fotoloom
 
-QTEST_MAIN(fotoloom::WizardTest)
+FOTOLOOM_GUI_TEST_MAIN(fotoloom::WizardTest)
 #include "WizardTest.moc"

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "core/imaging/codecs/JpegWriter.h"
+#include "gui/support/GuiTestMain.h"
 #include "gui/window/TFormMain.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ScriptedMessages.h"
@@ -129,5 +130,5 @@ class StartUpTest : public QObject {
 
 }  // namespace fotoloom
 
-QTEST_MAIN(fotoloom::StartUpTest)
+FOTOLOOM_GUI_TEST_MAIN(fotoloom::StartUpTest)
 #include "StartUpTest.moc"
