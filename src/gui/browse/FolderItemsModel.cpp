@@ -72,14 +72,9 @@ TFolderItemsModel::TFolderItemsModel(QObject* parent) : QAbstractTableModel(pare
   const QFileIconProvider icons;
   m_folder_icon = icons.icon(QAbstractFileIconProvider::Folder);
   m_file_icon = icons.icon(QAbstractFileIconProvider::File);
-  m_lister.setMaxThreadCount(1);
 }
 
-TFolderItemsModel::~TFolderItemsModel() {
-  ++m_generation;
-  m_post.Detach();
-  m_lister.clear();
-}
+TFolderItemsModel::~TFolderItemsModel() = default;
 
 void TFolderItemsModel::SetFolder(const QString& folder) {
   beginResetModel();
@@ -88,21 +83,17 @@ void TFolderItemsModel::SetFolder(const QString& folder) {
   m_thumbnails.clear();
   m_rows.clear();
   endResetModel();
-  const quint64 generation = ++m_generation;
-  m_lister.clear();
+  m_lister.CancelAll();
   if (m_folder.isEmpty()) return;
   const std::string decimal_separator = QLocale().decimalPoint().toStdString();
-  m_lister.start([this, generation, folder = m_folder, decimal_separator] {
-    std::vector<TItem> items =
-        ListFolder(folder, decimal_separator, [&] { return m_generation == generation; });
-    m_post.Post([this, generation, items = std::move(items)]() mutable {
-      TakeListing(generation, std::move(items));
-    });
-  });
+  m_lister.Start(
+      [folder = m_folder, decimal_separator](const TBackgroundWork::TJob& job) {
+        return ListFolder(folder, decimal_separator, [&] { return !job.Cancelled(); });
+      },
+      [this](std::vector<TItem> items) { TakeListing(std::move(items)); });
 }
 
-void TFolderItemsModel::TakeListing(quint64 generation, std::vector<TItem> items) {
-  if (generation != m_generation) return;
+void TFolderItemsModel::TakeListing(std::vector<TItem> items) {
   beginResetModel();
   m_items = std::move(items);
   m_thumbnails.assign(m_items.size(), QPixmap());

@@ -5,11 +5,9 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QString>
-#include <QThreadPool>
-#include <atomic>
 #include <vector>
 
-#include "gui/common/WindowPost.h"
+#include "gui/common/BackgroundWork.h"
 
 class QImage;
 
@@ -59,7 +57,7 @@ class TFolderItemsModel : public QAbstractTableModel {
   void Listed();
 
  private:
-  void TakeListing(quint64 generation, std::vector<TItem> items);
+  void TakeListing(std::vector<TItem> items);
 
   QString m_folder;
   std::vector<TItem> m_items;
@@ -67,11 +65,9 @@ class TFolderItemsModel : public QAbstractTableModel {
   QHash<QString, int> m_rows;         // item name -> row
   QIcon m_folder_icon;
   QIcon m_file_icon;
-  // A newer listing makes an older one stop early and its result is dropped.
-  std::atomic<quint64> m_generation{0};
-  TWindowPost m_post{this};
-  // Last, so that its running listing ends while the rest of the model still stands.
-  QThreadPool m_lister;
+  // A newer listing makes an older one stop early and its result is dropped. Last, so
+  // that its running listing ends while the rest of the model still stands.
+  TBackgroundWork m_lister{this};
 };
 
 }  // namespace fotoloom

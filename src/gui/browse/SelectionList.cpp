@@ -74,11 +74,7 @@ TSelectionList::TSelectionList(const TWidgets& widgets) : m_widgets(widgets) {
   UpdateStatus();
 }
 
-TSelectionList::~TSelectionList() {
-  m_stop = true;
-  m_post.Detach();
-  if (m_adder.joinable()) m_adder.join();
-}
+TSelectionList::~TSelectionList() = default;
 
 std::vector<TListEntry> TSelectionList::Entries() const {
   std::vector<TListEntry> entries;
@@ -99,32 +95,31 @@ bool TSelectionList::AddPaths(const QStringList& paths) {
   // The duplicate test sees the list as it stands now and every photo the add finds.
   TListedFiles listed(Entries());
   const std::string decimal_separator = QLocale().decimalPoint().toStdString();
-  m_adder = std::thread(
-      [this, files = std::move(files), listed = std::move(listed), decimal_separator]() mutable {
-        AddOnWorker(files, std::move(listed), decimal_separator);
-        m_post.Post([this] {
-          m_adder.join();  // its last act was this post
-          EndAdd();
-        });
-      });
+  m_adder.Start(
+      [this, files = std::move(files), listed = std::move(listed),
+       decimal_separator](const TBackgroundWork::TJob& job) mutable {
+        AddOnWorker(job, files, std::move(listed), decimal_separator);
+      },
+      [this] { EndAdd(); });
   return true;
 }
 
 // Files are taken when their extension passes; folders are scanned once the folder question
 // has been answered "OK", which holds for the rest of this add.
-void TSelectionList::AddOnWorker(const std::vector<std::string>& paths, TListedFiles listed,
+void TSelectionList::AddOnWorker(const TBackgroundWork::TJob& job,
+                                 const std::vector<std::string>& paths, TListedFiles listed,
                                  const std::string& decimal_separator) {
   std::vector<TListEntry> files;
   const auto send_files = [&] {
     if (!files.empty()) {
-      m_post.Post([this, files] { AppendFound(files, false); });
+      job.Post([this, files] { AppendFound(files, false); });
       files.clear();
     }
-    return !m_stop;
+    return !job.Cancelled();
   };
   std::optional<bool> include_subfolders;
   for (const std::string& path : paths) {
-    if (m_stop) break;
+    if (job.Cancelled()) break;
     const auto [folder, name] = SplitPath(path);
     if (folder.empty() || name.empty()) continue;
     const std::optional<TFolderItem> item = ReadFolderItem(folder, name);
@@ -136,7 +131,7 @@ void TSelectionList::AddOnWorker(const std::vector<std::string>& paths, TListedF
     }
     if (!send_files()) break;
     if (!include_subfolders) {
-      const std::optional<TFolderAnswer> answer = m_post.Ask<TFolderAnswer>(
+      const std::optional<TFolderAnswer> answer = job.Ask<TFolderAnswer>(
           [this] { return TFormMessage2::Ask(m_widgets.list->window()); });
       if (!answer || answer->choice == TFolderAnswer::Stop) break;
       if (answer->choice == TFolderAnswer::Skip) continue;
@@ -148,14 +143,12 @@ void TSelectionList::AddOnWorker(const std::vector<std::string>& paths, TListedF
                  // One batch at a time: the window appends it and turns its event loop
                  // before the next one comes, so a folder of thousands never freezes it.
                  if (!photos.empty()) {
-                   going = m_post
-                               .Ask<bool>([this, photos] {
-                                 AppendFound(photos, true);
-                                 return true;
-                               })
-                               .has_value();
+                   going = job.Ask<bool>([this, photos] {
+                                AppendFound(photos, true);
+                                return true;
+                              }).has_value();
                  }
-                 return going && !m_stop;
+                 return going && !job.Cancelled();
                });
     if (!going) break;
   }

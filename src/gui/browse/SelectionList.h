@@ -3,15 +3,13 @@
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/lists/ListEntry.h"
 #include "core/lists/ListedFiles.h"
 #include "core/settings/Settings.h"
-#include "gui/common/WindowPost.h"
+#include "gui/common/BackgroundWork.h"
 
 class QAbstractButton;
 class QLabel;
@@ -78,7 +76,8 @@ class TSelectionList : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void AddOnWorker(const std::vector<std::string>& paths, TListedFiles listed,
+  void AddOnWorker(const TBackgroundWork::TJob& job, const std::vector<std::string>& paths,
+                   TListedFiles listed,
                    const std::string& decimal_separator);
   void AppendFound(const std::vector<TListEntry>& photos, bool from_scan);
   void EndAdd();
@@ -92,13 +91,12 @@ class TSelectionList : public QObject {
 
   TWidgets m_widgets;
   bool m_busy = false;
-  std::atomic<bool> m_stop{false};
-  TWindowPost m_post{this};
-  std::thread m_adder;
   QTimer m_preview_timer{this};
   // Counts selection changes; the load in flight belongs to the one it was started for.
   int m_selection_changes = 0;
   int m_loading_for = -1;
+  // Last: an add still running is cancelled and waited for before the rest goes.
+  TBackgroundWork m_adder{this};
 };
 
 }  // namespace fotoloom

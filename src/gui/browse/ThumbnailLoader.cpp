@@ -3,14 +3,13 @@
 #include <QCache>
 #include <QFileInfo>
 #include <QSet>
-#include <QThreadPool>
-#include <atomic>
 #include <cstring>
 #include <exception>
 
 #include "core/base/Stream.h"
 #include "core/imaging/Thumbnail.h"
 #include "gui/browse/SharedThumbnailCache.h"
+#include "gui/common/BackgroundWork.h"
 
 namespace fotoloom {
 namespace {
@@ -61,29 +60,24 @@ TMade MakeThumbnail(const QString& path, int size, qint64 failed_mtime) {
 }  // namespace
 
 struct TThumbnailLoader::Impl {
+  explicit Impl(QObject* receiver) : work(receiver, 2) {}
+
   int size = 0;
-  QThreadPool pool;
-  // Bumped by CancelPending; a result of an older generation is kept but not announced.
-  std::shared_ptr<std::atomic<int>> generation = std::make_shared<std::atomic<int>>(0);
-  QSet<QString> pending;  // requested in this generation, not yet made
+  QSet<QString> pending;  // requested since the last cancel, not yet made
   QCache<QString, QImage> memory{kMemoryBudgetKiB};
   QHash<QString, qint64> failed;  // path -> the modification time that could not be decoded
+  TBackgroundWork work;           // last: waited for before the rest goes
 };
 
 TThumbnailLoader::TThumbnailLoader(int size, QObject* parent)
-    : QObject(parent), m(std::make_unique<Impl>()) {
+    : QObject(parent), m(std::make_unique<Impl>(this)) {
   m->size = size;
-  m->pool.setMaxThreadCount(2);
 }
 
-TThumbnailLoader::~TThumbnailLoader() {
-  m->pool.clear();
-  m->pool.waitForDone();
-}
+TThumbnailLoader::~TThumbnailLoader() = default;
 
 void TThumbnailLoader::CancelPending() {
-  ++*m->generation;
-  m->pool.clear();
+  m->work.CancelAll();
   m->pending.clear();
 }
 
@@ -94,28 +88,20 @@ void TThumbnailLoader::Request(const QString& path) {
   }
   if (m->pending.contains(path)) return;
   m->pending.insert(path);
-  const int generation = *m->generation;
-  m->pool.start([this, path, size = m->size, failed_mtime = m->failed.value(path, -1),
-                 shared_generation = m->generation, generation] {
-    // Cleared from the queue too late: the folder has changed already.
-    if (*shared_generation != generation) return;
-    TMade made = MakeThumbnail(path, size, failed_mtime);
-    QMetaObject::invokeMethod(
-        this,
-        [this, path, generation, made = std::move(made)] {
-          const bool current = generation == *m->generation;
-          if (current) m->pending.remove(path);
-          if (made.thumbnail.isNull()) {
-            if (made.mtime >= 0) m->failed.insert(path, made.mtime);
-            return;
-          }
-          m->failed.remove(path);
-          m->memory.insert(path, new QImage(made.thumbnail),
-                           std::max<qsizetype>(1, made.thumbnail.sizeInBytes() / 1024));
-          if (current) emit Ready(path, made.thumbnail);
-        },
-        Qt::QueuedConnection);
-  });
+  m->work.Start(
+      [path, size = m->size, failed_mtime = m->failed.value(path, -1)](
+          const TBackgroundWork::TJob&) { return MakeThumbnail(path, size, failed_mtime); },
+      [this, path](const TMade& made) {
+        m->pending.remove(path);
+        if (made.thumbnail.isNull()) {
+          if (made.mtime >= 0) m->failed.insert(path, made.mtime);
+          return;
+        }
+        m->failed.remove(path);
+        m->memory.insert(path, new QImage(made.thumbnail),
+                         std::max<qsizetype>(1, made.thumbnail.sizeInBytes() / 1024));
+        emit Ready(path, made.thumbnail);
+      });
 }
 
 QImage TThumbnailLoader::Cached(const QString& path) const {

@@ -26,28 +26,39 @@ TResultPreview::TResultPreview(QTreeWidget* results, QLabel* preview,
       m_results(results),
       m_preview(preview),
       m_target_folder(std::move(target_folder)) {
-  connect(results, &QTreeWidget::itemChanged, this, &TResultPreview::EntryChanged);
-  connect(results, &QTreeWidget::currentItemChanged, this, &TResultPreview::EntryChanged);
-  connect(results, &QTreeWidget::itemSelectionChanged, this, &TResultPreview::EntryChanged);
+  // The events of one burst reach the window together; the load waits until they are all in.
+  m_burst.setSingleShot(true);
+  m_burst.setInterval(0);
+  connect(&m_burst, &QTimer::timeout, this, &TResultPreview::LoadNow);
+  const auto changed = [this] { Schedule(TSource::SelectedEntry); };
+  connect(results, &QTreeWidget::itemChanged, this, changed);
+  connect(results, &QTreeWidget::currentItemChanged, this, changed);
+  connect(results, &QTreeWidget::itemSelectionChanged, this, changed);
   results->installEventFilter(this);
 }
 
-void TResultPreview::EntryChanged() {
-  if (const QTreeWidgetItem* item = FirstSelected(m_results)) Load(PhotoEntryOf(item).File());
-}
-
 bool TResultPreview::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_results && event->type() == QEvent::KeyRelease) {
-    // After a rename the photo is found under its new caption in the target folder.
-    if (const QTreeWidgetItem* item = FirstSelected(m_results))
-      Load((m_target_folder() + item->text(0)).toStdString());
-  }
+  if (watched == m_results && event->type() == QEvent::KeyRelease)
+    Schedule(TSource::TargetFolder);
   return false;
 }
 
-void TResultPreview::Load(const std::string& file) {
+void TResultPreview::Schedule(TSource source) {
+  m_source = source;
+  m_burst.start();
+}
+
+void TResultPreview::LoadNow() {
+  const QTreeWidgetItem* item = FirstSelected(m_results);
+  if (!item) return;
+  // After a rename the photo is found under its new caption in the target folder.
+  const std::string file = m_source == TSource::TargetFolder
+                               ? (m_target_folder() + item->text(0)).toStdString()
+                               : PhotoEntryOf(item).File();
   std::error_code error;
-  if (std::filesystem::exists(file, error)) LoadPreview(m_preview, file, Qt::FastTransformation);
+  if (!std::filesystem::exists(file, error)) return;
+  emit LoadStarted(QString::fromStdString(file));
+  LoadPreview(m_preview, file, Qt::FastTransformation);
 }
 
 }  // namespace fotoloom

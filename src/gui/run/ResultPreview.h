@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 
 class QLabel;
@@ -12,22 +13,32 @@ namespace fotoloom {
 // The preview of step 3 (`Image322`) follows the result list (`ListView3`): a change of any
 // entry shows the selected entry's file, a key released in the list shows the file of that
 // name in the target folder. Missing or unreadable files leave the old picture.
+// A burst of changes (a key press moves the current entry, the selection and then releases
+// the key) loads once, after the burst, from the change that came last; a load still
+// decoding when the next one starts is cancelled.
 class TResultPreview : public QObject {
   Q_OBJECT
 
  public:
   TResultPreview(QTreeWidget* results, QLabel* preview, std::function<QString()> target_folder);
 
+ signals:
+  // A load of `file` has begun.
+  void LoadStarted(const QString& file);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void EntryChanged();
-  void Load(const std::string& file);
+  enum class TSource { SelectedEntry, TargetFolder };
+  void Schedule(TSource source);
+  void LoadNow();
 
   QTreeWidget* m_results;
   QLabel* m_preview;
   std::function<QString()> m_target_folder;
+  TSource m_source = TSource::SelectedEntry;
+  QTimer m_burst;
 };
 
 }  // namespace fotoloom

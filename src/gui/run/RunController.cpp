@@ -1,9 +1,7 @@
 #include "gui/run/RunController.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QTreeWidget>
 #include <optional>
 
@@ -11,7 +9,6 @@
 #include "gui/common/Messages.h"
 #include "gui/common/PhotoList.h"
 #include "gui/common/PreviewLoader.h"
-#include "gui/window/TFormMain.h"
 #include "gui/run/TFormProgress.h"
 
 namespace fotoloom {
@@ -21,17 +18,17 @@ QString Text(const std::string& text) {
   return QString::fromStdString(text);
 }
 
-// The view the run calls on its own thread: every call is carried over to the window's
-// view; a message or a question waits there for the user. Once the window is going, the
-// calls are dropped and the run is stopped.
+// The view the run calls off the window's thread: every call is carried over to the
+// window's view; a message or a question waits there for the user. Once the window is
+// going, the calls are dropped and the run is stopped.
 class TQueuedRunView : public IRunView {
  public:
-  TQueuedRunView(TWindowPost& post, IRunView& window, std::atomic<bool>& cancel)
-      : m_post(post), m_window(window), m_cancel(cancel) {}
+  TQueuedRunView(const TBackgroundWork::TJob& job, IRunView& window, std::atomic<bool>& cancel)
+      : m_job(job), m_window(window), m_cancel(cancel) {}
 
   void ShowError(const std::string& text) override {
     // Waiting keeps one message at a time on the screen, in the run's order.
-    const auto shown = m_post.Ask<bool>([&window = m_window, text] {
+    const auto shown = m_job.Ask<bool>([&window = m_window, text] {
       window.ShowError(text);
       return true;
     });
@@ -47,7 +44,7 @@ class TQueuedRunView : public IRunView {
     Post([&window = m_window] { window.StepProgress(); });
   }
   TOverwriteAnswer AskOverwrite(const std::string& question) override {
-    const auto answer = m_post.Ask<TOverwriteAnswer>(
+    const auto answer = m_job.Ask<TOverwriteAnswer>(
         [&window = m_window, question] { return window.AskOverwrite(question); });
     return answer.value_or(TOverwriteAnswer::Cancel);
   }
@@ -56,24 +53,28 @@ class TQueuedRunView : public IRunView {
   }
 
  private:
-  void Post(std::function<void()> work) {
-    if (!m_post.Post(std::move(work))) m_cancel = true;
+  void Post(std::function<void()> call) {
+    if (!m_job.Post(std::move(call))) m_cancel = true;
   }
 
-  TWindowPost& m_post;
-  IRunView& m_window;  // the lambdas hold this, not the view, which ends with the thread
+  const TBackgroundWork::TJob& m_job;
+  IRunView& m_window;  // the calls hold this, not the view, which ends with the run
   std::atomic<bool>& m_cancel;
+};
+
+// How a run ended: its result, or the fault that stopped it.
+struct TRunOutcome {
+  std::optional<TRunResult> result;
+  std::string error;
 };
 
 }  // namespace
 
-TRunController::TRunController(TFormMain& main, const TWidgets& widgets)
-    : m_main(main), m_widgets(widgets) {}
+TRunController::TRunController(std::atomic<bool>& cancel, const TWidgets& widgets)
+    : m_cancel(cancel), m_widgets(widgets) {}
 
 TRunController::~TRunController() {
-  m_main.CancelFlag() = true;
-  m_post.Detach();
-  if (m_thread.joinable()) m_thread.join();
+  m_cancel = true;
 }
 
 TFormProgress* TRunController::ProgressWindow() const {
@@ -81,30 +82,30 @@ TFormProgress* TRunController::ProgressWindow() const {
 }
 
 bool TRunController::Start(std::vector<TListEntry> photos, const TRunSettings& settings) {
-  if (Running()) return false;
+  if (m_running) return false;
+  m_running = true;
   m_settings = settings;
   // Busy at once, so that nothing starts a second run before this one has begun.
-  m_main.SetBusy(true);
-  std::atomic<bool>& cancel = m_main.CancelFlag();
-  m_thread = std::thread([this, &cancel, photos = std::move(photos), settings] {
-    TQueuedRunView view(m_post, *this, cancel);
-    std::optional<TRunResult> result;
-    std::string error;
-    try {
-      result = TConversionRun(view, cancel).Run(photos, settings);
-    } catch (const std::exception& e) {
-      error = e.what();
-    } catch (...) {
-      error = "Onbekende fout";
-    }
-    m_post.Post([this, result, error] {
-      m_thread.join();  // its last act was this post
-      if (result)
-        Finish(*result);
-      else
-        Fail(Text(error));
-    });
-  });
+  emit BusyChanged(true);
+  m_work.Start(
+      [this, photos = std::move(photos), settings](const TBackgroundWork::TJob& job) {
+        TQueuedRunView view(job, *this, m_cancel);
+        TRunOutcome outcome;
+        try {
+          outcome.result = TConversionRun(view, m_cancel).Run(photos, settings);
+        } catch (const std::exception& e) {
+          outcome.error = e.what();
+        } catch (...) {
+          outcome.error = "Onbekende fout";
+        }
+        return outcome;
+      },
+      [this](const TRunOutcome& outcome) {
+        if (outcome.result)
+          Finish(*outcome.result);
+        else
+          Fail(Text(outcome.error));
+      });
   return true;
 }
 
@@ -116,12 +117,11 @@ void TRunController::RunStarted(int photo_count) {
   m_widgets.next->setText(QStringLiteral("Opnieuw beginnen"));
   if (m_settings.target_mode == TTargetMode::TargetFolder) {
     // The folder exists now; the field shows it completed with its separator.
-    if (auto* field = m_main.findChild<QLineEdit*>(QStringLiteral("editExportMap")))
-      field->setText(Text(IncludeTrailingSeparator(m_settings.folder_field)));
+    emit FolderFieldCompleted(Text(IncludeTrailingSeparator(m_settings.folder_field)));
   }
   // A window of an earlier run left open would stop this run with its button.
   if (m_progress) m_progress->hide();
-  m_progress = new TFormProgress(m_main.CancelFlag(), &m_main);
+  m_progress = new TFormProgress(m_cancel, m_widgets.window);
   m_progress->SetMaximum(photo_count);
   m_progress->SetPosition(0);
   m_progress->SetStep(1);
@@ -157,9 +157,6 @@ void TRunController::ResultAdded(const TListEntry& entry) {
 void TRunController::Finish(const TRunResult& result) {
   switch (result.end) {
     case TRunEnd::TargetFolderFailed:
-      m_widgets.pages->setCurrentIndex(0);
-      if (auto* field = m_main.findChild<QLineEdit*>(QStringLiteral("editExportMap")))
-        field->setFocus();
       break;
     case TRunEnd::Cancelled:
       ShowMessage(MessageParent(), MessageType::Information,
@@ -170,22 +167,25 @@ void TRunController::Finish(const TRunResult& result) {
       for (int i = 0; i < m_widgets.results->topLevelItemCount(); ++i)
         m_widgets.results->topLevelItem(i)->setCheckState(0, Qt::Checked);
       if (m_progress) m_progress->SetButtonCaption(QStringLiteral("OK"));
-      m_main.SetResultCommandsEnabled(true);
       break;
   }
   // An empty run in the photos' own folders leaves no folder behind.
   if (result.end != TRunEnd::TargetFolderFailed && !result.target_folder.empty())
-    m_main.SetTargetFolder(Text(result.target_folder));
-  m_main.SetBusy(false);
-  emit RunEnded(result.end);
+    emit TargetFolderChanged(Text(result.target_folder));
+  End(result.end);
 }
 
 // Only a fault outside the photos (such as memory running out) ends up here.
 void TRunController::Fail(const QString& message) {
   fotoloom::ShowError(MessageParent(), message);
   if (m_progress) m_progress->SetButtonCaption(QStringLiteral("OK"));
-  m_main.SetBusy(false);
-  emit RunEnded(TRunEnd::Cancelled);
+  End(TRunEnd::Cancelled);
+}
+
+void TRunController::End(TRunEnd end) {
+  m_running = false;
+  emit BusyChanged(false);
+  emit RunEnded(end);
 }
 
 void TRunController::ShowFirstResult() {
@@ -200,7 +200,7 @@ void TRunController::ShowFirstResult() {
 // Messages of the run stand in front of its progress window, which stays on top.
 QWidget* TRunController::MessageParent() {
   if (m_progress && m_progress->isVisible()) return m_progress;
-  return &m_main;
+  return m_widgets.window;
 }
 
 }  // namespace fotoloom

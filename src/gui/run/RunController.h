@@ -3,49 +3,55 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <thread>
+#include <atomic>
 #include <vector>
 
 #include "core/convert/ConversionRun.h"
-#include "gui/common/WindowPost.h"
+#include "gui/common/BackgroundWork.h"
 
 class QLabel;
 class QPushButton;
-class QStackedWidget;
 class QTreeWidget;
 
 namespace fotoloom {
 
-class TFormMain;
 class TFormProgress;
 
-// Runs the conversion of the selection list for the main window. The run works on its own
-// thread; everything it shows or asks reaches the window's thread in list order, and the
-// run waits there for the answers to its questions while the window keeps working.
+// Runs the conversion of the selection list. The run works off the window's thread;
+// everything it shows or asks reaches the window's thread in list order, and the run waits
+// there for the answers to its questions while the window keeps working. The window hears
+// of the run through the signals below.
 class TRunController : public QObject, private IRunView {
   Q_OBJECT
 
  public:
   struct TWidgets {
-    QStackedWidget* pages;  // Notebook1
-    QTreeWidget* results;   // ListView3
-    QLabel* step1_preview;  // Image321
-    QLabel* step3_preview;  // Image322
-    QPushButton* next;      // btnNext
+    QWidget* window;                // owns the progress windows; messages stand before it
+    QTreeWidget* results;           // ListView3
+    QLabel* step1_preview;          // Image321
+    QLabel* step3_preview;          // Image322
+    QPushButton* next;              // btnNext
   };
 
-  TRunController(TFormMain& main, const TWidgets& widgets);
+  // `cancel` is the window's cancel flag: the stop button sets it, a run tests it.
+  TRunController(std::atomic<bool>& cancel, const TWidgets& widgets);
   // A run still going is stopped: no new photo starts, and the photos being converted
   // are waited for.
   ~TRunController() override;
 
   // Starts a run over the photos; false, doing nothing, while one runs already.
   bool Start(std::vector<TListEntry> photos, const TRunSettings& settings);
-  bool Running() const { return m_thread.joinable(); }
+  bool Running() const { return m_running; }
   // The progress window of the latest run; earlier ones stay, hidden.
   TFormProgress* ProgressWindow() const;
 
  signals:
+  // The window's commands that start work are off while a run goes on.
+  void BusyChanged(bool busy);
+  // The folder field of step 2 shows the target folder completed with its separator.
+  void FolderFieldCompleted(const QString& folder);
+  // The folder the run leaves behind as the target folder.
+  void TargetFolderChanged(const QString& folder);
   // After the end of a run has been shown and the window is no longer busy.
   void RunEnded(fotoloom::TRunEnd end);
 
@@ -60,15 +66,17 @@ class TRunController : public QObject, private IRunView {
 
   void Finish(const TRunResult& result);
   void Fail(const QString& message);
+  void End(TRunEnd end);
   void ShowFirstResult();
   QWidget* MessageParent();
 
-  TFormMain& m_main;
+  std::atomic<bool>& m_cancel;
   TWidgets m_widgets;
   TRunSettings m_settings;  // of the run going on
+  bool m_running = false;
   QPointer<TFormProgress> m_progress;
-  TWindowPost m_post{this};
-  std::thread m_thread;
+  // Last: it waits for the run before the rest goes.
+  TBackgroundWork m_work{this};
 };
 
 }  // namespace fotoloom

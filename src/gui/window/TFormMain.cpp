@@ -1,9 +1,12 @@
 #include "gui/window/TFormMain.h"
 
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDir>
+#include <QMenu>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
@@ -104,6 +107,9 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
   AttachContextMenu(ListView3, m_menus.results);
   AttachContextMenu(Image322, m_menus.results);
   AttachContextMenu(btnExtra, m_menus.results);
+  // "Opties >" is a menu button: a left click opens the same menu where the mouse is.
+  connect(btnExtra, &QPushButton::clicked, m_menus.results,
+          [menu = m_menus.results] { menu->popup(QCursor::pos()); });
   VirtualEel1->SetContextMenu(m_menus.browser);
   for (QLabel* picture : {Image321, Image323})
     connect(new TDoubleClicks(picture), &TDoubleClicks::DoubleClicked, this,
@@ -129,12 +135,17 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
                                .browser_menu = m_menus.browser,
                                .settings = &m_settings});
   new TResultPreview(ListView3, Image322, [this] { return TargetFolder(); });
-  m_run =
-      std::make_unique<TRunController>(*this, TRunController::TWidgets{.pages = Notebook1,
-                                                                       .results = ListView3,
-                                                                       .step1_preview = Image321,
-                                                                       .step3_preview = Image322,
-                                                                       .next = btnNext});
+  m_run = std::make_unique<TRunController>(m_cancel,
+                                           TRunController::TWidgets{.window = this,
+                                                                    .results = ListView3,
+                                                                    .step1_preview = Image321,
+                                                                    .step3_preview = Image322,
+                                                                    .next = btnNext});
+  connect(m_run.get(), &TRunController::BusyChanged, this, &TFormMain::SetBusy);
+  connect(m_run.get(), &TRunController::FolderFieldCompleted, m_step2->ExportFolderField(),
+          &QLineEdit::setText);
+  connect(m_run.get(), &TRunController::TargetFolderChanged, this, &TFormMain::SetTargetFolder);
+  connect(m_run.get(), &TRunController::RunEnded, this, &TFormMain::ShowRunEnd);
 
   setMinimumSize(650, 480);
   resize(952, 665);
@@ -148,6 +159,21 @@ void TFormMain::StartConversionRun(const TRunSettings& settings) {
   run.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   run.decimal_separator = QLocale().decimalPoint().toStdString();
   m_run->Start(m_selection->Entries(), run);
+}
+
+void TFormMain::ShowRunEnd(TRunEnd end) {
+  switch (end) {
+    case TRunEnd::Completed:
+      SetResultCommandsEnabled(true);
+      break;
+    case TRunEnd::TargetFolderFailed:
+      // Back to step 2, where the folder can be put right.
+      Notebook1->setCurrentIndex(0);
+      m_step2->ExportFolderField()->setFocus();
+      break;
+    case TRunEnd::Cancelled:
+      break;
+  }
 }
 
 void TFormMain::showEvent(QShowEvent* event) {

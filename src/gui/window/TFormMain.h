@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 
+#include "core/convert/ConversionRun.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/Settings.h"
 #include "gui/window/MainMenus.h"
@@ -26,7 +27,6 @@ class TStep2Panel;
 class TThumbnailBrowser;
 class TRunController;
 class TSelectionList;
-struct TRunSettings;
 class TWizard;
 
 // The main window: the wizard of steps 1 and 2 on the first page of `Notebook1`, the result
@@ -83,6 +83,9 @@ class TFormMain : public QWidget {
  private:
   // The steps of the first showing: settings, profiles, export folder, custom mode, step 1.
   void StartUp();
+  // What the window does itself at the end of a run: the step-3 commands after a completed
+  // one, the folder field after a target folder that could not be made.
+  void ShowRunEnd(TRunEnd end);
   QWidget* BuildStepsPage();
   // Step 1's upper half: the header line with the view buttons, the folder tree and the
   // thumbnail browser.

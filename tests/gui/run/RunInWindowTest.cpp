@@ -13,6 +13,7 @@
 
 #include "core/imaging/LoadByExtension.h"
 #include "core/lists/ListEntry.h"
+#include "gui/support/GuiTestMain.h"
 #include "gui/run/RunController.h"
 #include "gui/browse/SelectionList.h"
 #include "gui/window/TFormMain.h"
@@ -44,6 +45,18 @@ class StopAtOverwriteQuestion : public ScriptedMessages {
 
  private:
   TFormMain& m_form;
+};
+
+// Fails to put the overwrite question on the screen (as when memory runs out), then answers
+// the rest from its script.
+class OverwriteQuestionThrows : public ScriptedMessages {
+ public:
+  using ScriptedMessages::ScriptedMessages;
+
+  MessageAnswer Present(QWidget* parent, const MessageRequest& request) override {
+    if (request.text.startsWith(kOverwritePrefix)) throw std::bad_alloc();
+    return ScriptedMessages::Present(parent, request);
+  }
 };
 
 }  // namespace
@@ -216,6 +229,28 @@ class RunInWindowTest : public QObject {
     QVERIFY(second->isVisible());
   }
 
+  // The run waits on its own thread while the window asks; a question that fails on the
+  // window's thread ends the run with the error shown instead of leaving it waiting.
+  void overwriteQuestionThatFailsEndsTheRunWithItsError() {
+    const QStringList names = {"p1.jpg", "p2.jpg"};
+    QVERIFY(AddPhotos(names, 40, 30));
+    QVERIFY(QDir().mkpath(m_target));
+    QVERIFY(test::WriteTextFile(Output("p2.jpg"), "oud"));
+    OverwriteQuestionThrows messages({MessageAnswer::Ok});
+
+    QCOMPARE(Run(Settings()), TRunEnd::Cancelled);
+
+    QCOMPARE(messages.asked.size(), 1);
+    QCOMPARE(messages.asked[0].type, MessageType::Error);
+    QVERIFY(messages.asked[0].text.startsWith(QString::fromLatin1(std::bad_alloc().what())));
+    QCOMPARE(test::ReadWholeFile(Output("p2.jpg")), QByteArray("oud"));
+    QVERIFY(!m_form->ConversionRun().Running());
+    QVERIFY(m_form->findChild<QWidget*>("btnNext")->isEnabled());
+    // The window can start the next run.
+    ScriptedMessages answers({MessageAnswer::No, MessageAnswer::No});
+    QCOMPARE(Run(Settings()), TRunEnd::Completed);
+  }
+
   void stopButtonEndsTheRunBeforeTheNextPhoto() {
     const QStringList names = {"p1.jpg", "p2.jpg", "p3.jpg"};
     QVERIFY(AddPhotos(names, 80, 60));
@@ -379,5 +414,5 @@ class RunInWindowTest : public QObject {
 
 }  // namespace fotoloom
 
-QTEST_MAIN(fotoloom::RunInWindowTest)
+FOTOLOOM_GUI_TEST_MAIN(fotoloom::RunInWindowTest)
 #include "RunInWindowTest.moc"

@@ -1,3 +1,6 @@
+#include <pwd.h>
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QHeaderView>
 #include <QLabel>
@@ -5,11 +8,13 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
+#include "gui/support/GuiTestMain.h"
 #include "gui/window/CustomMode.h"
 #include "gui/window/TFormMain.h"
 
@@ -24,6 +29,20 @@ class MainWindowTest : public QObject {
     m_form = std::make_unique<TFormMain>(m_data.filePath("config/Fotoloom/"), QStringList{});
   }
   void cleanup() { m_form.reset(); }
+
+  // Every GUI test program runs in a home of its own: the window never browses the user's
+  // folders nor writes into the user's thumbnail cache.
+  void testsRunOutsideTheUsersHome() {
+    const passwd* user = getpwuid(getuid());
+    QVERIFY(user);
+    const QString real_home = QDir(QFile::decodeName(user->pw_dir)).canonicalPath();
+    QVERIFY(QDir(QDir::homePath()).canonicalPath() != real_home);
+    QVERIFY(QDir::homePath().startsWith(QDir::tempPath()));
+    for (const auto location : {QStandardPaths::GenericCacheLocation,
+                                QStandardPaths::GenericConfigLocation,
+                                QStandardPaths::GenericDataLocation})
+      QVERIFY(QStandardPaths::writableLocation(location).startsWith(QDir::homePath() + '/'));
+  }
 
   void controlsCarryTheirNamesAndTexts_data() {
     QTest::addColumn<QString>("name");
@@ -167,6 +186,27 @@ class MainWindowTest : public QObject {
     QCOMPARE(shown, items);
   }
 
+  // "Opties >" is a menu button: a plain left click opens the result list's menu at the
+  // mouse, not only a right click.
+  void optionsButtonOpensTheResultMenuOnALeftClick() {
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    Find<QStackedWidget>("Notebook1")->setCurrentIndex(1);
+    m_form->SetResultCommandsEnabled(true);
+    auto* options = Find<QAbstractButton>("btnExtra");
+    auto* menu = Find<QMenu>("PopupMenuResults");
+    const QPoint at = options->rect().center();
+    QTest::mouseMove(options, at);
+    QTest::mouseClick(options, Qt::LeftButton, {}, at);
+    QTRY_VERIFY(menu->isVisible());
+    // At the mouse: below it, or above it where the screen ends.
+    const QPoint mouse = options->mapToGlobal(at);
+    QCOMPARE(menu->x(), mouse.x());
+    QVERIFY(menu->y() == mouse.y() || menu->geometry().bottom() + 1 == mouse.y());
+    menu->close();
+    QTRY_VERIFY(!menu->isVisible());
+  }
+
   void windowStopsAtItsMinimumSize() {
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
@@ -246,5 +286,5 @@ class MainWindowTest : public QObject {
 
 }  // namespace fotoloom
 
-QTEST_MAIN(fotoloom::MainWindowTest)
+FOTOLOOM_GUI_TEST_MAIN(fotoloom::MainWindowTest)
 #include "MainWindowTest.moc"

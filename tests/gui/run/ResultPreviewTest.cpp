@@ -1,0 +1,82 @@
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "gui/common/PhotoList.h"
+#include "gui/run/ResultPreview.h"
+#include "gui/support/GuiTestMain.h"
+#include "gui/support/TestPhotos.h"
+
+namespace fotoloom {
+namespace {
+
+constexpr int kWait = 10000;
+
+QColor Shown(const QLabel* preview) {
+  const QImage image = preview->pixmap().toImage();
+  return image.isNull() ? QColor(Qt::black) : image.pixelColor(image.rect().center());
+}
+
+bool Near(const QColor& shown, const QColor& expected) {
+  return std::abs(shown.red() - expected.red()) < 40 &&
+         std::abs(shown.green() - expected.green()) < 40 &&
+         std::abs(shown.blue() - expected.blue()) < 40;
+}
+
+}  // namespace
+
+class ResultPreviewTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // A key press moves the current entry and the selection and then releases the key; a
+  // user going down the list makes bursts of such changes. Each burst loads the preview
+  // once, from the entry where it ends.
+  void burstOfChangesLoadsOnceAndShowsTheLastEntry() {
+    QTemporaryDir folder;
+    const QString photos = folder.path() + '/';
+    QTreeWidget results;
+    SetUpPhotoList(&results, StoredNameColumn::None);
+    const QList<QColor> colours = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan};
+    for (int i = 0; i < colours.size(); ++i) {
+      const QString name = QString("foto%1.jpg").arg(i);
+      const QColor& c = colours[i];
+      QVERIFY(test::WriteTestPhoto(photos + name, 400, 300,
+                                   MakePixel(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
+                                             static_cast<uint8_t>(c.blue()))));
+      AppendPhotoEntry(&results,
+                       TListEntry{name.toStdString(), "1.0 kB", photos.toStdString(),
+                                  name.toStdString(), true},
+                       CheckBoxes::Shown);
+    }
+    QLabel preview;
+    preview.setFixedSize(167, 175);
+    auto* follower = new TResultPreview(&results, &preview, [&] { return photos; });
+    QSignalSpy started(follower, &TResultPreview::LoadStarted);
+    results.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&results));
+
+    QTest::mouseClick(results.viewport(), Qt::LeftButton, {},
+                      results.visualItemRect(results.topLevelItem(0)).center());
+    QTRY_COMPARE(started.count(), 1);
+    QCOMPARE(started[0][0].toString(), photos + "foto0.jpg");
+    QTRY_VERIFY_WITH_TIMEOUT(Near(Shown(&preview), Qt::red), kWait);
+
+    // One burst: four key presses and a check mark, handled before the window turns.
+    started.clear();
+    for (int i = 0; i < 4; ++i) QTest::keyClick(&results, Qt::Key_Down);
+    results.topLevelItem(4)->setCheckState(0, Qt::Unchecked);
+    QTRY_COMPARE(started.count(), 1);
+    QCOMPARE(started[0][0].toString(), photos + "foto4.jpg");
+    QTRY_VERIFY_WITH_TIMEOUT(Near(Shown(&preview), Qt::cyan), kWait);
+    QTest::qWait(50);
+    QCOMPARE(started.count(), 1);
+  }
+};
+
+}  // namespace fotoloom
+
+FOTOLOOM_GUI_TEST_MAIN(fotoloom::ResultPreviewTest)
+#include "ResultPreviewTest.moc"
