@@ -11,14 +11,14 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <algorithm>
 #include <cstdio>
 
 #include "core/imaging/codecs/JpegWriter.h"
 #include "core/lists/ListEntry.h"
-#include "gui/common/PhotoList.h"
+#include "gui/common/PhotoListModel.h"
 #include "gui/run/ResultPreview.h"
 #include "gui/window/TFormMain.h"
 
@@ -69,15 +69,16 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
   form.findChild<QStackedWidget*>("Notebook1")->setCurrentIndex(1);
   form.SetTargetFolder(folder);
-  auto* results = form.findChild<QTreeWidget*>("ListView3");
+  auto* results = form.findChild<QTreeView*>("ListView3");
+  std::vector<fotoloom::TListEntry> entries;
   for (int i = 0; i < kPhotos; ++i) {
     const std::string name = QString("IMG_%1.jpg").arg(i, 2, 10, QChar('0')).toStdString();
-    fotoloom::AppendPhotoEntry(
-        results, fotoloom::FileEntry(folder.toStdString(), name, static_cast<uint64_t>(photo_bytes), "."),
-        fotoloom::CheckBoxes::Shown);
+    entries.push_back(
+        fotoloom::FileEntry(folder.toStdString(), name, static_cast<uint64_t>(photo_bytes), "."));
   }
+  qobject_cast<fotoloom::TPhotoListModel*>(results->model())->Append(entries);
   results->setFocus();
-  results->setCurrentItem(results->topLevelItem(0));
+  fotoloom::SelectOnly(results, 0);
   auto* preview = form.findChild<QLabel*>("Image322");
   auto* follower = results->findChild<fotoloom::TResultPreview*>();
   if (!follower) return 1;
@@ -122,7 +123,7 @@ int main(int argc, char** argv) {
     }
     if (keys_done >= 0 && clock.elapsed() > keys_done + 4000) break;
   }
-  const bool at_end = results->currentItem() == results->topLevelItem(kPhotos - 1);
+  const bool at_end = results->currentIndex().row() == kPhotos - 1;
   std::printf("%d photos of %dx%d (%lld kB each), Down held at %d ms repeat for %lld ms: "
               "longest UI-thread gap %lld ms; %d preview loads began; last photo shown %lld ms "
               "after the last key%s\n",

@@ -12,7 +12,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QTabWidget>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 #include <algorithm>
 #include <filesystem>
@@ -24,7 +24,7 @@
 #include "core/lists/PhotoExtensions.h"
 #include "gui/common/HandlerGuard.h"
 #include "gui/common/Messages.h"
-#include "gui/common/PhotoList.h"
+#include "gui/common/PhotoListModel.h"
 #include "gui/common/PreviewLoader.h"
 #include "gui/browse/TFormMessage2.h"
 #include "gui/browse/ThumbnailBrowser.h"
@@ -43,11 +43,12 @@ std::pair<std::string, std::string> SplitPath(std::string path) {
 }  // namespace
 
 TSelectionList::TSelectionList(const TWidgets& widgets) : m_widgets(widgets) {
-  QTreeWidget* list = m_widgets.list;
+  QTreeView* list = m_widgets.list;
   list->installEventFilter(this);
   list->viewport()->installEventFilter(this);
   list->viewport()->setAcceptDrops(true);
-  connect(list, &QTreeWidget::itemSelectionChanged, this, &TSelectionList::SelectionChanged);
+  connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &TSelectionList::SelectionChanged);
   const auto guarded = [this](void (TSelectionList::*command)()) {
     return [this, command] { Guard(m_widgets.list, [&] { (this->*command)(); }); };
   };
@@ -76,12 +77,8 @@ TSelectionList::TSelectionList(const TWidgets& widgets) : m_widgets(widgets) {
 
 TSelectionList::~TSelectionList() = default;
 
-std::vector<TListEntry> TSelectionList::Entries() const {
-  std::vector<TListEntry> entries;
-  const int count = m_widgets.list->topLevelItemCount();
-  entries.reserve(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) entries.push_back(PhotoEntryOf(m_widgets.list->topLevelItem(i)));
-  return entries;
+const std::vector<TListEntry>& TSelectionList::Entries() const {
+  return m_widgets.entries->Entries();
 }
 
 bool TSelectionList::AddPaths(const QStringList& paths) {
@@ -156,10 +153,7 @@ void TSelectionList::AddOnWorker(const TBackgroundWork::TJob& job,
 }
 
 void TSelectionList::AppendFound(const std::vector<TListEntry>& photos, bool from_scan) {
-  QList<QTreeWidgetItem*> items;
-  items.reserve(static_cast<qsizetype>(photos.size()));
-  for (const TListEntry& photo : photos) items.append(NewPhotoItem(m_widgets.list, photo));
-  m_widgets.list->addTopLevelItems(items);
+  m_widgets.entries->Append(photos);
   if (from_scan) {
     // The bar only shows that the scan goes on: it starts again when full.
     QProgressBar* bar = m_widgets.progress;
@@ -188,27 +182,25 @@ void TSelectionList::AddAllFromBrowser() {
 }
 
 void TSelectionList::RemoveSelection() {
-  QTreeWidget* list = m_widgets.list;
-  const QList<QTreeWidgetItem*> selected = list->selectedItems();
+  QTreeView* list = m_widgets.list;
+  TPhotoListModel& entries = *m_widgets.entries;
+  const QList<int> selected = SelectedRows(list);
   if (!selected.isEmpty()) {
-    int first = list->topLevelItemCount();
-    for (QTreeWidgetItem* item : selected) first = std::min(first, list->indexOfTopLevelItem(item));
     {
       // The selection changes with every row deleted; no preview is loaded meanwhile.
       const bool was_busy = std::exchange(m_busy, true);
-      qDeleteAll(selected);
+      entries.RemoveRows(selected);
       m_busy = was_busy;
     }
-    const int count = list->topLevelItemCount();
-    if (count > 0) list->setCurrentItem(list->topLevelItem(std::min(first, count - 1)));
+    if (entries.Count() > 0) SelectOnly(list, std::min(selected.first(), entries.Count() - 1));
     list->setFocus();
   }
   UpdateStatus();
-  if (list->topLevelItemCount() == 0) HideStepTwo();
+  if (entries.Count() == 0) HideStepTwo();
 }
 
 void TSelectionList::RemoveAll() {
-  m_widgets.list->clear();
+  m_widgets.entries->Clear();
   UpdateStatus();
   HideStepTwo();
 }
@@ -219,19 +211,17 @@ void TSelectionList::SelectionChanged() {
   m_preview_timer.start(m_widgets.settings->Photodelay);
 }
 
-QTreeWidgetItem* TSelectionList::FirstSelected() const {
-  QTreeWidget* list = m_widgets.list;
-  for (int i = 0; i < list->topLevelItemCount(); ++i)
-    if (list->topLevelItem(i)->isSelected()) return list->topLevelItem(i);
-  return nullptr;
+const TListEntry* TSelectionList::FirstSelected() const {
+  const int row = FirstSelectedRow(m_widgets.list);
+  return row < 0 ? nullptr : &m_widgets.entries->Entry(row);
 }
 
 // A photo that cannot be read is tried again at the next tick; the old picture stays.
 void TSelectionList::PreviewTick() {
   if (m_busy || m_loading_for == m_selection_changes) return;
-  const QTreeWidgetItem* item = FirstSelected();
-  if (!item) return;
-  const std::string file = PhotoEntryOf(item).File();
+  const TListEntry* entry = FirstSelected();
+  if (!entry) return;
+  const std::string file = entry->File();
   std::error_code error;
   if (!std::filesystem::exists(file, error)) return;
   m_loading_for = m_selection_changes;
@@ -244,14 +234,13 @@ void TSelectionList::PreviewTick() {
 }
 
 void TSelectionList::OpenFolder() {
-  if (const QTreeWidgetItem* item = FirstSelected())
-    QDesktopServices::openUrl(
-        QUrl::fromLocalFile(QString::fromStdString(PhotoEntryOf(item).folder)));
+  if (const TListEntry* entry = FirstSelected())
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(entry->folder)));
 }
 
 void TSelectionList::UpdateStatus() {
   m_widgets.status->setText(FormatMessage(QStringLiteral("Aantal foto's geselecteerd: %d"),
-                                          m_widgets.list->topLevelItemCount()));
+                                          m_widgets.entries->Count()));
 }
 
 void TSelectionList::HideStepTwo() {

@@ -16,12 +16,12 @@ class QLabel;
 class QMenu;
 class QProgressBar;
 class QTabWidget;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 class QWidget;
 
 namespace fotoloom {
 
+class TPhotoListModel;
 class TThumbnailBrowser;
 
 // The selection list of step 1 (`ListView1`): its entries, the count in the status bar, the
@@ -32,7 +32,8 @@ class TSelectionList : public QObject {
 
  public:
   struct TWidgets {
-    QTreeWidget* list;            // ListView1
+    QTreeView* list;              // ListView1
+    TPhotoListModel* entries;     // the list's entries
     QLabel* status;               // the one panel of StatusBar1
     QWidget* preview_panel;       // Panel10
     QLabel* preview;              // Image321
@@ -53,7 +54,7 @@ class TSelectionList : public QObject {
   // An add still running stops after the folder it is scanning and is waited for.
   ~TSelectionList() override;
 
-  std::vector<TListEntry> Entries() const;
+  const std::vector<TListEntry>& Entries() const;
   // True while an add runs; drops are refused and the preview is not loaded meanwhile.
   bool Busy() const { return m_busy; }
 
@@ -85,7 +86,8 @@ class TSelectionList : public QObject {
   // `Timer1`: loads the preview of the first selected entry once the selection has stayed.
   void PreviewTick();
   void OpenFolder();
-  QTreeWidgetItem* FirstSelected() const;
+  // The entry of the first selected row, or null.
+  const TListEntry* FirstSelected() const;
   void UpdateStatus();
   void HideStepTwo();
 

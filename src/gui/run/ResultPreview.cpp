@@ -2,28 +2,19 @@
 
 #include <QEvent>
 #include <QLabel>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <filesystem>
 #include <utility>
 
-#include "gui/common/PhotoList.h"
+#include "gui/common/PhotoListModel.h"
 #include "gui/common/PreviewLoader.h"
 
 namespace fotoloom {
-namespace {
-
-const QTreeWidgetItem* FirstSelected(const QTreeWidget* list) {
-  for (int i = 0; i < list->topLevelItemCount(); ++i)
-    if (list->topLevelItem(i)->isSelected()) return list->topLevelItem(i);
-  return nullptr;
-}
-
-}  // namespace
-
-TResultPreview::TResultPreview(QTreeWidget* results, QLabel* preview,
+TResultPreview::TResultPreview(QTreeView* results, TPhotoListModel* entries, QLabel* preview,
                                std::function<QString()> target_folder)
     : QObject(results),
       m_results(results),
+      m_entries(entries),
       m_preview(preview),
       m_target_folder(std::move(target_folder)) {
   // The events of one burst reach the window together; the load waits until they are all in.
@@ -31,9 +22,9 @@ TResultPreview::TResultPreview(QTreeWidget* results, QLabel* preview,
   m_burst.setInterval(0);
   connect(&m_burst, &QTimer::timeout, this, &TResultPreview::LoadNow);
   const auto changed = [this] { Schedule(TSource::SelectedEntry); };
-  connect(results, &QTreeWidget::itemChanged, this, changed);
-  connect(results, &QTreeWidget::currentItemChanged, this, changed);
-  connect(results, &QTreeWidget::itemSelectionChanged, this, changed);
+  connect(entries, &QAbstractItemModel::dataChanged, this, changed);
+  connect(results->selectionModel(), &QItemSelectionModel::currentChanged, this, changed);
+  connect(results->selectionModel(), &QItemSelectionModel::selectionChanged, this, changed);
   results->installEventFilter(this);
 }
 
@@ -49,12 +40,13 @@ void TResultPreview::Schedule(TSource source) {
 }
 
 void TResultPreview::LoadNow() {
-  const QTreeWidgetItem* item = FirstSelected(m_results);
-  if (!item) return;
+  const int row = FirstSelectedRow(m_results);
+  if (row < 0) return;
+  const TListEntry& entry = m_entries->Entry(row);
   // After a rename the photo is found under its new caption in the target folder.
   const std::string file = m_source == TSource::TargetFolder
-                               ? (m_target_folder() + item->text(0)).toStdString()
-                               : PhotoEntryOf(item).File();
+                               ? m_target_folder().toStdString() + entry.caption
+                               : entry.File();
   std::error_code error;
   if (!std::filesystem::exists(file, error)) return;
   emit LoadStarted(QString::fromStdString(file));

@@ -6,9 +6,11 @@
 #include <functional>
 
 class QLabel;
-class QTreeWidget;
+class QTreeView;
 
 namespace fotoloom {
+
+class TPhotoListModel;
 
 // The preview of step 3 (`Image322`) follows the result list (`ListView3`): a change of any
 // entry shows the selected entry's file, a key released in the list shows the file of that
@@ -20,7 +22,8 @@ class TResultPreview : public QObject {
   Q_OBJECT
 
  public:
-  TResultPreview(QTreeWidget* results, QLabel* preview, std::function<QString()> target_folder);
+  TResultPreview(QTreeView* results, TPhotoListModel* entries, QLabel* preview,
+                 std::function<QString()> target_folder);
 
  signals:
   // A load of `file` has begun.
@@ -34,7 +37,8 @@ class TResultPreview : public QObject {
   void Schedule(TSource source);
   void LoadNow();
 
-  QTreeWidget* m_results;
+  QTreeView* m_results;
+  TPhotoListModel* m_entries;
   QLabel* m_preview;
   std::function<QString()> m_target_folder;
   TSource m_source = TSource::SelectedEntry;

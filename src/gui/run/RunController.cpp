@@ -2,12 +2,12 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <optional>
 
 #include "core/base/Path.h"
 #include "gui/common/Messages.h"
-#include "gui/common/PhotoList.h"
+#include "gui/common/PhotoListModel.h"
 #include "gui/common/PreviewLoader.h"
 #include "gui/run/TFormProgress.h"
 
@@ -126,7 +126,7 @@ void TRunController::RunStarted(int photo_count) {
   m_progress->SetPosition(0);
   m_progress->SetStep(1);
   m_progress->show();
-  m_widgets.results->clear();
+  m_widgets.result_entries->Clear();
   m_progress->ClearLog();
 }
 
@@ -151,7 +151,9 @@ TOverwriteAnswer TRunController::AskOverwrite(const std::string& question) {
 }
 
 void TRunController::ResultAdded(const TListEntry& entry) {
-  AppendPhotoEntry(m_widgets.results, entry, CheckBoxes::Shown);
+  TListEntry result = entry;
+  result.checked = false;
+  m_widgets.result_entries->Append({result});
 }
 
 void TRunController::Finish(const TRunResult& result) {
@@ -164,8 +166,7 @@ void TRunController::Finish(const TRunResult& result) {
       break;
     case TRunEnd::Completed:
       ShowFirstResult();
-      for (int i = 0; i < m_widgets.results->topLevelItemCount(); ++i)
-        m_widgets.results->topLevelItem(i)->setCheckState(0, Qt::Checked);
+      m_widgets.result_entries->SetAllChecked(true);
       if (m_progress) m_progress->SetButtonCaption(QStringLiteral("OK"));
       break;
   }
@@ -189,10 +190,9 @@ void TRunController::End(TRunEnd end) {
 }
 
 void TRunController::ShowFirstResult() {
-  QTreeWidgetItem* first = m_widgets.results->topLevelItem(0);
-  if (!first) return;
-  m_widgets.results->setCurrentItem(first);
-  const std::string file = PhotoEntryOf(first).File();
+  if (m_widgets.result_entries->Count() == 0) return;
+  SelectOnly(m_widgets.results, 0);
+  const std::string file = m_widgets.result_entries->Entry(0).File();
   LoadPreview(m_widgets.step1_preview, file, Qt::SmoothTransformation);
   LoadPreview(m_widgets.step3_preview, file, Qt::FastTransformation);
 }

@@ -11,11 +11,12 @@
 
 class QLabel;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
 
 namespace fotoloom {
 
 class TFormProgress;
+class TPhotoListModel;
 
 // Runs the conversion of the selection list. The run works off the window's thread;
 // everything it shows or asks reaches the window's thread in list order, and the run waits
@@ -27,7 +28,8 @@ class TRunController : public QObject, private IRunView {
  public:
   struct TWidgets {
     QWidget* window;                // owns the progress windows; messages stand before it
-    QTreeWidget* results;           // ListView3
+    QTreeView* results;             // ListView3
+    TPhotoListModel* result_entries;
     QLabel* step1_preview;          // Image321
     QLabel* step3_preview;          // Image322
     QPushButton* next;              // btnNext

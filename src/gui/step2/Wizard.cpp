@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTabWidget>
-#include <QTreeWidget>
 
 #include "gui/common/HandlerGuard.h"
+#include "gui/common/PhotoListModel.h"
 #include "gui/step2/SizeProfilePanel.h"
 #include "gui/step2/Step2Panel.h"
 
@@ -43,7 +43,7 @@ void TWizard::Restart() {
                   MessageButtons::YesNo) != MessageAnswer::Yes) {
     return;
   }
-  m_parts.ListView3->clear();
+  m_parts.results->Clear();
   m_parts.Notebook1->setCurrentIndex(0);
   m_parts.PageControl1->setCurrentWidget(m_parts.TabSheet1);
   m_parts.set_result_commands_enabled(false);
@@ -51,7 +51,7 @@ void TWizard::Restart() {
 }
 
 void TWizard::NextOnStep1() {
-  if (m_parts.ListView1->topLevelItemCount() == 0) {
+  if (m_parts.selection->Count() == 0) {
     ShowMessage(m_parts.window, MessageType::Confirmation,
                 QStringLiteral("Om verder te gaan moet u minimaal 1 foto toevoegen!"),
                 MessageButtons::Ok);
@@ -134,7 +134,7 @@ void TWizard::NextOnStep2() {
   const QString question = QStringLiteral("Wilt u nu alle geselecteerde foto's aanpassen?\n\r") +
                            QStringLiteral("Doelmap: ") + step2.ExportFolderField()->text() +
                            QStringLiteral("\n\r") + QStringLiteral("Aantal foto's: ") +
-                           QString::number(m_parts.ListView1->topLevelItemCount());
+                           QString::number(m_parts.selection->Count());
   if (ShowMessage(m_parts.window, MessageType::Confirmation, question, MessageButtons::YesNo) ==
       MessageAnswer::Yes) {
     Convert();
@@ -149,14 +149,9 @@ void TWizard::Refuse(MessageType type, const QString& text, QWidget* focus) {
 
 // Step 3 lists the photos of the selection list as they are, unchecked; nothing is written.
 void TWizard::ShowWithoutConverting() {
-  QTreeWidget* results = m_parts.ListView3;
-  results->clear();
-  for (int i = 0; i < m_parts.ListView1->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* copy = m_parts.ListView1->topLevelItem(i)->clone();
-    copy->setFlags(copy->flags() | Qt::ItemIsUserCheckable);
-    copy->setCheckState(0, Qt::Unchecked);
-    results->addTopLevelItem(copy);
-  }
+  std::vector<TListEntry> entries = m_parts.selection->Entries();
+  for (TListEntry& entry : entries) entry.checked = false;
+  m_parts.results->SetEntries(std::move(entries));
   m_parts.Notebook1->setCurrentIndex(1);
   m_parts.set_busy(false);
   m_parts.btnNext->setText(kRestartCaption);

@@ -9,11 +9,11 @@
 class QPushButton;
 class QStackedWidget;
 class QTabWidget;
-class QTreeWidget;
 class QWidget;
 
 namespace fotoloom {
 
+class TPhotoListModel;
 class TStep2Panel;
 
 // The parts of the main window that the wizard moves between and reads.
@@ -24,8 +24,8 @@ struct TWizardParts {
   QWidget* TabSheet1 = nullptr;
   QWidget* TabSheet2 = nullptr;
   QPushButton* btnNext = nullptr;
-  QTreeWidget* ListView1 = nullptr;  // the selection list
-  QTreeWidget* ListView3 = nullptr;  // the result list
+  TPhotoListModel* selection = nullptr;  // the entries of the selection list
+  TPhotoListModel* results = nullptr;    // the entries of the result list
   TStep2Panel* step2 = nullptr;
   TSettings* settings = nullptr;
   std::function<void(bool)> set_busy;

@@ -17,7 +17,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -29,7 +29,7 @@
 #include "gui/browse/FolderTree.h"
 #include "gui/common/FormHeader.h"
 #include "gui/common/HandlerGuard.h"
-#include "gui/common/PhotoList.h"
+#include "gui/common/PhotoListModel.h"
 #include "gui/run/ResultPreview.h"
 #include "gui/run/RunController.h"
 #include "gui/browse/SelectionList.h"
@@ -92,8 +92,8 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
        .TabSheet1 = TabSheet1,
        .TabSheet2 = TabSheet2,
        .btnNext = btnNext,
-       .ListView1 = ListView1,
-       .ListView3 = ListView3,
+       .selection = m_selection_entries,
+       .results = m_result_entries,
        .step2 = m_step2,
        .settings = &m_settings,
        .set_busy = [this](bool busy) { SetBusy(busy); },
@@ -120,6 +120,7 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
   // Step 1's list and the conversion run.
   m_selection = std::make_unique<TSelectionList>(
       TSelectionList::TWidgets{.list = ListView1,
+                               .entries = m_selection_entries,
                                .status = StatusBar1->findChild<QLabel*>(),
                                .preview_panel = Panel10,
                                .preview = Image321,
@@ -134,10 +135,12 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
                                .add_all = btnAddAll,
                                .browser_menu = m_menus.browser,
                                .settings = &m_settings});
-  new TResultPreview(ListView3, Image322, [this] { return TargetFolder(); });
+  new TResultPreview(ListView3, m_result_entries, Image322, [this] { return TargetFolder(); });
   m_run = std::make_unique<TRunController>(m_cancel,
                                            TRunController::TWidgets{.window = this,
                                                                     .results = ListView3,
+                                                                    .result_entries =
+                                                                        m_result_entries,
                                                                     .step1_preview = Image321,
                                                                     .step3_preview = Image322,
                                                                     .next = btnNext});
@@ -232,8 +235,9 @@ QWidget* TFormMain::BuildStepsPage() {
   PageControl1->addTab(TabSheet1, QStringLiteral("Stap 1: Foto's selecteren"));
   PageControl1->addTab(TabSheet2, QStringLiteral("Stap 2: Formaat instellen"));
 
-  ListView1 = Named(new QTreeWidget(TabSheet1), "ListView1");
-  SetUpPhotoList(ListView1, StoredNameColumn::Hidden);
+  ListView1 = Named(new QTreeView(TabSheet1), "ListView1");
+  m_selection_entries = new TPhotoListModel(TPhotoListModel::CheckBoxes::None, this);
+  SetUpPhotoList(ListView1, m_selection_entries);
   auto* preview = Named(new QFrame(TabSheet1), "Panel10");
   preview->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   Image321 = Named(new QLabel(preview), "Image321");
@@ -337,8 +341,9 @@ QWidget* TFormMain::BuildResultPage() {
   title_font.setBold(true);
   title->setFont(title_font);
 
-  ListView3 = Named(new QTreeWidget(page), "ListView3");
-  SetUpPhotoList(ListView3, StoredNameColumn::None);
+  ListView3 = Named(new QTreeView(page), "ListView3");
+  m_result_entries = new TPhotoListModel(TPhotoListModel::CheckBoxes::Shown, this);
+  SetUpPhotoList(ListView3, m_result_entries);
   ListView3->setToolTip(
       QStringLiteral("In het rechterscherm kunt u de foto's bewerken of uploaden!"));
 

@@ -18,11 +18,12 @@ class QStackedWidget;
 class QStatusBar;
 class QTabWidget;
 class QToolButton;
-class QTreeWidget;
+class QTreeView;
 
 namespace fotoloom {
 
 class TFolderTree;
+class TPhotoListModel;
 class TStep2Panel;
 class TThumbnailBrowser;
 class TRunController;
@@ -105,12 +106,14 @@ class TFormMain : public QWidget {
   QTabWidget* PageControl1 = nullptr;
   QWidget* TabSheet1 = nullptr;
   QWidget* TabSheet2 = nullptr;
-  QTreeWidget* ListView1 = nullptr;
+  QTreeView* ListView1 = nullptr;
+  TPhotoListModel* m_selection_entries = nullptr;
   QWidget* Panel10 = nullptr;
   QLabel* Image321 = nullptr;
   QLabel* Image323 = nullptr;
   QLabel* Image324 = nullptr;
-  QTreeWidget* ListView3 = nullptr;
+  QTreeView* ListView3 = nullptr;
+  TPhotoListModel* m_result_entries = nullptr;
   QLabel* Image322 = nullptr;
   QToolButton* SpeedButton8 = nullptr;
   QToolButton* SpeedButton9 = nullptr;

@@ -16,7 +16,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 #include <memory>
 
@@ -29,6 +29,7 @@
 #include "gui/browse/TFormMessage2.h"
 #include "gui/browse/ThumbnailBrowser.h"
 #include "gui/support/MainWindowFixture.h"
+#include "gui/support/PhotoListView.h"
 #include "gui/support/TestPhotos.h"
 
 namespace fotoloom {
@@ -71,7 +72,7 @@ class FolderBrowserTest : public QObject {
     QVERIFY(m_window->ShowActive());
     m_tree = m_window->Find<TFolderTree>("VirtualExplorerTree1");
     m_browser = m_window->Find<TThumbnailBrowser>("VirtualEel1");
-    m_list = m_window->Find<QTreeWidget>("ListView1");
+    m_list = m_window->Find<QTreeView>("ListView1");
   }
   void cleanup() {
     m_window.reset();
@@ -158,7 +159,7 @@ class FolderBrowserTest : public QObject {
     }
     QVERIFY(ended.wait(kWait));
     QCOMPARE(Captions(), QStringList({"A.JPG", "c.jpg2"}));
-    QCOMPARE(m_list->topLevelItem(0)->text(2), m_photos->path() + "/");
+    QCOMPARE(test::Text(m_list, 0, 2), m_photos->path() + "/");
 
     Select({"a.jpg", "d.jpg"});
     m_window->Find<QToolButton>("btnAdd")->click();
@@ -262,19 +263,14 @@ class FolderBrowserTest : public QObject {
     return enter.isAccepted() && drop.isAccepted();
   }
 
-  QStringList Captions() const {
-    QStringList captions;
-    for (int i = 0; i < m_list->topLevelItemCount(); ++i)
-      captions << m_list->topLevelItem(i)->text(0);
-    return captions;
-  }
+  QStringList Captions() const { return test::Captions(m_list); }
 
   std::unique_ptr<QTemporaryDir> m_cache;
   std::unique_ptr<QTemporaryDir> m_photos;
   std::unique_ptr<test::MainWindowFixture> m_window;
   TFolderTree* m_tree = nullptr;
   TThumbnailBrowser* m_browser = nullptr;
-  QTreeWidget* m_list = nullptr;
+  QTreeView* m_list = nullptr;
 };
 
 }  // namespace fotoloom

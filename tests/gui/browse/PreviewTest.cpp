@@ -6,18 +6,19 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThreadPool>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 
 #include "gui/support/GuiTestMain.h"
 #include "gui/browse/SelectionList.h"
 #include "gui/browse/TFormMessage2.h"
 #include "gui/support/MainWindowFixture.h"
+#include "gui/support/PhotoListView.h"
 #include "gui/support/TestPhotos.h"
 
 namespace fotoloom {
@@ -68,7 +69,7 @@ class PreviewTest : public QObject {
     QVERIFY(m_window->ShowActive());
     // The settings file is read as the window is first shown.
     m_window->form->Settings().Photodelay = 20;
-    m_list = m_window->Find<QTreeWidget>("ListView1");
+    m_list = m_window->Find<QTreeView>("ListView1");
     m_preview = m_window->Find<QLabel>("Image321");
   }
   void cleanup() {
@@ -79,14 +80,13 @@ class PreviewTest : public QObject {
   void step1PreviewWaitsForThePhotoDelay() {
     m_window->form->Settings().Photodelay = 1000;
     QVERIFY(AddPhoto("rood.jpg", kRed));
-    m_list->topLevelItem(0)->setSelected(true);
+    test::ClickRow(m_list, 0);
     const auto* timer = m_window->form->SelectionList().findChild<QTimer*>("Timer1");
     QVERIFY(timer->isActive());
     QCOMPARE(timer->interval(), 1000);
     QVERIFY(m_window->Find<QWidget>("Panel10")->isVisible());
     // A photo loaded at once would be shown by now.
-    QThreadPool::globalInstance()->waitForDone(10000);
-    QCoreApplication::processEvents();
+    QTest::qWait(300);
     QVERIFY(m_preview->pixmap().isNull());
     QTRY_VERIFY_WITH_TIMEOUT(IsReddish(Shown(m_preview)), 10000);
     QCOMPARE(m_preview->pixmap().size(), QSize(149, 160));
@@ -123,7 +123,7 @@ class PreviewTest : public QObject {
     QVERIFY(QDir(m_photos->path()).mkpath("map"));
     TSelectionList& selection = m_window->form->SelectionList();
     QSignalSpy ended(&selection, &TSelectionList::AddFinished);
-    m_list->topLevelItem(0)->setSelected(true);
+    test::ClickRow(m_list, 0);
     // The add waits for its folder question, which is answered only after many ticks.
     QVERIFY(selection.AddPaths({m_photos->filePath("map")}));
     bool shown_while_busy = false;
@@ -144,14 +144,14 @@ class PreviewTest : public QObject {
 
   void removingAllHidesThePanelUntilTheNextSelection() {
     QVERIFY(AddPhoto("rood.jpg", kRed));
-    m_list->topLevelItem(0)->setSelected(true);
+    test::ClickRow(m_list, 0);
     auto* panel = m_window->Find<QWidget>("Panel10");
     QVERIFY(panel->isVisible());
     m_window->Find<QToolButton>("btnDeleteAll")->click();
     QVERIFY(panel->isHidden());
     QVERIFY(AddPhoto("blauw.jpg", kBlue));
     QVERIFY(panel->isHidden());
-    m_list->topLevelItem(0)->setSelected(true);
+    test::ClickRow(m_list, 0);
     QVERIFY(panel->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(IsBluish(Shown(m_preview)), 10000);
   }
@@ -162,15 +162,16 @@ class PreviewTest : public QObject {
     QVERIFY(test::WriteTestPhoto(m_photos->filePath("b.jpg"), 8, 8, kBlue));
     QVERIFY(test::WriteTestPhoto(target.filePath("b.jpg"), 8, 8, kGreen));
     m_window->form->SetTargetFolder(target.path() + "/");
-    auto* results = m_window->Find<QTreeWidget>("ListView3");
+    m_window->Find<QStackedWidget>("Notebook1")->setCurrentIndex(1);
+    auto* results = m_window->Find<QTreeView>("ListView3");
     for (const QString name : {"a.jpg", "b.jpg"})
-      new QTreeWidgetItem(results, {name, "1,0 kB", m_photos->path() + "/"});
+      m_window->AddPhoto(m_photos->path() + "/", name, "ListView3");
     auto* preview = m_window->Find<QLabel>("Image322");
 
-    results->setCurrentItem(results->topLevelItem(0));
+    test::ClickRow(results, 0);
     QTRY_VERIFY_WITH_TIMEOUT(IsReddish(Shown(preview)), 10000);
     QCOMPARE(preview->pixmap().size(), QSize(167, 175));
-    results->setCurrentItem(results->topLevelItem(1));
+    test::ClickRow(results, 1);
     QTRY_VERIFY_WITH_TIMEOUT(IsBluish(Shown(preview)), 10000);
 
     // A released key takes the photo of that name in the target folder.
@@ -185,7 +186,7 @@ class PreviewTest : public QObject {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier, "a");
     QApplication::sendEvent(m_list, &press);
     QVERIFY(press.isAccepted());
-    QCOMPARE(m_list->selectedItems().size(), 3);
+    QCOMPARE(test::SelectedRowList(m_list), QList<int>({0, 1, 2}));
   }
 
   void mapOpenenOpensTheFolderOfTheSelectedEntry() {
@@ -195,7 +196,7 @@ class PreviewTest : public QObject {
     QVERIFY(AddPhoto("a.jpg", kRed));
     item->trigger();
     QCOMPARE(opened.urls, QList<QUrl>());
-    m_list->topLevelItem(0)->setSelected(true);
+    test::ClickRow(m_list, 0);
     item->trigger();
     QCOMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(m_photos->path() + "/")});
   }
@@ -217,14 +218,11 @@ class PreviewTest : public QObject {
     return true;
   }
 
-  void SelectOnly(int row) {
-    m_list->clearSelection();
-    m_list->topLevelItem(row)->setSelected(true);
-  }
+  void SelectOnly(int row) { test::ClickRow(m_list, row); }
 
   std::unique_ptr<test::MainWindowFixture> m_window;
   std::unique_ptr<QTemporaryDir> m_photos;
-  QTreeWidget* m_list = nullptr;
+  QTreeView* m_list = nullptr;
   QLabel* m_preview = nullptr;
 };
 

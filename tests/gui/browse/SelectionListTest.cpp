@@ -15,11 +15,12 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 
 #include "core/lists/ListEntry.h"
 #include "gui/support/GuiTestMain.h"
+#include "gui/support/PhotoListView.h"
 #include "gui/browse/SelectionList.h"
 #include "gui/window/TFormMain.h"
 #include "gui/browse/TFormMessage2.h"
@@ -83,7 +84,7 @@ class SelectionListTest : public QObject {
     QVERIFY(m_photos->isValid());
     m_form = std::make_unique<TFormMain>(m_data->filePath("config/Fotoloom/"), QStringList{});
     m_form->show();
-    m_list = m_form->findChild<QTreeWidget*>("ListView1");
+    m_list = m_form->findChild<QTreeView*>("ListView1");
   }
   void cleanup() {
     m_form.reset();
@@ -98,17 +99,16 @@ class SelectionListTest : public QObject {
     QVERIFY(Drop({"a.jpg", "A.JPG", "b.JPEG", "c.png", "d.jpg2", "e.txt", "a.jpg"}));
     QCOMPARE(Captions(), QStringList({"a.jpg", "b.JPEG", "d.jpg2"}));
     QCOMPARE(Status(), QString("Aantal foto's geselecteerd: 3"));
-    const QTreeWidgetItem* first = m_list->topLevelItem(0);
-    QCOMPARE(first->text(1),
+    QCOMPARE(test::Text(m_list, 0, 1),
              QString::fromStdString(SizeText(QFileInfo(Path("a.jpg")).size(),
                                              QLocale().decimalPoint().toStdString())));
-    QCOMPARE(first->text(2), m_photos->path() + "/");
-    QCOMPARE(first->text(3), QString("a.jpg"));
+    QCOMPARE(test::Text(m_list, 0, 2), m_photos->path() + "/");
+    QCOMPARE(m_form->SelectionList().Entries()[0].stored_name, std::string("a.jpg"));
 
     // Names and folders that differ only in letter case count as listed already.
     QVERIFY(Drop({"A.JPG", "sub/X.jpg", "SUB/x.jpg"}));
     QCOMPARE(Captions(), QStringList({"a.jpg", "b.JPEG", "d.jpg2", "X.jpg"}));
-    QCOMPARE(m_list->topLevelItem(3)->text(2), Path("sub/"));
+    QCOMPARE(test::Text(m_list, 3, 2), Path("sub/"));
     QCOMPARE(Status(), QString("Aantal foto's geselecteerd: 4"));
   }
 
@@ -140,7 +140,7 @@ class SelectionListTest : public QObject {
     QCOMPARE(answers.faults, QStringList());
     QVERIFY(answers.bar_shown);
     QCOMPARE(Captions(), captions);
-    if (captions.contains("p2.gif")) QCOMPARE(m_list->topLevelItem(2)->text(2), Path("map/sub/"));
+    if (captions.contains("p2.gif")) QCOMPARE(test::Text(m_list, 2, 2), Path("map/sub/"));
     QCOMPARE(Status(), QString("Aantal foto's geselecteerd: %1").arg(captions.size()));
     QVERIFY(m_form->findChild<QProgressBar*>("ProgressBar1")->isHidden());
     QVERIFY(!m_form->SelectionList().Busy());
@@ -152,8 +152,8 @@ class SelectionListTest : public QObject {
       QVERIFY(test::WriteTextFile(Path(QString("veel/p%1.jpg").arg(i, 3, 10, QChar('0'))), ""));
     FolderQuestionAnswers answers("btnOK", true);
     QVERIFY(Drop({"veel"}));
-    QCOMPARE(m_list->topLevelItemCount(), 503);
-    QCOMPARE(m_list->topLevelItem(502)->text(1),
+    QCOMPARE(test::RowCount(m_list), 503);
+    QCOMPARE(test::Text(m_list, 502, 1),
              QString::fromStdString(SizeText(0, QLocale().decimalPoint().toStdString())));
     QCOMPARE(m_form->findChild<QProgressBar*>("ProgressBar1")->value(), 3);
     QCOMPARE(Status(), QString("Aantal foto's geselecteerd: 503"));
@@ -196,7 +196,7 @@ class SelectionListTest : public QObject {
     QFETCH(QStringList, remaining);
     QFETCH(int, now_selected);
     QVERIFY(AddFivePhotos());
-    for (int i : selected) m_list->topLevelItem(i)->setSelected(true);
+    for (int i : selected) test::ClickRow(m_list, i, Qt::ControlModifier);
 
     if (command == "key")
       QTest::keyClick(m_list, Qt::Key_Delete);
@@ -206,9 +206,9 @@ class SelectionListTest : public QObject {
       m_form->findChild<QToolButton*>(command)->click();
 
     QCOMPARE(Captions(), remaining);
-    QList<QTreeWidgetItem*> expected;
-    if (now_selected >= 0) expected << m_list->topLevelItem(now_selected);
-    QCOMPARE(m_list->selectedItems(), expected);
+    QList<int> expected;
+    if (now_selected >= 0) expected << now_selected;
+    QCOMPARE(test::SelectedRowList(m_list), expected);
     QCOMPARE(Status(), QString("Aantal foto's geselecteerd: %1").arg(remaining.size()));
     QCOMPARE(StepTwoShown(), !remaining.isEmpty());
     QCOMPARE(m_form->findChild<QWidget*>("Panel10")->isVisible(),
@@ -217,9 +217,9 @@ class SelectionListTest : public QObject {
 
   void removeAllHidesStepTwoAndThePreview() {
     QVERIFY(AddFivePhotos());
-    m_list->topLevelItem(0)->setSelected(true);
+    test::ClickRow(m_list, 0);
     m_form->findChild<QToolButton*>("btnDeleteAll")->click();
-    QCOMPARE(m_list->topLevelItemCount(), 0);
+    QCOMPARE(test::RowCount(m_list), 0);
     QCOMPARE(Status(), QString("Aantal foto's geselecteerd: 0"));
     QVERIFY(!StepTwoShown());
     QVERIFY(m_form->findChild<QWidget*>("Panel10")->isHidden());
@@ -263,7 +263,7 @@ class SelectionListTest : public QObject {
     if (!Drop(names)) return false;
     auto* steps = m_form->findChild<QTabWidget*>("PageControl1");
     steps->setTabVisible(steps->indexOf(m_form->findChild<QWidget*>("TabSheet2")), true);
-    return m_list->topLevelItemCount() == 5 && StepTwoShown();
+    return test::RowCount(m_list) == 5 && StepTwoShown();
   }
 
   bool StepTwoShown() const {
@@ -275,17 +275,12 @@ class SelectionListTest : public QObject {
     return m_form->findChild<QStatusBar*>("StatusBar1")->findChild<QLabel*>()->text();
   }
 
-  QStringList Captions() const {
-    QStringList captions;
-    for (int i = 0; i < m_list->topLevelItemCount(); ++i)
-      captions << m_list->topLevelItem(i)->text(0);
-    return captions;
-  }
+  QStringList Captions() const { return test::Captions(m_list); }
 
   std::unique_ptr<QTemporaryDir> m_data;
   std::unique_ptr<QTemporaryDir> m_photos;
   std::unique_ptr<TFormMain> m_form;
-  QTreeWidget* m_list = nullptr;
+  QTreeView* m_list = nullptr;
 };
 
 }  // namespace fotoloom

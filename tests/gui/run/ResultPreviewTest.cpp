@@ -2,11 +2,12 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
-#include "gui/common/PhotoList.h"
+#include "gui/common/PhotoListModel.h"
 #include "gui/run/ResultPreview.h"
 #include "gui/support/GuiTestMain.h"
+#include "gui/support/PhotoListView.h"
 #include "gui/support/TestPhotos.h"
 
 namespace fotoloom {
@@ -37,8 +38,9 @@ class ResultPreviewTest : public QObject {
   void burstOfChangesLoadsOnceAndShowsTheLastEntry() {
     QTemporaryDir folder;
     const QString photos = folder.path() + '/';
-    QTreeWidget results;
-    SetUpPhotoList(&results, StoredNameColumn::None);
+    QTreeView results;
+    TPhotoListModel entries(TPhotoListModel::CheckBoxes::Shown);
+    SetUpPhotoList(&results, &entries);
     const QList<QColor> colours = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan};
     for (int i = 0; i < colours.size(); ++i) {
       const QString name = QString("foto%1.jpg").arg(i);
@@ -46,20 +48,17 @@ class ResultPreviewTest : public QObject {
       QVERIFY(test::WriteTestPhoto(photos + name, 400, 300,
                                    MakePixel(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
                                              static_cast<uint8_t>(c.blue()))));
-      AppendPhotoEntry(&results,
-                       TListEntry{name.toStdString(), "1.0 kB", photos.toStdString(),
-                                  name.toStdString(), true},
-                       CheckBoxes::Shown);
+      entries.Append({TListEntry{name.toStdString(), "1.0 kB", photos.toStdString(),
+                                 name.toStdString(), true}});
     }
     QLabel preview;
     preview.setFixedSize(167, 175);
-    auto* follower = new TResultPreview(&results, &preview, [&] { return photos; });
+    auto* follower = new TResultPreview(&results, &entries, &preview, [&] { return photos; });
     QSignalSpy started(follower, &TResultPreview::LoadStarted);
     results.show();
     QVERIFY(QTest::qWaitForWindowExposed(&results));
 
-    QTest::mouseClick(results.viewport(), Qt::LeftButton, {},
-                      results.visualItemRect(results.topLevelItem(0)).center());
+    test::ClickRow(&results, 0);
     QTRY_COMPARE(started.count(), 1);
     QCOMPARE(started[0][0].toString(), photos + "foto0.jpg");
     QTRY_VERIFY_WITH_TIMEOUT(Near(Shown(&preview), Qt::red), kWait);
@@ -67,7 +66,7 @@ class ResultPreviewTest : public QObject {
     // One burst: four key presses and a check mark, handled before the window turns.
     started.clear();
     for (int i = 0; i < 4; ++i) QTest::keyClick(&results, Qt::Key_Down);
-    results.topLevelItem(4)->setCheckState(0, Qt::Unchecked);
+    entries.SetChecked(4, false);
     QTRY_COMPARE(started.count(), 1);
     QCOMPARE(started[0][0].toString(), photos + "foto4.jpg");
     QTRY_VERIFY_WITH_TIMEOUT(Near(Shown(&preview), Qt::cyan), kWait);

@@ -9,11 +9,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "core/imaging/LoadByExtension.h"
 #include "core/lists/ListEntry.h"
 #include "gui/support/GuiTestMain.h"
+#include "gui/support/PhotoListView.h"
+#include "gui/common/PhotoListModel.h"
 #include "gui/run/RunController.h"
 #include "gui/browse/SelectionList.h"
 #include "gui/window/TFormMain.h"
@@ -91,19 +93,19 @@ class RunInWindowTest : public QObject {
 
     QCOMPARE(Run(Settings()), TRunEnd::Completed);
 
-    auto* results = m_form->findChild<QTreeWidget*>("ListView3");
+    auto* results = m_form->findChild<QTreeView*>("ListView3");
     const QStringList outputs = {"c.jpg", "a.jpg", "b.jpg"};
-    QCOMPARE(Captions(results), outputs);
-    for (int i = 0; i < results->topLevelItemCount(); ++i) {
-      const QTreeWidgetItem* item = results->topLevelItem(i);
+    QCOMPARE(test::Captions(results), outputs);
+    for (int i = 0; i < test::RowCount(results); ++i) {
       const QString file = m_target + "/" + outputs[i];
-      QCOMPARE(item->text(2), m_target + "/");
-      QCOMPARE(item->text(1), QString::fromStdString(SizeText(QFileInfo(file).size(), ".")));
-      QCOMPARE(item->checkState(0), Qt::Checked);
+      QCOMPARE(test::Text(results, i, 2), m_target + "/");
+      QCOMPARE(test::Text(results, i, 1),
+               QString::fromStdString(SizeText(QFileInfo(file).size(), ".")));
+      QCOMPARE(test::CheckState(results, i), Qt::Checked);
       QCOMPARE(LoadPictureByExtension(file.toStdString()).Width(), 40);
     }
-    QCOMPARE(results->currentItem(), results->topLevelItem(0));
-    QVERIFY(results->topLevelItem(0)->isSelected());
+    QCOMPARE(test::CurrentRow(results), 0);
+    QCOMPARE(test::SelectedRowList(results), QList<int>{0});
 
     TFormProgress* progress = m_form->ConversionRun().ProgressWindow();
     QVERIFY(progress->isVisible());
@@ -190,10 +192,10 @@ class RunInWindowTest : public QObject {
     }
     QStringList expected;
     for (int i : written) expected << names[i];
-    auto* results = m_form->findChild<QTreeWidget*>("ListView3");
-    QCOMPARE(Captions(results), expected);
-    for (int i = 0; i < results->topLevelItemCount(); ++i)
-      QCOMPARE(results->topLevelItem(i)->checkState(0), cancelled ? Qt::Unchecked : Qt::Checked);
+    auto* results = m_form->findChild<QTreeView*>("ListView3");
+    QCOMPARE(test::Captions(results), expected);
+    for (int i = 0; i < test::RowCount(results); ++i)
+      QCOMPARE(test::CheckState(results, i), cancelled ? Qt::Unchecked : Qt::Checked);
     TFormProgress* progress = m_form->ConversionRun().ProgressWindow();
     QCOMPARE(progress->findChild<QProgressBar*>("ProgressBar1")->value(), bar);
     QCOMPARE(progress->findChild<QPushButton*>("btnClose")->text(), button);
@@ -221,7 +223,7 @@ class RunInWindowTest : public QObject {
       QCOMPARE(messages.asked[1].text,
                kOverwritePrefix + Output("p2.jpg") + " ) Wilt u alles overschrijven?");
     }
-    QCOMPARE(m_form->findChild<QTreeWidget*>("ListView3")->topLevelItemCount(), 0);
+    QCOMPARE(test::RowCount(m_form->findChild<QTreeView*>("ListView3")), 0);
     QCOMPARE(LogLines(), QStringList{"Converteren is voltooid!"});
     TFormProgress* second = m_form->ConversionRun().ProgressWindow();
     QVERIFY(second != first);
@@ -265,9 +267,9 @@ class RunInWindowTest : public QObject {
     QCOMPARE(messages.asked.size(), 3);
     QCOMPARE(messages.asked[1].text, QString("Weet u zeker dat u nu wilt stoppen met resizen?"));
     QCOMPARE(messages.asked[2].text, QString("Converteren is geannuleerd!"));
-    auto* results = m_form->findChild<QTreeWidget*>("ListView3");
-    QCOMPARE(Captions(results), QStringList{"p1.jpg"});
-    QCOMPARE(results->topLevelItem(0)->checkState(0), Qt::Unchecked);
+    auto* results = m_form->findChild<QTreeView*>("ListView3");
+    QCOMPARE(test::Captions(results), QStringList{"p1.jpg"});
+    QCOMPARE(test::CheckState(results, 0), Qt::Unchecked);
     QVERIFY(!QFile::exists(Output("p3.jpg")));
     QCOMPARE(LogLines().last(), QString("Converteren is geannuleerd!"));
     TFormProgress* progress = m_form->ConversionRun().ProgressWindow();
@@ -281,8 +283,8 @@ class RunInWindowTest : public QObject {
     ScriptedMessages messages;
     QVERIFY(AddPhotos({"p1.jpg"}, 40, 30));
     QVERIFY(test::WriteTextFile(m_photos->filePath("bestand"), "geen map"));
-    auto* results = m_form->findChild<QTreeWidget*>("ListView3");
-    new QTreeWidgetItem(results, QStringList{"blijft.jpg"});
+    auto* results = m_form->findChild<QTreeView*>("ListView3");
+    qobject_cast<TPhotoListModel*>(results->model())->Append({TListEntry{"blijft.jpg"}});
     // As the wizard leaves it: step 3 shows, step 2 is the tab of the first page.
     auto* steps = m_form->findChild<QTabWidget*>("PageControl1");
     auto* step2 = m_form->findChild<QWidget*>("TabSheet2");
@@ -305,7 +307,7 @@ class RunInWindowTest : public QObject {
         QString("Doelmap kan niet worden aangemaakt. Controleer of deze correct is ingevuld!"));
     QCOMPARE(pages->currentIndex(), 0);
     QTRY_VERIFY(m_form->findChild<QLineEdit*>("editExportMap")->hasFocus());
-    QCOMPARE(Captions(results), QStringList{"blijft.jpg"});
+    QCOMPARE(test::Captions(results), QStringList{"blijft.jpg"});
     QVERIFY(m_form->ConversionRun().ProgressWindow() == nullptr);
     QCOMPARE(m_form->findChild<QPushButton*>("btnNext")->text(), QString("Ga verder "));
     QVERIFY(m_form->findChild<QWidget*>("btnNext")->isEnabled());
@@ -398,12 +400,6 @@ class RunInWindowTest : public QObject {
   QStringList LogLines() const {
     const TFormProgress* progress = m_form->ConversionRun().ProgressWindow();
     return progress->findChild<QPlainTextEdit*>("memoLog")->toPlainText().split('\n');
-  }
-
-  static QStringList Captions(const QTreeWidget* list) {
-    QStringList captions;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) captions << list->topLevelItem(i)->text(0);
-    return captions;
   }
 
   std::unique_ptr<QTemporaryDir> m_data;

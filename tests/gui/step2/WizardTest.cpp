@@ -15,6 +15,7 @@
 #include "core/settings/Settings.h"
 #include "core/settings/SizeProfiles.h"
 #include "gui/support/GuiTestMain.h"
+#include "gui/support/PhotoListView.h"
 #include "gui/step2/SizeProfilePanel.h"
 #include "gui/step2/Step2Panel.h"
 #include "gui/step2/Wizard.h"
@@ -262,15 +263,14 @@ class WizardTest : public QObject {
     QVERIFY(messages.asked.isEmpty());
     QCOMPARE(Pages()->currentIndex(), 1);
     QCOMPARE(Next()->text(), QString("Opnieuw beginnen"));
-    auto* results = m_fx->Find<QTreeWidget>("ListView3");
-    QCOMPARE(results->topLevelItemCount(), 3);
+    auto* results = m_fx->Find<QTreeView>("ListView3");
+    QCOMPARE(test::RowCount(results), 3);
     for (int i = 0; i < 3; ++i) {
-      const QTreeWidgetItem* item = results->topLevelItem(i);
-      QCOMPARE(item->text(0), names[i]);
-      QCOMPARE(item->text(1), QString("1.0 kB"));
-      QCOMPARE(item->text(2), folder);
-      QCOMPARE(item->checkState(0), Qt::Unchecked);
-      QVERIFY(item->flags() & Qt::ItemIsUserCheckable);
+      QCOMPARE(test::Text(results, i, 0), names[i]);
+      QCOMPARE(test::Text(results, i, 1), QString("1.0 kB"));
+      QCOMPARE(test::Text(results, i, 2), folder);
+      QCOMPARE(test::CheckState(results, i), Qt::Unchecked);
+      QVERIFY(results->model()->index(i, 0).flags() & Qt::ItemIsUserCheckable);
     }
     // Not busy; rotate and edit keep their state from start-up.
     QVERIFY(Next()->isEnabled());
@@ -297,13 +297,13 @@ class WizardTest : public QObject {
     QCOMPARE(messages.asked[0].text,
              QString("Wilt u opnieuw beginnen?\nUw geselecteerde foto's blijven geselecteerd."));
     QCOMPARE(Pages()->currentIndex(), 1);
-    QCOMPARE(m_fx->Find<QTreeWidget>("ListView3")->topLevelItemCount(), 1);
+    QCOMPARE(test::RowCount(m_fx->Find<QTreeView>("ListView3")), 1);
 
     Next()->click();
     QCOMPARE(Pages()->currentIndex(), 0);
     QCOMPARE(Tabs()->currentIndex(), 0);
-    QCOMPARE(m_fx->Find<QTreeWidget>("ListView3")->topLevelItemCount(), 0);
-    QCOMPARE(m_fx->Find<QTreeWidget>("ListView1")->topLevelItemCount(), 1);
+    QCOMPARE(test::RowCount(m_fx->Find<QTreeView>("ListView3")), 0);
+    QCOMPARE(test::RowCount(m_fx->Find<QTreeView>("ListView1")), 1);
     QCOMPARE(Next()->text(), QString("Ga verder"));
     for (const char* command :
          {"btnMailen", "btnMapOpenen", "btnExtra", "btnUploaden", "SpeedButton8", "SpeedButton9"})

@@ -3,9 +3,10 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <memory>
 
+#include "gui/common/PhotoListModel.h"
 #include "gui/window/TFormMain.h"
 
 namespace fotoloom::test {
@@ -43,10 +44,13 @@ class MainWindowFixture {
     return found;
   }
 
-  // Puts a photo entry into the selection list: caption, size text, folder, stored name.
-  void AddPhoto(const QString& folder, const QString& name) {
-    new QTreeWidgetItem(Find<QTreeWidget>(QStringLiteral("ListView1")),
-                        {name, QStringLiteral("1.0 kB"), folder, name});
+  // Puts a photo entry into the selection list (`ListView1`) or the result list
+  // (`ListView3`): caption, size text, folder, stored name.
+  void AddPhoto(const QString& folder, const QString& name,
+                const QString& list = QStringLiteral("ListView1")) {
+    auto* entries = qobject_cast<TPhotoListModel*>(Find<QTreeView>(list)->model());
+    entries->Append({TListEntry{name.toStdString(), "1.0 kB", folder.toStdString(),
+                                name.toStdString(), false}});
   }
 
   std::unique_ptr<TFormMain> form;

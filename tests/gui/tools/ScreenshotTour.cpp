@@ -9,12 +9,13 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <cstdio>
 
 #include "core/imaging/codecs/JpegWriter.h"
 #include "gui/common/Messages.h"
+#include "gui/common/PhotoListModel.h"
 #include "gui/run/RunController.h"
 #include "gui/window/TFormMain.h"
 #include "gui/run/TFormProgress.h"
@@ -85,9 +86,11 @@ int main(int argc, char** argv) {
   fotoloom::TFormMain form(data_folder, {});
   form.show();
   Settle(300);
-  auto* list = form.findChild<QTreeWidget*>("ListView1");
+  auto* list = qobject_cast<fotoloom::TPhotoListModel*>(
+      form.findChild<QTreeView*>("ListView1")->model());
   for (const QString& name : QDir(photos).entryList(QDir::Files, QDir::Name)) {
-    new QTreeWidgetItem(list, {name, QStringLiteral("20.1 kB"), photos, name});
+    list->Append({fotoloom::TListEntry{name.toStdString(), "20.1 kB", photos.toStdString(),
+                                       name.toStdString()}});
   }
   Settle(argc > 2 ? 3000 : 300);  // thumbnails
   bool ok = Save(&form, out + "/step1.png");

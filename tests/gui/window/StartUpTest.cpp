@@ -9,11 +9,12 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <optional>
 
 #include "core/imaging/codecs/JpegWriter.h"
 #include "gui/support/GuiTestMain.h"
+#include "gui/support/PhotoListView.h"
 #include "gui/window/TFormMain.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ScriptedMessages.h"
@@ -114,11 +115,11 @@ class StartUpTest : public QObject {
     m_fx->Find<QLineEdit>("editExportMap")->setText(target);
     ScriptedMessages messages({MessageAnswer::Yes});  // the confirmation
     next->click();
-    auto* results = m_fx->Find<QTreeWidget>("ListView3");
-    QTRY_COMPARE_WITH_TIMEOUT(results->topLevelItemCount(), 3, 20000);
+    auto* results = m_fx->Find<QTreeView>("ListView3");
+    QTRY_COMPARE_WITH_TIMEOUT(test::RowCount(results), 3, 20000);
     QTRY_VERIFY_WITH_TIMEOUT(m_fx->Find<QToolButton>("SpeedButton8")->isEnabled(), 20000);
-    for (int i = 0; i < 3; ++i) QCOMPARE(results->topLevelItem(i)->checkState(0), Qt::Checked);
-    QCOMPARE(results->currentItem(), results->topLevelItem(0));
+    for (int i = 0; i < 3; ++i) QCOMPARE(test::CheckState(results, i), Qt::Checked);
+    QCOMPARE(test::CurrentRow(results), 0);
     QCOMPARE(next->text(), QString("Opnieuw beginnen"));
     QVERIFY(QFile::exists(target + "/b.jpg"));
     QCOMPARE(messages.asked.size(), 1);

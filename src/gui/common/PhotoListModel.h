@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <vector>
+
+#include "core/lists/ListEntry.h"
+
+class QTreeView;
+
+namespace fotoloom {
+
+// The entries of one of the two photo lists: the selection list of step 1 and the result
+// list of step 3, whose entries carry a check mark. Columns "Bestandsnaam", "Grootte"
+// (right-aligned) and "Pad"; the stored name has none. Everything that works on a list
+// reads and changes its entries here, never the texts a view shows.
+class TPhotoListModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  enum class CheckBoxes { None, Shown };
+  explicit TPhotoListModel(CheckBoxes check_boxes, QObject* parent = nullptr);
+
+  const std::vector<TListEntry>& Entries() const { return m_entries; }
+  const TListEntry& Entry(int row) const { return m_entries[static_cast<size_t>(row)]; }
+  int Count() const { return static_cast<int>(m_entries.size()); }
+
+  void Append(const std::vector<TListEntry>& entries);
+  void SetEntries(std::vector<TListEntry> entries);
+  void Clear();
+  // Removes the rows given, in any order.
+  void RemoveRows(QList<int> rows);
+  void SetChecked(int row, bool checked);
+  void SetAllChecked(bool checked);
+  bool HasCheckedEntries() const;
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  CheckBoxes m_check_boxes;
+  std::vector<TListEntry> m_entries;
+};
+
+// Puts the model under the view and sets it up as a photo list: columns of 180, 70 and 200
+// pixels, whole rows selected, several at once, no in-place editing.
+void SetUpPhotoList(QTreeView* view, TPhotoListModel* model);
+
+// The rows selected in the view, in list order, and the first of them (-1 when none).
+QList<int> SelectedRows(const QTreeView* view);
+int FirstSelectedRow(const QTreeView* view);
+// Makes the row current and the only one selected.
+void SelectOnly(QTreeView* view, int row);
+
+}  // namespace fotoloom
