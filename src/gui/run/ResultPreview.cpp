@@ -10,6 +10,11 @@
 #include "gui/common/PreviewLoader.h"
 
 namespace fotoloom {
+namespace {
+
+constexpr int kBurstEndMs = 60;
+
+}  // namespace
 TResultPreview::TResultPreview(QTreeView* results, TPhotoListModel* entries, QLabel* preview,
                                std::function<QString()> target_folder)
     : QObject(results),
@@ -17,9 +22,10 @@ TResultPreview::TResultPreview(QTreeView* results, TPhotoListModel* entries, QLa
       m_entries(entries),
       m_preview(preview),
       m_target_folder(std::move(target_folder)) {
-  // The events of one burst reach the window together; the load waits until they are all in.
+  // A burst ends when the list has been still for a moment longer than a held key takes
+  // to repeat, so that going down the list decodes only the photo where the user stops.
   m_burst.setSingleShot(true);
-  m_burst.setInterval(0);
+  m_burst.setInterval(kBurstEndMs);
   connect(&m_burst, &QTimer::timeout, this, &TResultPreview::LoadNow);
   const auto changed = [this] { Schedule(TSource::SelectedEntry); };
   connect(entries, &QAbstractItemModel::dataChanged, this, changed);

@@ -15,9 +15,9 @@ class TPhotoListModel;
 // The preview of step 3 (`Image322`) follows the result list (`ListView3`): a change of any
 // entry shows the selected entry's file, a key released in the list shows the file of that
 // name in the target folder. Missing or unreadable files leave the old picture.
-// A burst of changes (a key press moves the current entry, the selection and then releases
-// the key) loads once, after the burst, from the change that came last; a load still
-// decoding when the next one starts is cancelled.
+// A burst of changes (a key press moves the current entry and the selection and then
+// releases the key; a held key repeats) loads once, after the burst, from the change that
+// came last; a load still decoding when the next one starts is cancelled.
 class TResultPreview : public QObject {
   Q_OBJECT
 
