@@ -56,19 +56,19 @@ TSelectionList::TSelectionList(const TWidgets& widgets) : m_widgets(widgets) {
           guarded(&TSelectionList::RemoveSelection));
   connect(m_widgets.remove_all, &QAbstractButton::clicked, this,
           guarded(&TSelectionList::RemoveAll));
-  if (auto* item = m_widgets.menu->findChild<QAction*>(QStringLiteral("acVerwijderen")))
-    connect(item, &QAction::triggered, this, guarded(&TSelectionList::RemoveSelection));
-  if (auto* item = m_widgets.menu->findChild<QAction*>(QStringLiteral("acAllesVerwijderen")))
-    connect(item, &QAction::triggered, this, guarded(&TSelectionList::RemoveAll));
+  connect(m_widgets.remove_item, &QAction::triggered, this,
+          guarded(&TSelectionList::RemoveSelection));
+  connect(m_widgets.remove_all_item, &QAction::triggered, this,
+          guarded(&TSelectionList::RemoveAll));
   connect(m_widgets.add, &QAbstractButton::clicked, this, guarded(&TSelectionList::AddFromBrowser));
   connect(m_widgets.add_all, &QAbstractButton::clicked, this,
           guarded(&TSelectionList::AddAllFromBrowser));
-  if (auto* item = m_widgets.browser_menu->findChild<QAction*>(QStringLiteral("Toevoegen1")))
-    connect(item, &QAction::triggered, this, guarded(&TSelectionList::AddFromBrowser));
-  if (auto* item = m_widgets.browser_menu->findChild<QAction*>(QStringLiteral("Allestoevoegen1")))
-    connect(item, &QAction::triggered, this, guarded(&TSelectionList::AddAllFromBrowser));
-  if (auto* item = m_widgets.menu->findChild<QAction*>(QStringLiteral("Mapopenen1")))
-    connect(item, &QAction::triggered, this, guarded(&TSelectionList::OpenFolder));
+  connect(m_widgets.add_item, &QAction::triggered, this,
+          guarded(&TSelectionList::AddFromBrowser));
+  connect(m_widgets.add_all_item, &QAction::triggered, this,
+          guarded(&TSelectionList::AddAllFromBrowser));
+  connect(m_widgets.open_folder_item, &QAction::triggered, this,
+          guarded(&TSelectionList::OpenFolder));
   m_preview_timer.setObjectName(QStringLiteral("Timer1"));
   connect(&m_preview_timer, &QTimer::timeout, this, &TSelectionList::PreviewTick);
   m_preview_timer.start(10);

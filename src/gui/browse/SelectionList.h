@@ -12,8 +12,8 @@
 #include "gui/common/BackgroundWork.h"
 
 class QAbstractButton;
+class QAction;
 class QLabel;
-class QMenu;
 class QProgressBar;
 class QTabWidget;
 class QTreeView;
@@ -42,11 +42,14 @@ class TSelectionList : public QObject {
     QWidget* step2;               // TabSheet2
     QAbstractButton* remove;      // btnDelete
     QAbstractButton* remove_all;  // btnDeleteAll
-    QMenu* menu;                  // the list's context menu
+    QAction* remove_item;         // the list's menu: "Selectie verwijderen"
+    QAction* remove_all_item;     // "Alles verwijderen"
+    QAction* open_folder_item;    // "Map openen"
     TThumbnailBrowser* browser;   // VirtualEel1
     QAbstractButton* add;         // btnAdd
     QAbstractButton* add_all;     // btnAddAll
-    QMenu* browser_menu;          // the browser's context menu
+    QAction* add_item;            // the browser's menu: "Toevoegen"
+    QAction* add_all_item;        // "Alles toevoegen"
     const TSettings* settings;    // "Photodelay": how long a selection must stay for its preview
   };
 

@@ -10,6 +10,7 @@ struct Item {
   const char* name;  // nullptr: a separator
   const char* caption;
   const char* shortcut;
+  QAction** action = nullptr;  // where the item is kept, when a page carries it out
 };
 
 QMenu* BuildMenu(QWidget* owner, const char* name, std::initializer_list<Item> items) {
@@ -23,6 +24,7 @@ QMenu* BuildMenu(QWidget* owner, const char* name, std::initializer_list<Item> i
     QAction* action = menu->addAction(QString::fromUtf8(item.caption));
     action->setObjectName(QString::fromLatin1(item.name));
     if (item.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+    if (item.action) *item.action = action;
   }
   return menu;
 }
@@ -33,13 +35,15 @@ MainMenus BuildMainMenus(QWidget* owner) {
   constexpr Item separator = {nullptr, nullptr, nullptr};
   MainMenus menus;
   menus.selection = BuildMenu(owner, "PopupMenuSelection",
-                              {{"acVerwijderen", "Selectie verwijderen", nullptr},
-                               {"acAllesVerwijderen", "Alles verwijderen", nullptr},
+                              {{"acVerwijderen", "Selectie verwijderen", nullptr,
+                                &menus.remove_selection},
+                               {"acAllesVerwijderen", "Alles verwijderen", nullptr,
+                                &menus.remove_all},
                                separator,
                                {"Afbeeldingroteren1", "Afbeelding roteren", "F5"},
                                {"Afbeeldingbewerken2", "Afbeelding bewerken", "F9"},
                                separator,
-                               {"Mapopenen1", "Map openen", nullptr}});
+                               {"Mapopenen1", "Map openen", nullptr, &menus.open_folder}});
   menus.results = BuildMenu(owner, "PopupMenuResults",
                             {{"Maplinkkopieeren1", "Map link kopieeren", nullptr},
                              {"Bestandsnaamwijzigen1", "Bestandsnaam wijzigen", "F2"},
@@ -57,7 +61,8 @@ MainMenus BuildMainMenus(QWidget* owner) {
                              {"Mapopenen2", "Map openen", nullptr}});
   menus.browser = BuildMenu(
       owner, "PopupMenuBrowser",
-      {{"Toevoegen1", "Toevoegen", nullptr}, {"Allestoevoegen1", "Alles toevoegen", nullptr}});
+      {{"Toevoegen1", "Toevoegen", nullptr, &menus.add_selected},
+       {"Allestoevoegen1", "Alles toevoegen", nullptr, &menus.add_all}});
   return menus;
 }
 

@@ -69,29 +69,29 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
   // Without the folder the settings cannot be saved later; that is not reported here.
   QDir().mkpath(m_data_folder);
 
-  Notebook1 = Named(new QStackedWidget(this), "Notebook1");
-  Notebook1->addWidget(BuildStepsPage());
-  Notebook1->addWidget(BuildResultPage());
+  m_pages = Named(new QStackedWidget(this), "Notebook1");
+  m_pages->addWidget(BuildStepsPage());
+  m_pages->addWidget(BuildResultPage());
 
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
   column->addWidget(new FormHeader(this));
-  column->addWidget(Notebook1, 1);
+  column->addWidget(m_pages, 1);
   column->addWidget(BuildBottomBar());
 
   // Step 2 and the wizard that leads through the steps.
-  m_step2 = new TStep2Panel(m_settings_file, m_settings, TabSheet2);
-  auto* step2_fill = new QVBoxLayout(TabSheet2);
+  m_step2 = new TStep2Panel(m_settings_file, m_settings, m_step2_tab);
+  auto* step2_fill = new QVBoxLayout(m_step2_tab);
   step2_fill->setContentsMargins(0, 0, 0, 0);
   step2_fill->addWidget(m_step2);
   m_wizard = new TWizard(
       {.window = this,
-       .Notebook1 = Notebook1,
-       .PageControl1 = PageControl1,
-       .TabSheet1 = TabSheet1,
-       .TabSheet2 = TabSheet2,
-       .btnNext = btnNext,
+       .Notebook1 = m_pages,
+       .PageControl1 = m_step_tabs,
+       .TabSheet1 = m_step1_tab,
+       .TabSheet2 = m_step2_tab,
+       .btnNext = m_next_button,
        .selection = m_selection_entries,
        .results = m_result_entries,
        .step2 = m_step2,
@@ -101,49 +101,52 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
        .save_settings = [this] { SaveSettings(); }});
   m_wizard->SetStartRun([this] { StartConversionRun(m_step2->CollectRunSettings()); });
 
-  AttachContextMenu(ListView1, m_menus.selection);
-  AttachContextMenu(Image321, m_menus.selection);
-  AttachContextMenu(Image323, m_menus.selection);
-  AttachContextMenu(ListView3, m_menus.results);
-  AttachContextMenu(Image322, m_menus.results);
-  AttachContextMenu(btnExtra, m_menus.results);
+  AttachContextMenu(m_selection_view, m_menus.selection);
+  AttachContextMenu(m_step1_preview, m_menus.selection);
+  AttachContextMenu(m_step3_strip_picture, m_menus.selection);
+  AttachContextMenu(m_result_view, m_menus.results);
+  AttachContextMenu(m_step3_preview, m_menus.results);
+  AttachContextMenu(m_options_button, m_menus.results);
   // "Opties >" is a menu button: a left click opens the same menu where the mouse is.
-  connect(btnExtra, &QPushButton::clicked, m_menus.results,
+  connect(m_options_button, &QPushButton::clicked, m_menus.results,
           [menu = m_menus.results] { menu->popup(QCursor::pos()); });
-  VirtualEel1->SetContextMenu(m_menus.browser);
-  for (QLabel* picture : {Image321, Image323})
+  m_browser->SetContextMenu(m_menus.browser);
+  for (QLabel* picture : {m_step1_preview, m_step3_strip_picture})
     connect(new TDoubleClicks(picture), &TDoubleClicks::DoubleClicked, this,
             &TFormMain::EditSelectedPhoto);
-  connect(new TDoubleClicks(Image322), &TDoubleClicks::DoubleClicked, this,
+  connect(new TDoubleClicks(m_step3_preview), &TDoubleClicks::DoubleClicked, this,
           &TFormMain::EditResultPhoto);
 
   // Step 1's list and the conversion run.
   m_selection = std::make_unique<TSelectionList>(
-      TSelectionList::TWidgets{.list = ListView1,
+      TSelectionList::TWidgets{.list = m_selection_view,
                                .entries = m_selection_entries,
-                               .status = StatusBar1->findChild<QLabel*>(),
-                               .preview_panel = Panel10,
-                               .preview = Image321,
-                               .progress = ProgressBar1,
-                               .steps = PageControl1,
-                               .step2 = TabSheet2,
-                               .remove = btnDelete,
-                               .remove_all = btnDeleteAll,
-                               .menu = m_menus.selection,
-                               .browser = VirtualEel1,
-                               .add = btnAdd,
-                               .add_all = btnAddAll,
-                               .browser_menu = m_menus.browser,
+                               .status = m_selection_count,
+                               .preview_panel = m_step1_preview_panel,
+                               .preview = m_step1_preview,
+                               .progress = m_add_progress,
+                               .steps = m_step_tabs,
+                               .step2 = m_step2_tab,
+                               .remove = m_remove_button,
+                               .remove_all = m_remove_all_button,
+                               .remove_item = m_menus.remove_selection,
+                               .remove_all_item = m_menus.remove_all,
+                               .open_folder_item = m_menus.open_folder,
+                               .browser = m_browser,
+                               .add = m_add_button,
+                               .add_all = m_add_all_button,
+                               .add_item = m_menus.add_selected,
+                               .add_all_item = m_menus.add_all,
                                .settings = &m_settings});
-  new TResultPreview(ListView3, m_result_entries, Image322, [this] { return TargetFolder(); });
+  new TResultPreview(m_result_view, m_result_entries, m_step3_preview, [this] { return TargetFolder(); });
   m_run = std::make_unique<TRunController>(m_cancel,
                                            TRunController::TWidgets{.window = this,
-                                                                    .results = ListView3,
+                                                                    .results = m_result_view,
                                                                     .result_entries =
                                                                         m_result_entries,
-                                                                    .step1_preview = Image321,
-                                                                    .step3_preview = Image322,
-                                                                    .next = btnNext});
+                                                                    .step1_preview = m_step1_preview,
+                                                                    .step3_preview = m_step3_preview,
+                                                                    .next = m_next_button});
   connect(m_run.get(), &TRunController::BusyChanged, this, &TFormMain::SetBusy);
   connect(m_run.get(), &TRunController::FolderFieldCompleted, m_step2->ExportFolderField(),
           &QLineEdit::setText);
@@ -171,7 +174,7 @@ void TFormMain::ShowRunEnd(TRunEnd end) {
       break;
     case TRunEnd::TargetFolderFailed:
       // Back to step 2, where the folder can be put right.
-      Notebook1->setCurrentIndex(0);
+      m_pages->setCurrentIndex(0);
       m_step2->ExportFolderField()->setFocus();
       break;
     case TRunEnd::Cancelled:
@@ -198,21 +201,21 @@ void TFormMain::StartUp() {
   }
   Guard(this, [&] { m_step2->LoadFromSettings(m_settings); });
   // The browser follows the tree.
-  VirtualExplorerTree1->Start(QString::fromStdString(m_settings.Importmap));
-  Notebook1->setCurrentIndex(0);
+  m_folder_tree->Start(QString::fromStdString(m_settings.Importmap));
+  m_pages->setCurrentIndex(0);
   SetResultCommandsEnabled(false);
-  PageControl1->setCurrentWidget(TabSheet1);
-  PageControl1->setTabVisible(PageControl1->indexOf(TabSheet2), false);
+  m_step_tabs->setCurrentWidget(m_step1_tab);
+  m_step_tabs->setTabVisible(m_step_tabs->indexOf(m_step2_tab), false);
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-  m_settings.Importmap = VirtualExplorerTree1->CurrentFolder().toStdString();
+  m_settings.Importmap = m_folder_tree->CurrentFolder().toStdString();
   Guard(this, [&] { SaveSettings(); });
   QWidget::closeEvent(event);
 }
 
 void TFormMain::SetBusy(bool busy) {
-  for (QWidget* button : {btnNext, btnMapOpenen, btnMailen, btnExtra, btnUploaden})
+  for (QWidget* button : {m_next_button, m_open_folder_button, m_mail_button, m_options_button, m_upload_button})
     button->setEnabled(!busy);
 }
 
@@ -221,73 +224,74 @@ void TFormMain::SaveSettings() {
 }
 
 void TFormMain::SetResultCommandsEnabled(bool enabled) {
-  for (QWidget* command : std::initializer_list<QWidget*>{btnMailen, btnMapOpenen, btnExtra,
-                                                          btnUploaden, SpeedButton8, SpeedButton9})
+  for (QWidget* command : std::initializer_list<QWidget*>{m_mail_button, m_open_folder_button, m_options_button,
+                                                          m_upload_button, m_rotate_button, m_edit_button})
     command->setEnabled(enabled);
 }
 
 // Page 1: the side strip and the tabs of steps 1 and 2.
 QWidget* TFormMain::BuildStepsPage() {
   auto* page = new QWidget(this);
-  PageControl1 = Named(new QTabWidget(page), "PageControl1");
-  TabSheet1 = Named(new QWidget(PageControl1), "TabSheet1");
-  TabSheet2 = Named(new QWidget(PageControl1), "TabSheet2");
-  PageControl1->addTab(TabSheet1, QStringLiteral("Stap 1: Foto's selecteren"));
-  PageControl1->addTab(TabSheet2, QStringLiteral("Stap 2: Formaat instellen"));
+  m_step_tabs = Named(new QTabWidget(page), "PageControl1");
+  m_step1_tab = Named(new QWidget(m_step_tabs), "TabSheet1");
+  m_step2_tab = Named(new QWidget(m_step_tabs), "TabSheet2");
+  m_step_tabs->addTab(m_step1_tab, QStringLiteral("Stap 1: Foto's selecteren"));
+  m_step_tabs->addTab(m_step2_tab, QStringLiteral("Stap 2: Formaat instellen"));
 
-  ListView1 = Named(new QTreeView(TabSheet1), "ListView1");
+  m_selection_view = Named(new QTreeView(m_step1_tab), "ListView1");
   m_selection_entries = new TPhotoListModel(TPhotoListModel::CheckBoxes::None, this);
-  SetUpPhotoList(ListView1, m_selection_entries);
-  auto* preview = Named(new QFrame(TabSheet1), "Panel10");
+  SetUpPhotoList(m_selection_view, m_selection_entries);
+  auto* preview = Named(new QFrame(m_step1_tab), "Panel10");
   preview->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  Image321 = Named(new QLabel(preview), "Image321");
-  Image321->setFixedSize(149, 160);
+  m_step1_preview = Named(new QLabel(preview), "Image321");
+  m_step1_preview->setFixedSize(149, 160);
   auto* preview_column = new QVBoxLayout(preview);
   preview_column->setContentsMargins(1, 1, 1, 1);
-  preview_column->addWidget(Image321);
+  preview_column->addWidget(m_step1_preview);
   preview_column->addStretch();
   // Shown once an entry of the selection list is selected.
   preview->hide();
-  Panel10 = preview;
+  m_step1_preview_panel = preview;
   auto* list_row = new QHBoxLayout;
-  list_row->addWidget(ListView1, 1);
-  list_row->addWidget(Panel10);
+  list_row->addWidget(m_selection_view, 1);
+  list_row->addWidget(m_step1_preview_panel);
   // The toolbar above the list, the one-panel status bar below it.
-  btnAdd = Named(new QToolButton(TabSheet1), "btnAdd");
-  btnAdd->setText(QStringLiteral("Toevoegen"));
-  btnAddAll = Named(new QToolButton(TabSheet1), "btnAddAll");
-  btnAddAll->setText(QStringLiteral("Alles toevoegen"));
-  btnDelete = Named(new QToolButton(TabSheet1), "btnDelete");
-  btnDelete->setText(QStringLiteral("Selectie verwijderen"));
-  btnDeleteAll = Named(new QToolButton(TabSheet1), "btnDeleteAll");
-  btnDeleteAll->setText(QStringLiteral("Alles verwijderen"));
+  m_add_button = Named(new QToolButton(m_step1_tab), "btnAdd");
+  m_add_button->setText(QStringLiteral("Toevoegen"));
+  m_add_all_button = Named(new QToolButton(m_step1_tab), "btnAddAll");
+  m_add_all_button->setText(QStringLiteral("Alles toevoegen"));
+  m_remove_button = Named(new QToolButton(m_step1_tab), "btnDelete");
+  m_remove_button->setText(QStringLiteral("Selectie verwijderen"));
+  m_remove_all_button = Named(new QToolButton(m_step1_tab), "btnDeleteAll");
+  m_remove_all_button->setText(QStringLiteral("Alles verwijderen"));
   // A tool bar, so that a narrow window moves the buttons that do not fit into its menu.
-  auto* toolbar = Named(new QToolBar(TabSheet1), "ToolBar1");
-  for (QToolButton* button : {btnAdd, btnAddAll, btnDelete, btnDeleteAll})
+  auto* toolbar = Named(new QToolBar(m_step1_tab), "ToolBar1");
+  for (QToolButton* button : {m_add_button, m_add_all_button, m_remove_button, m_remove_all_button})
     toolbar->addWidget(button);
-  StatusBar1 = Named(new QStatusBar(TabSheet1), "StatusBar1");
-  StatusBar1->setSizeGripEnabled(false);
-  StatusBar1->addWidget(new QLabel(StatusBar1), 1);
-  auto* list_area = new QWidget(TabSheet1);
+  m_status_bar = Named(new QStatusBar(m_step1_tab), "StatusBar1");
+  m_status_bar->setSizeGripEnabled(false);
+  m_selection_count = new QLabel(m_status_bar);
+  m_status_bar->addWidget(m_selection_count, 1);
+  auto* list_area = new QWidget(m_step1_tab);
   auto* list_column = new QVBoxLayout(list_area);
   list_column->setContentsMargins(0, 0, 0, 0);
   list_column->addWidget(toolbar);
   list_column->addLayout(list_row, 1);
-  list_column->addWidget(StatusBar1);
-  auto* halves = Named(new QSplitter(Qt::Vertical, TabSheet1), "Splitter1");
+  list_column->addWidget(m_status_bar);
+  auto* halves = Named(new QSplitter(Qt::Vertical, m_step1_tab), "Splitter1");
   halves->setChildrenCollapsible(false);
   halves->addWidget(BuildBrowserArea(halves));
   halves->addWidget(list_area);
   halves->setStretchFactor(0, 3);
   halves->setStretchFactor(1, 2);
-  auto* step1 = new QVBoxLayout(TabSheet1);
+  auto* step1 = new QVBoxLayout(m_step1_tab);
   step1->addWidget(halves);
 
   auto* tabs_area = new QVBoxLayout;
   tabs_area->setContentsMargins(10, 10, 10, 10);
   tabs_area->setSpacing(6);
-  tabs_area->addWidget(PageControl1);
-  Image324 = SideStrip::PlaceBeside(page, QStringLiteral("Image324"), tabs_area);
+  tabs_area->addWidget(m_step_tabs);
+  m_steps_strip_picture = SideStrip::PlaceBeside(page, QStringLiteral("Image324"), tabs_area);
   return page;
 }
 
@@ -299,29 +303,29 @@ QWidget* TFormMain::BuildBrowserArea(QWidget* parent) {
                             area);
   // A narrow window cuts the line off rather than being held wide by it.
   header->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  btnDetails = Named(new QToolButton(area), "btnDetails");
-  btnDetails->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-  btnDetails->setToolTip(QStringLiteral("Lijst overzicht"));
-  btnView = Named(new QToolButton(area), "btnView");
-  btnView->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-  btnView->setToolTip(QStringLiteral("Thumbnail overzicht"));
+  m_details_button = Named(new QToolButton(area), "btnDetails");
+  m_details_button->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+  m_details_button->setToolTip(QStringLiteral("Lijst overzicht"));
+  m_thumbnails_button = Named(new QToolButton(area), "btnView");
+  m_thumbnails_button->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+  m_thumbnails_button->setToolTip(QStringLiteral("Thumbnail overzicht"));
   auto* header_row = new QHBoxLayout;
   header_row->addWidget(header, 1);
-  header_row->addWidget(btnDetails);
-  header_row->addWidget(btnView);
+  header_row->addWidget(m_details_button);
+  header_row->addWidget(m_thumbnails_button);
 
-  VirtualExplorerTree1 = new TFolderTree(area);
-  VirtualEel1 = new TThumbnailBrowser(area);
-  connect(VirtualExplorerTree1, &TFolderTree::CurrentFolderChanged, VirtualEel1,
+  m_folder_tree = new TFolderTree(area);
+  m_browser = new TThumbnailBrowser(area);
+  connect(m_folder_tree, &TFolderTree::CurrentFolderChanged, m_browser,
           &TThumbnailBrowser::SetFolder);
-  connect(VirtualEel1, &TThumbnailBrowser::FolderOpened, VirtualExplorerTree1,
+  connect(m_browser, &TThumbnailBrowser::FolderOpened, m_folder_tree,
           &TFolderTree::SetCurrentFolder);
-  connect(btnView, &QToolButton::clicked, VirtualEel1, &TThumbnailBrowser::ShowThumbnails);
-  connect(btnDetails, &QToolButton::clicked, VirtualEel1, &TThumbnailBrowser::ShowDetails);
+  connect(m_thumbnails_button, &QToolButton::clicked, m_browser, &TThumbnailBrowser::ShowThumbnails);
+  connect(m_details_button, &QToolButton::clicked, m_browser, &TThumbnailBrowser::ShowDetails);
   auto* panes = new QSplitter(Qt::Horizontal, area);
   panes->setChildrenCollapsible(false);
-  panes->addWidget(VirtualExplorerTree1);
-  panes->addWidget(VirtualEel1);
+  panes->addWidget(m_folder_tree);
+  panes->addWidget(m_browser);
   panes->setStretchFactor(1, 1);
   panes->setSizes({200, 500});
 
@@ -341,49 +345,49 @@ QWidget* TFormMain::BuildResultPage() {
   title_font.setBold(true);
   title->setFont(title_font);
 
-  ListView3 = Named(new QTreeView(page), "ListView3");
+  m_result_view = Named(new QTreeView(page), "ListView3");
   m_result_entries = new TPhotoListModel(TPhotoListModel::CheckBoxes::Shown, this);
-  SetUpPhotoList(ListView3, m_result_entries);
-  ListView3->setToolTip(
+  SetUpPhotoList(m_result_view, m_result_entries);
+  m_result_view->setToolTip(
       QStringLiteral("In het rechterscherm kunt u de foto's bewerken of uploaden!"));
 
   auto* frame = Named(new QFrame(page), "panelImage322");
   frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   frame->setFixedSize(169, 177);
-  Image322 = Named(new QLabel(frame), "Image322");
-  Image322->setFixedSize(167, 175);
+  m_step3_preview = Named(new QLabel(frame), "Image322");
+  m_step3_preview->setFixedSize(167, 175);
   auto* frame_fill = new QVBoxLayout(frame);
   frame_fill->setContentsMargins(1, 1, 1, 1);
-  frame_fill->addWidget(Image322);
-  SpeedButton8 =
+  frame_fill->addWidget(m_step3_preview);
+  m_rotate_button =
       NewFlatButton("SpeedButton8", Glyph::Rotate, QStringLiteral("Afbeelding roteren"), page);
-  SpeedButton9 =
+  m_edit_button =
       NewFlatButton("SpeedButton9", Glyph::Edit, QStringLiteral("Afbeelding bewerken"), page);
   auto* flat_buttons = new QHBoxLayout;
-  flat_buttons->addWidget(SpeedButton8);
-  flat_buttons->addWidget(SpeedButton9);
+  flat_buttons->addWidget(m_rotate_button);
+  flat_buttons->addWidget(m_edit_button);
   flat_buttons->addStretch();
   auto* preview_column = new QVBoxLayout;
   preview_column->addWidget(frame);
   preview_column->addLayout(flat_buttons);
   preview_column->addStretch();
   auto* list_row = new QHBoxLayout;
-  list_row->addWidget(ListView3, 1);
+  list_row->addWidget(m_result_view, 1);
   list_row->addLayout(preview_column);
 
-  btnMapOpenen = NewButton("btnMapOpenen", QStringLiteral("Map openen "), page);
-  btnMapOpenen->setIcon(GlyphIcon(Glyph::OpenFolder));
-  btnExtra = NewButton("btnExtra", QStringLiteral("Opties >"), page);
-  btnUploaden = NewButton("btnUploaden", QStringLiteral("Foto's uploaden "), page);
-  btnUploaden->setIcon(GlyphIcon(Glyph::Upload));
-  btnMailen = NewButton("btnMailen", QStringLiteral("Foto's mailen "), page);
-  btnMailen->setIcon(GlyphIcon(Glyph::Mail));
+  m_open_folder_button = NewButton("btnMapOpenen", QStringLiteral("Map openen "), page);
+  m_open_folder_button->setIcon(GlyphIcon(Glyph::OpenFolder));
+  m_options_button = NewButton("btnExtra", QStringLiteral("Opties >"), page);
+  m_upload_button = NewButton("btnUploaden", QStringLiteral("Foto's uploaden "), page);
+  m_upload_button->setIcon(GlyphIcon(Glyph::Upload));
+  m_mail_button = NewButton("btnMailen", QStringLiteral("Foto's mailen "), page);
+  m_mail_button->setIcon(GlyphIcon(Glyph::Mail));
   auto* commands = new QHBoxLayout;
-  commands->addWidget(btnMapOpenen);
-  commands->addWidget(btnExtra);
+  commands->addWidget(m_open_folder_button);
+  commands->addWidget(m_options_button);
   commands->addStretch();
-  commands->addWidget(btnUploaden);
-  commands->addWidget(btnMailen);
+  commands->addWidget(m_upload_button);
+  commands->addWidget(m_mail_button);
 
   // Nested layouts take their spacing from here, not from the strip's row without any.
   auto* content = new QVBoxLayout;
@@ -392,7 +396,7 @@ QWidget* TFormMain::BuildResultPage() {
   content->addWidget(title);
   content->addLayout(list_row, 1);
   content->addLayout(commands);
-  Image323 = SideStrip::PlaceBeside(page, QStringLiteral("Image323"), content);
+  m_step3_strip_picture = SideStrip::PlaceBeside(page, QStringLiteral("Image323"), content);
   return page;
 }
 
@@ -400,23 +404,23 @@ QWidget* TFormMain::BuildResultPage() {
 QWidget* TFormMain::BuildBottomBar() {
   auto* bar = new QWidget(this);
   bar->setFixedHeight(43);
-  ProgressBar1 = Named(new QProgressBar(bar), "ProgressBar1");
-  ProgressBar1->setRange(0, 500);
-  ProgressBar1->setTextVisible(false);
-  ProgressBar1->setMaximumWidth(300);
-  ProgressBar1->hide();
-  btnNext = NewButton("btnNext", QStringLiteral("Ga verder "), bar);
-  btnNext->setIcon(GlyphIcon(Glyph::Next));
+  m_add_progress = Named(new QProgressBar(bar), "ProgressBar1");
+  m_add_progress->setRange(0, 500);
+  m_add_progress->setTextVisible(false);
+  m_add_progress->setMaximumWidth(300);
+  m_add_progress->hide();
+  m_next_button = NewButton("btnNext", QStringLiteral("Ga verder "), bar);
+  m_next_button->setIcon(GlyphIcon(Glyph::Next));
   // At least its usual size; "Opnieuw beginnen" and large fonts make it wider.
-  btnNext->setMinimumWidth(129);
-  btnNext->setFixedHeight(25);
+  m_next_button->setMinimumWidth(129);
+  m_next_button->setFixedHeight(25);
   // Right to left puts the arrow behind the text.
-  btnNext->setLayoutDirection(Qt::RightToLeft);
+  m_next_button->setLayoutDirection(Qt::RightToLeft);
   auto* row = new QHBoxLayout(bar);
   row->setContentsMargins(10, 0, 10, 0);
-  row->addWidget(ProgressBar1, 1);
+  row->addWidget(m_add_progress, 1);
   row->addStretch();
-  row->addWidget(btnNext);
+  row->addWidget(m_next_button);
   return bar;
 }
 

@@ -102,36 +102,38 @@ class TFormMain : public QWidget {
   TIniFile m_settings_file;
   TSettings m_settings;
 
-  QStackedWidget* Notebook1 = nullptr;
-  QTabWidget* PageControl1 = nullptr;
-  QWidget* TabSheet1 = nullptr;
-  QWidget* TabSheet2 = nullptr;
-  QTreeView* ListView1 = nullptr;
+  // The controls, each with its object name.
+  QStackedWidget* m_pages = nullptr;  // Notebook1
+  QTabWidget* m_step_tabs = nullptr;  // PageControl1
+  QWidget* m_step1_tab = nullptr;  // TabSheet1
+  QWidget* m_step2_tab = nullptr;  // TabSheet2
+  QTreeView* m_selection_view = nullptr;  // ListView1
   TPhotoListModel* m_selection_entries = nullptr;
-  QWidget* Panel10 = nullptr;
-  QLabel* Image321 = nullptr;
-  QLabel* Image323 = nullptr;
-  QLabel* Image324 = nullptr;
-  QTreeView* ListView3 = nullptr;
+  QWidget* m_step1_preview_panel = nullptr;  // Panel10
+  QLabel* m_step1_preview = nullptr;  // Image321
+  QLabel* m_step3_strip_picture = nullptr;  // Image323
+  QLabel* m_steps_strip_picture = nullptr;  // Image324
+  QTreeView* m_result_view = nullptr;  // ListView3
   TPhotoListModel* m_result_entries = nullptr;
-  QLabel* Image322 = nullptr;
-  QToolButton* SpeedButton8 = nullptr;
-  QToolButton* SpeedButton9 = nullptr;
-  QPushButton* btnMapOpenen = nullptr;
-  QPushButton* btnExtra = nullptr;
-  QPushButton* btnUploaden = nullptr;
-  QPushButton* btnMailen = nullptr;
-  QPushButton* btnNext = nullptr;
-  QProgressBar* ProgressBar1 = nullptr;
-  TFolderTree* VirtualExplorerTree1 = nullptr;
-  TThumbnailBrowser* VirtualEel1 = nullptr;
-  QToolButton* btnDetails = nullptr;
-  QToolButton* btnView = nullptr;
-  QToolButton* btnAdd = nullptr;
-  QToolButton* btnAddAll = nullptr;
-  QToolButton* btnDelete = nullptr;
-  QToolButton* btnDeleteAll = nullptr;
-  QStatusBar* StatusBar1 = nullptr;
+  QLabel* m_step3_preview = nullptr;  // Image322
+  QToolButton* m_rotate_button = nullptr;  // SpeedButton8
+  QToolButton* m_edit_button = nullptr;  // SpeedButton9
+  QPushButton* m_open_folder_button = nullptr;  // btnMapOpenen
+  QPushButton* m_options_button = nullptr;  // btnExtra
+  QPushButton* m_upload_button = nullptr;  // btnUploaden
+  QPushButton* m_mail_button = nullptr;  // btnMailen
+  QPushButton* m_next_button = nullptr;  // btnNext
+  QProgressBar* m_add_progress = nullptr;  // ProgressBar1
+  TFolderTree* m_folder_tree = nullptr;  // VirtualExplorerTree1
+  TThumbnailBrowser* m_browser = nullptr;  // VirtualEel1
+  QToolButton* m_details_button = nullptr;  // btnDetails
+  QToolButton* m_thumbnails_button = nullptr;  // btnView
+  QToolButton* m_add_button = nullptr;  // btnAdd
+  QToolButton* m_add_all_button = nullptr;  // btnAddAll
+  QToolButton* m_remove_button = nullptr;  // btnDelete
+  QToolButton* m_remove_all_button = nullptr;  // btnDeleteAll
+  QStatusBar* m_status_bar = nullptr;  // StatusBar1
+  QLabel* m_selection_count = nullptr;  // the status bar's one panel
   TStep2Panel* m_step2 = nullptr;
   TWizard* m_wizard = nullptr;
 
