@@ -14,8 +14,8 @@
 
 #include "core/imaging/codecs/JpegWriter.h"
 #include "gui/browse/SelectionList.h"
-#include "gui/window/TFormMain.h"
 #include "gui/browse/TFormMessage2.h"
+#include "gui/window/TFormMain.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -67,8 +67,7 @@ int main(int argc, char** argv) {
     QApplication::processEvents(QEventLoop::AllEvents, 5);
     if (clock.elapsed() > 60000) return 1;
   }
-  std::printf("%d photos listed in %lld ms; longest UI-thread gap %lld ms\n",
-              list->rowCount(), static_cast<long long>(clock.elapsed()),
-              static_cast<long long>(longest_gap));
+  std::printf("%d photos listed in %lld ms; longest UI-thread gap %lld ms\n", list->rowCount(),
+              static_cast<long long>(clock.elapsed()), static_cast<long long>(longest_gap));
   return 0;
 }

@@ -35,14 +35,14 @@ bool WritePhoto(const QString& path) {
   for (int y = 0; y < kHeight; ++y) {
     fotoloom::TPixel32* row = picture.Row(y);
     for (int x = 0; x < kWidth; ++x)
-      row[x] = fotoloom::MakePixel(static_cast<uint8_t>(x * 7 ^ y * 3),
-                                   static_cast<uint8_t>(x + y), static_cast<uint8_t>(x * y >> 4));
+      row[x] = fotoloom::MakePixel(static_cast<uint8_t>(x * 7 ^ y * 3), static_cast<uint8_t>(x + y),
+                                   static_cast<uint8_t>(x * y >> 4));
   }
   const std::vector<uint8_t> jpeg = fotoloom::EncodeJpeg(picture, 90);
   QFile file(path);
   return file.open(QIODevice::WriteOnly) &&
-         file.write(reinterpret_cast<const char*>(jpeg.data()),
-                    static_cast<qint64>(jpeg.size())) == static_cast<qint64>(jpeg.size());
+         file.write(reinterpret_cast<const char*>(jpeg.data()), static_cast<qint64>(jpeg.size())) ==
+             static_cast<qint64>(jpeg.size());
 }
 
 }  // namespace
@@ -58,7 +58,8 @@ int main(int argc, char** argv) {
   QDir().mkpath(folder);
   if (!WritePhoto(folder + "IMG_00.jpg")) return 1;
   for (int i = 1; i < kPhotos; ++i) {
-    const QByteArray name = QFile::encodeName(folder + QString("IMG_%1.jpg").arg(i, 2, 10, QChar('0')));
+    const QByteArray name =
+        QFile::encodeName(folder + QString("IMG_%1.jpg").arg(i, 2, 10, QChar('0')));
     if (::link(QFile::encodeName(folder + "IMG_00.jpg").constData(), name.constData()) != 0)
       return 1;
   }
@@ -101,10 +102,10 @@ int main(int argc, char** argv) {
   QTimer key;
   QObject::connect(&key, &QTimer::timeout, [&] {
     const bool repeat = presses > 0;
-    QApplication::postEvent(results,
-                            new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier, {}, repeat));
-    QApplication::postEvent(results, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Down,
-                                                   Qt::NoModifier, {}, repeat));
+    QApplication::postEvent(
+        results, new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier, {}, repeat));
+    QApplication::postEvent(
+        results, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier, {}, repeat));
     if (++presses == kPhotos - 1) key.stop();
   });
   gap.start();
@@ -124,11 +125,12 @@ int main(int argc, char** argv) {
     if (keys_done >= 0 && clock.elapsed() > keys_done + 4000) break;
   }
   const bool at_end = results->currentIndex().row() == kPhotos - 1;
-  std::printf("%d photos of %dx%d (%lld kB each), Down held at %d ms repeat for %lld ms: "
-              "longest UI-thread gap %lld ms; %d preview loads began; last photo shown %lld ms "
-              "after the last key%s\n",
-              kPhotos, kWidth, kHeight, static_cast<long long>(photo_bytes / 1024), kRepeatMs,
-              static_cast<long long>(keys_done), static_cast<long long>(longest_gap), loads,
-              static_cast<long long>(last_shown - keys_done), at_end ? "" : " (NOT at the end)");
+  std::printf(
+      "%d photos of %dx%d (%lld kB each), Down held at %d ms repeat for %lld ms: "
+      "longest UI-thread gap %lld ms; %d preview loads began; last photo shown %lld ms "
+      "after the last key%s\n",
+      kPhotos, kWidth, kHeight, static_cast<long long>(photo_bytes / 1024), kRepeatMs,
+      static_cast<long long>(keys_done), static_cast<long long>(longest_gap), loads,
+      static_cast<long long>(last_shown - keys_done), at_end ? "" : " (NOT at the end)");
   return at_end ? 0 : 1;
 }

@@ -22,12 +22,12 @@
 #include "core/lists/FolderItems.h"
 #include "core/lists/FolderScan.h"
 #include "core/lists/PhotoExtensions.h"
+#include "gui/browse/TFormMessage2.h"
+#include "gui/browse/ThumbnailBrowser.h"
 #include "gui/common/HandlerGuard.h"
 #include "gui/common/Messages.h"
 #include "gui/common/PhotoListModel.h"
 #include "gui/common/PreviewLoader.h"
-#include "gui/browse/TFormMessage2.h"
-#include "gui/browse/ThumbnailBrowser.h"
 
 namespace fotoloom {
 namespace {
@@ -63,8 +63,7 @@ TSelectionList::TSelectionList(const TWidgets& widgets) : m_widgets(widgets) {
   connect(m_widgets.add, &QAbstractButton::clicked, this, guarded(&TSelectionList::AddFromBrowser));
   connect(m_widgets.add_all, &QAbstractButton::clicked, this,
           guarded(&TSelectionList::AddAllFromBrowser));
-  connect(m_widgets.add_item, &QAction::triggered, this,
-          guarded(&TSelectionList::AddFromBrowser));
+  connect(m_widgets.add_item, &QAction::triggered, this, guarded(&TSelectionList::AddFromBrowser));
   connect(m_widgets.add_all_item, &QAction::triggered, this,
           guarded(&TSelectionList::AddAllFromBrowser));
   connect(m_widgets.open_folder_item, &QAction::triggered, this,
@@ -128,8 +127,8 @@ void TSelectionList::AddOnWorker(const TBackgroundWork::TJob& job,
     }
     if (!send_files()) break;
     if (!include_subfolders) {
-      const std::optional<TFolderAnswer> answer = job.Ask<TFolderAnswer>(
-          [this] { return TFormMessage2::Ask(m_widgets.list->window()); });
+      const std::optional<TFolderAnswer> answer =
+          job.Ask<TFolderAnswer>([this] { return TFormMessage2::Ask(m_widgets.list->window()); });
       if (!answer || answer->choice == TFolderAnswer::Stop) break;
       if (answer->choice == TFolderAnswer::Skip) continue;
       include_subfolders = answer->include_subfolders;
@@ -143,7 +142,8 @@ void TSelectionList::AddOnWorker(const TBackgroundWork::TJob& job,
                    going = job.Ask<bool>([this, photos] {
                                 AppendFound(photos, true);
                                 return true;
-                              }).has_value();
+                              })
+                               .has_value();
                  }
                  return going && !job.Cancelled();
                });
@@ -239,8 +239,8 @@ void TSelectionList::OpenFolder() {
 }
 
 void TSelectionList::UpdateStatus() {
-  m_widgets.status->setText(FormatMessage(QStringLiteral("Aantal foto's geselecteerd: %d"),
-                                          m_widgets.entries->Count()));
+  m_widgets.status->setText(
+      FormatMessage(QStringLiteral("Aantal foto's geselecteerd: %d"), m_widgets.entries->Count()));
 }
 
 void TSelectionList::HideStepTwo() {

@@ -81,8 +81,7 @@ class TSelectionList : public QObject {
 
  private:
   void AddOnWorker(const TBackgroundWork::TJob& job, const std::vector<std::string>& paths,
-                   TListedFiles listed,
-                   const std::string& decimal_separator);
+                   TListedFiles listed, const std::string& decimal_separator);
   void AppendFound(const std::vector<TListEntry>& photos, bool from_scan);
   void EndAdd();
   void SelectionChanged();

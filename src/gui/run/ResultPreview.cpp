@@ -35,8 +35,7 @@ TResultPreview::TResultPreview(QTreeView* results, TPhotoListModel* entries, QLa
 }
 
 bool TResultPreview::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_results && event->type() == QEvent::KeyRelease)
-    Schedule(TSource::TargetFolder);
+  if (watched == m_results && event->type() == QEvent::KeyRelease) Schedule(TSource::TargetFolder);
   return false;
 }
 

@@ -27,12 +27,12 @@ class TRunController : public QObject, private IRunView {
 
  public:
   struct TWidgets {
-    QWidget* window;                // owns the progress windows; messages stand before it
-    QTreeView* results;             // ListView3
+    QWidget* window;     // owns the progress windows; messages stand before it
+    QTreeView* results;  // ListView3
     TPhotoListModel* result_entries;
-    QLabel* step1_preview;          // Image321
-    QLabel* step3_preview;          // Image322
-    QPushButton* next;              // btnNext
+    QLabel* step1_preview;  // Image321
+    QLabel* step3_preview;  // Image322
+    QPushButton* next;      // btnNext
   };
 
   // `cancel` is the window's cancel flag: the stop button sets it, a run tests it.

@@ -34,16 +34,15 @@ QMenu* BuildMenu(QWidget* owner, const char* name, std::initializer_list<Item> i
 MainMenus BuildMainMenus(QWidget* owner) {
   constexpr Item separator = {nullptr, nullptr, nullptr};
   MainMenus menus;
-  menus.selection = BuildMenu(owner, "PopupMenuSelection",
-                              {{"acVerwijderen", "Selectie verwijderen", nullptr,
-                                &menus.remove_selection},
-                               {"acAllesVerwijderen", "Alles verwijderen", nullptr,
-                                &menus.remove_all},
-                               separator,
-                               {"Afbeeldingroteren1", "Afbeelding roteren", "F5"},
-                               {"Afbeeldingbewerken2", "Afbeelding bewerken", "F9"},
-                               separator,
-                               {"Mapopenen1", "Map openen", nullptr, &menus.open_folder}});
+  menus.selection =
+      BuildMenu(owner, "PopupMenuSelection",
+                {{"acVerwijderen", "Selectie verwijderen", nullptr, &menus.remove_selection},
+                 {"acAllesVerwijderen", "Alles verwijderen", nullptr, &menus.remove_all},
+                 separator,
+                 {"Afbeeldingroteren1", "Afbeelding roteren", "F5"},
+                 {"Afbeeldingbewerken2", "Afbeelding bewerken", "F9"},
+                 separator,
+                 {"Mapopenen1", "Map openen", nullptr, &menus.open_folder}});
   menus.results = BuildMenu(owner, "PopupMenuResults",
                             {{"Maplinkkopieeren1", "Map link kopieeren", nullptr},
                              {"Bestandsnaamwijzigen1", "Bestandsnaam wijzigen", "F2"},
@@ -59,10 +58,9 @@ MainMenus BuildMainMenus(QWidget* owner) {
                              separator,
                              {"Fotosexporteren1", "Foto's exporteren...", nullptr},
                              {"Mapopenen2", "Map openen", nullptr}});
-  menus.browser = BuildMenu(
-      owner, "PopupMenuBrowser",
-      {{"Toevoegen1", "Toevoegen", nullptr, &menus.add_selected},
-       {"Allestoevoegen1", "Alles toevoegen", nullptr, &menus.add_all}});
+  menus.browser = BuildMenu(owner, "PopupMenuBrowser",
+                            {{"Toevoegen1", "Toevoegen", nullptr, &menus.add_selected},
+                             {"Allestoevoegen1", "Alles toevoegen", nullptr, &menus.add_all}});
   return menus;
 }
 

@@ -3,11 +3,11 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDir>
-#include <QMenu>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -23,23 +23,23 @@
 #include <algorithm>
 #include <thread>
 
-#include "gui/common/Artwork.h"
-#include "gui/window/CustomMode.h"
-#include "gui/common/DoubleClicks.h"
 #include "gui/browse/FolderTree.h"
+#include "gui/browse/SelectionList.h"
+#include "gui/browse/ThumbnailBrowser.h"
+#include "gui/common/Artwork.h"
+#include "gui/common/DoubleClicks.h"
 #include "gui/common/FormHeader.h"
 #include "gui/common/HandlerGuard.h"
 #include "gui/common/PhotoListModel.h"
-#include "gui/run/ResultPreview.h"
-#include "gui/run/RunController.h"
-#include "gui/browse/SelectionList.h"
-#include "gui/window/SideStrip.h"
-#include "gui/step2/SizeProfilePanel.h"
-#include "gui/step2/Step2Panel.h"
-#include "gui/browse/ThumbnailBrowser.h"
 #include "gui/common/WidgetHelpers.h"
 #include "gui/common/WindowPlacement.h"
+#include "gui/run/ResultPreview.h"
+#include "gui/run/RunController.h"
+#include "gui/step2/SizeProfilePanel.h"
+#include "gui/step2/Step2Panel.h"
 #include "gui/step2/Wizard.h"
+#include "gui/window/CustomMode.h"
+#include "gui/window/SideStrip.h"
 
 namespace fotoloom {
 namespace {
@@ -138,15 +138,15 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
                                .add_item = m_menus.add_selected,
                                .add_all_item = m_menus.add_all,
                                .settings = &m_settings});
-  new TResultPreview(m_result_view, m_result_entries, m_step3_preview, [this] { return TargetFolder(); });
-  m_run = std::make_unique<TRunController>(m_cancel,
-                                           TRunController::TWidgets{.window = this,
-                                                                    .results = m_result_view,
-                                                                    .result_entries =
-                                                                        m_result_entries,
-                                                                    .step1_preview = m_step1_preview,
-                                                                    .step3_preview = m_step3_preview,
-                                                                    .next = m_next_button});
+  new TResultPreview(m_result_view, m_result_entries, m_step3_preview,
+                     [this] { return TargetFolder(); });
+  m_run = std::make_unique<TRunController>(
+      m_cancel, TRunController::TWidgets{.window = this,
+                                         .results = m_result_view,
+                                         .result_entries = m_result_entries,
+                                         .step1_preview = m_step1_preview,
+                                         .step3_preview = m_step3_preview,
+                                         .next = m_next_button});
   connect(m_run.get(), &TRunController::BusyChanged, this, &TFormMain::SetBusy);
   connect(m_run.get(), &TRunController::FolderFieldCompleted, m_step2->ExportFolderField(),
           &QLineEdit::setText);
@@ -215,7 +215,8 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 }
 
 void TFormMain::SetBusy(bool busy) {
-  for (QWidget* button : {m_next_button, m_open_folder_button, m_mail_button, m_options_button, m_upload_button})
+  for (QWidget* button :
+       {m_next_button, m_open_folder_button, m_mail_button, m_options_button, m_upload_button})
     button->setEnabled(!busy);
 }
 
@@ -224,8 +225,9 @@ void TFormMain::SaveSettings() {
 }
 
 void TFormMain::SetResultCommandsEnabled(bool enabled) {
-  for (QWidget* command : std::initializer_list<QWidget*>{m_mail_button, m_open_folder_button, m_options_button,
-                                                          m_upload_button, m_rotate_button, m_edit_button})
+  for (QWidget* command :
+       std::initializer_list<QWidget*>{m_mail_button, m_open_folder_button, m_options_button,
+                                       m_upload_button, m_rotate_button, m_edit_button})
     command->setEnabled(enabled);
 }
 
@@ -320,7 +322,8 @@ QWidget* TFormMain::BuildBrowserArea(QWidget* parent) {
           &TThumbnailBrowser::SetFolder);
   connect(m_browser, &TThumbnailBrowser::FolderOpened, m_folder_tree,
           &TFolderTree::SetCurrentFolder);
-  connect(m_thumbnails_button, &QToolButton::clicked, m_browser, &TThumbnailBrowser::ShowThumbnails);
+  connect(m_thumbnails_button, &QToolButton::clicked, m_browser,
+          &TThumbnailBrowser::ShowThumbnails);
   connect(m_details_button, &QToolButton::clicked, m_browser, &TThumbnailBrowser::ShowDetails);
   auto* panes = new QSplitter(Qt::Horizontal, area);
   panes->setChildrenCollapsible(false);

@@ -16,21 +16,20 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
-#include <QTreeView>
 #include <QUrl>
 #include <memory>
 
 #include "core/lists/ListEntry.h"
-#include "gui/support/GuiTestMain.h"
 #include "gui/browse/FolderItemsModel.h"
 #include "gui/browse/FolderTree.h"
 #include "gui/browse/SelectionList.h"
-#include "gui/window/TFormMain.h"
 #include "gui/browse/TFormMessage2.h"
 #include "gui/browse/ThumbnailBrowser.h"
+#include "gui/support/GuiTestMain.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/PhotoListView.h"
 #include "gui/support/TestPhotos.h"
+#include "gui/window/TFormMain.h"
 
 namespace fotoloom {
 namespace {

@@ -14,9 +14,9 @@
 #include <QTreeView>
 #include <QUrl>
 
-#include "gui/support/GuiTestMain.h"
 #include "gui/browse/SelectionList.h"
 #include "gui/browse/TFormMessage2.h"
+#include "gui/support/GuiTestMain.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/PhotoListView.h"
 #include "gui/support/TestPhotos.h"

@@ -19,12 +19,12 @@
 #include <QUrl>
 
 #include "core/lists/ListEntry.h"
+#include "gui/browse/SelectionList.h"
+#include "gui/browse/TFormMessage2.h"
 #include "gui/support/GuiTestMain.h"
 #include "gui/support/PhotoListView.h"
-#include "gui/browse/SelectionList.h"
-#include "gui/window/TFormMain.h"
-#include "gui/browse/TFormMessage2.h"
 #include "gui/support/TestPhotos.h"
+#include "gui/window/TFormMain.h"
 
 namespace fotoloom {
 namespace {

@@ -8,8 +8,8 @@
 #include <QTest>
 #include <memory>
 
-#include "gui/support/GuiTestMain.h"
 #include "gui/browse/ThumbnailLoader.h"
+#include "gui/support/GuiTestMain.h"
 #include "gui/support/TestPhotos.h"
 
 namespace fotoloom {

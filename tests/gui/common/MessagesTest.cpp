@@ -3,10 +3,10 @@
 #include <QTest>
 #include <stdexcept>
 
-#include "gui/support/GuiTestMain.h"
 #include "gui/common/HandlerGuard.h"
 #include "gui/common/MessageBoxDialog.h"
 #include "gui/common/Messages.h"
+#include "gui/support/GuiTestMain.h"
 #include "gui/support/ScriptedMessages.h"
 
 namespace fotoloom {

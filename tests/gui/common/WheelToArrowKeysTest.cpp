@@ -5,8 +5,8 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "gui/support/GuiTestMain.h"
 #include "gui/common/WheelToArrowKeys.h"
+#include "gui/support/GuiTestMain.h"
 
 namespace fotoloom {
 namespace {

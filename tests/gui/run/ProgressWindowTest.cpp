@@ -5,8 +5,8 @@
 #include <QTest>
 #include <atomic>
 
-#include "gui/support/GuiTestMain.h"
 #include "gui/run/TFormProgress.h"
+#include "gui/support/GuiTestMain.h"
 #include "gui/support/ScriptedMessages.h"
 
 namespace fotoloom {

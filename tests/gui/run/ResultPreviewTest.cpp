@@ -45,9 +45,10 @@ class ResultPreviewTest : public QObject {
     for (int i = 0; i < colours.size(); ++i) {
       const QString name = QString("foto%1.jpg").arg(i);
       const QColor& c = colours[i];
-      QVERIFY(test::WriteTestPhoto(photos + name, 400, 300,
-                                   MakePixel(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
-                                             static_cast<uint8_t>(c.blue()))));
+      QVERIFY(test::WriteTestPhoto(
+          photos + name, 400, 300,
+          MakePixel(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
+                    static_cast<uint8_t>(c.blue()))));
       entries.Append({TListEntry{name.toStdString(), "1.0 kB", photos.toStdString(),
                                  name.toStdString(), true}});
     }

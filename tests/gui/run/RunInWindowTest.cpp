@@ -13,15 +13,15 @@
 
 #include "core/imaging/LoadByExtension.h"
 #include "core/lists/ListEntry.h"
-#include "gui/support/GuiTestMain.h"
-#include "gui/support/PhotoListView.h"
+#include "gui/browse/SelectionList.h"
 #include "gui/common/PhotoListModel.h"
 #include "gui/run/RunController.h"
-#include "gui/browse/SelectionList.h"
-#include "gui/window/TFormMain.h"
 #include "gui/run/TFormProgress.h"
+#include "gui/support/GuiTestMain.h"
+#include "gui/support/PhotoListView.h"
 #include "gui/support/ScriptedMessages.h"
 #include "gui/support/TestPhotos.h"
+#include "gui/window/TFormMain.h"
 
 namespace fotoloom {
 

@@ -16,9 +16,9 @@
 #include <optional>
 
 #include "core/settings/IniFile.h"
-#include "gui/support/GuiTestMain.h"
 #include "gui/step2/SizeProfilePanel.h"
 #include "gui/step2/Step2Panel.h"
+#include "gui/support/GuiTestMain.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDialogs.h"
 #include "gui/support/ScriptedMessages.h"

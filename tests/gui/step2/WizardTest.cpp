@@ -14,13 +14,13 @@
 #include "core/settings/IniFile.h"
 #include "core/settings/Settings.h"
 #include "core/settings/SizeProfiles.h"
-#include "gui/support/GuiTestMain.h"
-#include "gui/support/PhotoListView.h"
 #include "gui/step2/SizeProfilePanel.h"
 #include "gui/step2/Step2Panel.h"
 #include "gui/step2/Wizard.h"
+#include "gui/support/GuiTestMain.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDialogs.h"
+#include "gui/support/PhotoListView.h"
 #include "gui/support/ScriptedMessages.h"
 
 namespace fotoloom {

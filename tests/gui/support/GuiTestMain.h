@@ -18,8 +18,8 @@ class TemporaryHome {
   TemporaryHome() {
     if (!m_home.isValid()) qFatal("no temporary folder for the tests' home");
     const QDir home(m_home.path());
-    for (const char* folder : {"Documents", "Pictures", "Desktop", ".config", ".cache",
-                               ".local/share", ".local/state"})
+    for (const char* folder :
+         {"Documents", "Pictures", "Desktop", ".config", ".cache", ".local/share", ".local/state"})
       home.mkpath(QString::fromLatin1(folder));
     Set("HOME", m_home.path());
     Set("XDG_CONFIG_HOME", home.filePath(".config"));
@@ -48,12 +48,12 @@ class TemporaryHome {
 }  // namespace fotoloom::test
 
 // QTEST_MAIN with the program's home in a temporary folder.
-#define FOTOLOOM_GUI_TEST_MAIN(TestObject)                                 \
-  int main(int argc, char** argv) {                                       \
-    const fotoloom::test::TemporaryHome temporary_home;                   \
-    QApplication app(argc, argv);                                         \
-    app.setAttribute(Qt::AA_Use96Dpi, true);                              \
-    TestObject test_object;                                               \
-    QTEST_SET_MAIN_SOURCE_PATH                                            \
-    return QTest::qExec(&test_object, argc, argv);                        \
+#define FOTOLOOM_GUI_TEST_MAIN(TestObject)              \
+  int main(int argc, char** argv) {                     \
+    const fotoloom::test::TemporaryHome temporary_home; \
+    QApplication app(argc, argv);                       \
+    app.setAttribute(Qt::AA_Use96Dpi, true);            \
+    TestObject test_object;                             \
+    QTEST_SET_MAIN_SOURCE_PATH                          \
+    return QTest::qExec(&test_object, argc, argv);      \
   }

@@ -16,10 +16,10 @@
 #include "core/imaging/codecs/JpegWriter.h"
 #include "gui/common/Messages.h"
 #include "gui/common/PhotoListModel.h"
-#include "gui/run/RunController.h"
-#include "gui/window/TFormMain.h"
-#include "gui/run/TFormProgress.h"
 #include "gui/common/WheelToArrowKeys.h"
+#include "gui/run/RunController.h"
+#include "gui/run/TFormProgress.h"
+#include "gui/window/TFormMain.h"
 
 namespace {
 
@@ -86,8 +86,8 @@ int main(int argc, char** argv) {
   fotoloom::TFormMain form(data_folder, {});
   form.show();
   Settle(300);
-  auto* list = qobject_cast<fotoloom::TPhotoListModel*>(
-      form.findChild<QTreeView*>("ListView1")->model());
+  auto* list =
+      qobject_cast<fotoloom::TPhotoListModel*>(form.findChild<QTreeView*>("ListView1")->model());
   for (const QString& name : QDir(photos).entryList(QDir::Files, QDir::Name)) {
     list->Append({fotoloom::TListEntry{name.toStdString(), "20.1 kB", photos.toStdString(),
                                        name.toStdString()}});

@@ -38,9 +38,9 @@ class MainWindowTest : public QObject {
     const QString real_home = QDir(QFile::decodeName(user->pw_dir)).canonicalPath();
     QVERIFY(QDir(QDir::homePath()).canonicalPath() != real_home);
     QVERIFY(QDir::homePath().startsWith(QDir::tempPath()));
-    for (const auto location : {QStandardPaths::GenericCacheLocation,
-                                QStandardPaths::GenericConfigLocation,
-                                QStandardPaths::GenericDataLocation})
+    for (const auto location :
+         {QStandardPaths::GenericCacheLocation, QStandardPaths::GenericConfigLocation,
+          QStandardPaths::GenericDataLocation})
       QVERIFY(QStandardPaths::writableLocation(location).startsWith(QDir::homePath() + '/'));
   }
 

@@ -14,10 +14,10 @@
 
 #include "core/imaging/codecs/JpegWriter.h"
 #include "gui/support/GuiTestMain.h"
-#include "gui/support/PhotoListView.h"
-#include "gui/window/TFormMain.h"
 #include "gui/support/MainWindowFixture.h"
+#include "gui/support/PhotoListView.h"
 #include "gui/support/ScriptedMessages.h"
+#include "gui/window/TFormMain.h"
 
 namespace fotoloom {
 
