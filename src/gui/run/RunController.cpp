@@ -191,10 +191,10 @@ void TRunController::End(TRunEnd end) {
 
 void TRunController::ShowFirstResult() {
   if (m_widgets.result_entries->Count() == 0) return;
+  // Selecting the entry also shows it in the step-3 preview, which follows the list.
   SelectOnly(m_widgets.results, 0);
-  const std::string file = m_widgets.result_entries->Entry(0).File();
-  LoadPreview(m_widgets.step1_preview, file, Qt::SmoothTransformation);
-  LoadPreview(m_widgets.step3_preview, file, Qt::FastTransformation);
+  LoadPreview(m_widgets.step1_preview, m_widgets.result_entries->Entry(0).File(),
+              Qt::SmoothTransformation);
 }
 
 // Messages of the run stand in front of its progress window, which stays on top.

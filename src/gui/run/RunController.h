@@ -31,7 +31,6 @@ class TRunController : public QObject, private IRunView {
     QTreeView* results;  // ListView3
     TPhotoListModel* result_entries;
     QLabel* step1_preview;  // Image321
-    QLabel* step3_preview;  // Image322
     QPushButton* next;      // btnNext
   };
 

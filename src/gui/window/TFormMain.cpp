@@ -145,7 +145,6 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
                                          .results = m_result_view,
                                          .result_entries = m_result_entries,
                                          .step1_preview = m_step1_preview,
-                                         .step3_preview = m_step3_preview,
                                          .next = m_next_button});
   connect(m_run.get(), &TRunController::BusyChanged, this, &TFormMain::SetBusy);
   connect(m_run.get(), &TRunController::FolderFieldCompleted, m_step2->ExportFolderField(),
