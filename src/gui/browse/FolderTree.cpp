@@ -5,6 +5,8 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 
+#include "gui/common/WheelToArrowKeys.h"
+
 namespace fotoloom {
 
 TFolderTree::TFolderTree(QWidget* parent)
@@ -21,6 +23,8 @@ TFolderTree::TFolderTree(QWidget* parent)
   setSortingEnabled(true);
   sortByColumn(0, Qt::AscendingOrder);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // A notch of the wheel scrolls, rather than opening the next folder.
+  WheelToArrowKeys::LetWheelScroll(this);
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this] { emit CurrentFolderChanged(CurrentFolder()); });
   // The model lists and sorts folders as it gets to them: the start folder stays scrolled into

@@ -216,7 +216,11 @@ QWidget* TFormMain::BuildStepsPage() {
   preview_column->setContentsMargins(1, 1, 1, 1);
   preview_column->addWidget(Image321);
   preview_column->addStretch();
-  // Shown once an entry of the selection list is selected.
+  // Shown once an entry of the selection list is selected. Its room is kept meanwhile, so
+  // that the list does not move under the mouse when it appears.
+  QSizePolicy keep_room = preview->sizePolicy();
+  keep_room.setRetainSizeWhenHidden(true);
+  preview->setSizePolicy(keep_room);
   preview->hide();
   Panel10 = preview;
   auto* list_row = new QHBoxLayout;

@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,6 +19,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QUrl>
+#include <QWheelEvent>
 #include <memory>
 
 #include "core/lists/ListEntry.h"
@@ -28,6 +30,7 @@
 #include "gui/browse/TFormMessage2.h"
 #include "gui/browse/ThumbnailBrowser.h"
 #include "gui/support/MainWindowFixture.h"
+#include "gui/common/WheelToArrowKeys.h"
 #include "gui/support/TestPhotos.h"
 
 namespace fotoloom {
@@ -165,6 +168,76 @@ class FolderBrowserTest : public QObject {
     QCOMPARE(Captions(), QStringList({"A.JPG", "c.jpg2", "d.jpg"}));
   }
 
+  // The user selects with the mouse and the keys in the thumbnail view (which selects the name
+  // column only) or in the details view, then adds from the toolbar or the context menu.
+  void addTakesWhatTheUserSelected_data() {
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("added");
+    const QList<std::pair<const char*, QStringList>> gestures = {
+        {"click", {"b.jpg"}},
+        {"ctrl+click", {"a.jpg", "c.jpg"}},
+        {"frame", {"a.jpg", "b.jpg"}},
+        {"arrow keys", {"b.jpg", "c.jpg"}},
+        {"details view", {"a.jpg", "c.jpg"}}};
+    for (const auto& [gesture, added] : gestures)
+      for (const char* command : {"btnAdd", "context menu"})
+        QTest::newRow(qPrintable(QString("%1, %2").arg(gesture, command)))
+            << gesture << command << added;
+  }
+  void addTakesWhatTheUserSelected() {
+    QFETCH(QString, gesture);
+    QFETCH(QString, command);
+    QFETCH(QStringList, added);
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}) QVERIFY(MakeFile(name));
+    OpenPhotoFolder();
+    QAbstractItemView* view = m_browser->ThumbnailView();
+    if (gesture == "details view") {
+      QTest::mouseClick(m_window->Find<QToolButton>("btnDetails"), Qt::LeftButton);
+      view = m_browser->DetailsView();
+    }
+    const auto at = [&](const char* name) {
+      return view->visualRect(m_browser->Items().index(static_cast<int>(Names().indexOf(name)), 0))
+          .center();
+    };
+    QWidget* viewport = view->viewport();
+    if (gesture == "click") {
+      QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at("b.jpg"));
+    } else if (gesture == "ctrl+click" || gesture == "details view") {
+      QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at("a.jpg"));
+      QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, at("c.jpg"));
+    } else if (gesture == "frame") {
+      // From the empty room below the row of thumbnails up over the first two.
+      const QRect first = view->visualRect(m_browser->Items().index(0, 0));
+      const QPoint start(first.left() + 2, first.bottom() + 20);
+      QVERIFY(!view->indexAt(start).isValid());
+      QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, start);
+      QTest::mouseMove(viewport, (start + at("b.jpg")) / 2);
+      QTest::mouseMove(viewport, at("b.jpg"));
+      QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, at("b.jpg"));
+    } else if (gesture == "arrow keys") {
+      QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at("a.jpg"));
+      QTest::keyClick(view, Qt::Key_Right);
+      QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+    }
+
+    QSignalSpy ended(&m_window->form->SelectionList(), &TSelectionList::AddFinished);
+    if (command == "btnAdd") {
+      QTest::mouseClick(m_window->Find<QToolButton>("btnAdd"), Qt::LeftButton);
+    } else {
+      QContextMenuEvent ask(QContextMenuEvent::Mouse, at(qPrintable(added.first())),
+                            viewport->mapToGlobal(at(qPrintable(added.first()))));
+      QCoreApplication::sendEvent(viewport, &ask);
+      auto* menu = m_window->Find<QMenu>("PopupMenuBrowser");
+      QTRY_VERIFY(menu->isVisible());
+      auto* toevoegen = menu->findChild<QAction*>("Toevoegen1");
+      QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier,
+                        menu->actionGeometry(toevoegen).center());
+    }
+    QVERIFY(ended.wait(kWait));
+    QCOMPARE(Captions(), added);
+  }
+
   void addAllTakesEveryItemAndAsksOnceForTheFolders() {
     for (const char* name : {"los.jpg", "m1/p1.jpg", "m1/diep/p2.gif", "m2/p3.bmp", "m2/n.png"})
       QVERIFY(MakeFile(name));
@@ -197,6 +270,58 @@ class FolderBrowserTest : public QObject {
 
     m_browser->ThumbnailView()->scrollToBottom();
     QTRY_VERIFY_WITH_TIMEOUT(is_thumbnail(149), kWait);
+  }
+
+  // Photos copied into the folder shown appear; the items the user selected stay selected.
+  void newFilesAppearWhileTheSelectionStays() {
+    for (const char* name : {"b.jpg", "d.jpg", "f.jpg"}) QVERIFY(MakeFile(name));
+    OpenPhotoFolder();
+    QListView* view = m_browser->ThumbnailView();
+    const auto at = [&](const char* name) {
+      return view->visualRect(m_browser->Items().index(static_cast<int>(Names().indexOf(name)), 0))
+          .center();
+    };
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at("b.jpg"));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier, at("f.jpg"));
+    QVERIFY(MakeFile("a.jpg"));
+    QVERIFY(MakeFile("e.jpg"));
+    QVERIFY(QFile::remove(Path("d.jpg")));
+    QTRY_COMPARE_WITH_TIMEOUT(Names(), QStringList({"a.jpg", "b.jpg", "e.jpg", "f.jpg"}), kWait);
+    QCOMPARE(m_browser->SelectedPaths(), QStringList({Path("b.jpg"), Path("f.jpg")}));
+    QCOMPARE(view->currentIndex().data().toString(), QString("f.jpg"));
+  }
+
+  // Photos arriving one after another are gathered: the folder is not listed once per photo.
+  void aStormOfChangesListsTheFolderAFewTimes() {
+    QVERIFY(MakeFile("begin.jpg"));
+    OpenPhotoFolder();
+    QSignalSpy listed(&m_browser->Items(), &TFolderItemsModel::Listed);
+    constexpr int kPhotos = 100;
+    for (int i = 0; i < kPhotos; ++i) {
+      QVERIFY(test::WriteTextFile(Path(QString("p%1.jpg").arg(i, 3, 10, QChar('0'))), "x"));
+      // Each change reaches the window on its own.
+      QCoreApplication::processEvents();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_browser->Items().rowCount(), kPhotos + 1, kWait);
+    QVERIFY2(listed.size() <= 10, qPrintable(QString::number(listed.size())));
+  }
+
+  // The wheel scrolls the thumbnails, as in any file browser, and leaves the selection alone.
+  void theWheelScrollsTheThumbnails() {
+    WheelToArrowKeys wheel_to_keys;
+    qApp->installEventFilter(&wheel_to_keys);
+    for (int i = 0; i < 80; ++i) QVERIFY(MakeFile(QString("p%1.jpg").arg(i, 2, 10, QChar('0'))));
+    OpenPhotoFolder();
+    QListView* view = m_browser->ThumbnailView();
+    QTRY_VERIFY_WITH_TIMEOUT(view->verticalScrollBar()->maximum() > 0, kWait);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      view->visualRect(m_browser->Items().index(0, 0)).center());
+    const QPointF at = view->viewport()->rect().center();
+    QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view->viewport(), &wheel);
+    QVERIFY(view->verticalScrollBar()->value() > 0);
+    QCOMPARE(m_browser->SelectedPaths(), QStringList{Path("p00.jpg")});
   }
 
   void theTreesFolderIsStoredOnCloseAndOpenedAtTheNextStart() {
