@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QListWidget>
 #include <QLocale>
 #include <QMenu>
 #include <QMimeData>
@@ -25,6 +26,8 @@
 #include "core/lists/ListEntry.h"
 #include "gui/browse/FolderItemsModel.h"
 #include "gui/browse/FolderTree.h"
+#include "gui/browse/PhotoPlaces.h"
+#include "gui/browse/PlacesList.h"
 #include "gui/browse/SelectionList.h"
 #include "gui/window/TFormMain.h"
 #include "gui/browse/TFormMessage2.h"
@@ -79,6 +82,73 @@ class FolderBrowserTest : public QObject {
     m_window.reset();
     m_photos.reset();
     m_cache.reset();
+  }
+
+  // Home, the pictures folder, the desktop and the drives, the whole file system last; the
+  // pictures folder is the one the user's XDG folders name.
+  void placesWherePhotosLiveComeFirst() {
+    const QDir home(m_window->Home());
+    QTemporaryDir drives;
+    for (const char* folder : {"Foto's", "Bureaublad"}) QVERIFY(home.mkpath(folder));
+    for (const char* drive : {"USB-STICK", "CAMERA"}) QVERIFY(QDir(drives.path()).mkpath(drive));
+    QVERIFY(test::WriteTextFile(home.filePath(".config/user-dirs.dirs"),
+                                "XDG_PICTURES_DIR=\"$HOME/Foto's\"\n"
+                                "XDG_DESKTOP_DIR=\"$HOME/Bureaublad\"\n"));
+    const QList<TPlace> places = PhotoPlaces({drives.path(), drives.filePath("geen")});
+    QStringList captions;
+    QStringList paths;
+    for (const TPlace& place : places) {
+      captions << place.caption;
+      paths << place.path;
+    }
+    QCOMPARE(captions, QStringList({"Persoonlijke map", "Afbeeldingen", "Bureaublad", "CAMERA",
+                                    "USB-STICK", "Bestandssysteem"}));
+    QCOMPARE(paths, QStringList({home.path(), home.filePath("Foto's"), home.filePath("Bureaublad"),
+                                 drives.filePath("CAMERA"), drives.filePath("USB-STICK"), "/"}));
+    QCOMPARE(PlaceOf(places, home.filePath("Foto's/2024/reis")).path, home.filePath("Foto's"));
+    QCOMPARE(PlaceOf(places, home.filePath("Documents")).path, home.path());
+    QCOMPARE(PlaceOf(places, "/usr/share").path, QString("/"));
+  }
+
+  // The tree shows the place of its folder alone, by its caption; a click on a place in the
+  // list above opens that place, and the browser follows.
+  void aClickOnAPlaceOpensItInTheTree() {
+    QAbstractItemModel* folders = m_tree->model();
+    QCOMPARE(folders->rowCount(m_tree->rootIndex()), 1);
+    QCOMPARE(folders->index(0, 0, m_tree->rootIndex()).data().toString(),
+             QString("Persoonlijke map"));
+    auto* places = m_window->Find<TPlacesList>("PlacesList");
+    QCOMPARE(places->item(0)->text(), QString("Persoonlijke map"));
+    QCOMPARE(places->currentRow(), 0);
+    QListWidgetItem* file_system = places->item(places->count() - 1);
+    QCOMPARE(file_system->text(), QString("Bestandssysteem"));
+    QTest::mouseClick(places->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      places->visualItemRect(file_system).center());
+    QCOMPARE(m_tree->CurrentFolder(), QString("/"));
+    QCOMPARE(m_browser->Folder(), QString("/"));
+    QCOMPARE(places->currentRow(), places->count() - 1);
+    QTest::mouseClick(places->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      places->visualItemRect(places->item(0)).center());
+    QCOMPARE(m_tree->CurrentFolder(), QDir(m_window->Home()).absolutePath());
+    QCOMPARE(folders->rowCount(m_tree->rootIndex()), 1);
+  }
+
+  // At a restart the remembered folder is current at once, among many, and in sight.
+  void theRememberedFolderOpensAtOnceInSight() {
+    const QDir home(m_window->Home());
+    for (int i = 0; i < 120; ++i) QVERIFY(home.mkpath(QString("map%1").arg(i, 3, 10, QChar('0'))));
+    QVERIFY(home.mkpath("map110/reis"));
+    const QString remembered = home.filePath("map110/reis");
+    QVERIFY(m_tree->SetCurrentFolder(remembered));
+    m_window->form->close();
+    TFormMain again(m_window->DataFolder(), {});
+    again.show();
+    auto* tree = again.findChild<TFolderTree*>("VirtualExplorerTree1");
+    QCOMPARE(tree->CurrentFolder(), remembered);
+    QVERIFY(tree->selectionModel()->isSelected(tree->currentIndex()));
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex())), kWait);
   }
 
   void startsAtHomeWhenNoFolderIsStored() {

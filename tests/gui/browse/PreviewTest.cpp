@@ -156,8 +156,16 @@ class PreviewTest : public QObject {
   }
 
   // The panel's room is kept while it is hidden, so that the row under the mouse stays put.
+  void theListStaysWhereItIsWhenThePreviewAppears_data() {
+    QTest::addColumn<QSize>("window");
+    QTest::newRow("as built") << QSize(952, 665);
+    QTest::newRow("smallest") << QSize(650, 480);
+  }
   void theListStaysWhereItIsWhenThePreviewAppears() {
+    QFETCH(QSize, window);
+    m_window->form->resize(window);
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) QVERIFY(AddPhoto(name, kRed));
+    QTRY_COMPARE(m_window->form->size(), window);
     auto* panel = m_window->Find<QWidget>("Panel10");
     QVERIFY(!panel->isVisible());
     const QRect before(m_list->mapTo(m_window->form.get(), QPoint(0, 0)), m_list->size());
