@@ -148,8 +148,17 @@ void TFolderItemsModel::StartListing() {
 void TFolderItemsModel::TakeListing(quint64 generation, std::vector<TItem> items) {
   if (generation != m_generation) return;
   m_listing = false;
-  RemoveGoneItems(items);
-  InsertAndUpdateItems(std::move(items));
+  if (m_items.empty()) {
+    // The first listing of a folder: the views start afresh, at the top.
+    beginResetModel();
+    m_items = std::move(items);
+    m_thumbnails.assign(m_items.size(), QPixmap());
+    IndexNames();
+    endResetModel();
+  } else {
+    RemoveGoneItems(items);
+    InsertAndUpdateItems(std::move(items));
+  }
   emit Listed();
   if (std::exchange(m_changed_while_listing, false)) m_changes.start();
 }
@@ -210,6 +219,10 @@ void TFolderItemsModel::InsertAndUpdateItems(std::vector<TItem> fresh) {
     at += end - next;
     next = end;
   }
+  IndexNames();
+}
+
+void TFolderItemsModel::IndexNames() {
   m_rows.clear();
   for (size_t row = 0; row < m_items.size(); ++row)
     m_rows.insert(m_items[row].name, static_cast<int>(row));

@@ -71,6 +71,7 @@ class TFolderItemsModel : public QAbstractTableModel {
   void TakeListing(quint64 generation, std::vector<TItem> items);
   void RemoveGoneItems(const std::vector<TItem>& fresh);
   void InsertAndUpdateItems(std::vector<TItem> fresh);
+  void IndexNames();
   void FolderChanged();
 
   QString m_folder;

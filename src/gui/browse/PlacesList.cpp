@@ -1,5 +1,7 @@
 #include "gui/browse/PlacesList.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSignalBlocker>
 #include <QStyle>
 
@@ -16,25 +18,46 @@ QIcon PlaceIcon(const QStyle* style, int index, const TPlace& place) {
 
 }  // namespace
 
-TPlacesList::TPlacesList(QWidget* parent) : QListWidget(parent) {
+TPlacesList::TPlacesList(const QStringList& drive_roots, QWidget* parent)
+    : QListWidget(parent), m_drive_roots(drive_roots) {
   setObjectName(QStringLiteral("PlacesList"));
   setSelectionMode(QAbstractItemView::SingleSelection);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+  setIconSize(QSize(16, 16));
+  setUniformItemSizes(true);
   connect(this, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { emit PlaceChosen(item->data(kPathRole).toString()); });
   connect(this, &QListWidget::itemActivated, this,
           [this](QListWidgetItem* item) { emit PlaceChosen(item->data(kPathRole).toString()); });
+  connect(&m_drives, &QFileSystemWatcher::directoryChanged, this, [this] {
+    ReadPlaces();
+    emit PlacesChanged(m_places);
+  });
+  ReadPlaces();
 }
 
-void TPlacesList::SetPlaces(const QList<TPlace>& places) {
+// Watches each drive root, or the folder that will hold it once the first drive is mounted.
+void TPlacesList::ReadPlaces() {
+  m_places = PhotoPlaces(m_drive_roots);
+  if (const QStringList watched = m_drives.directories(); !watched.isEmpty())
+    m_drives.removePaths(watched);
+  for (const QString& root : m_drive_roots) {
+    const QFileInfo info(root);
+    if (info.isDir())
+      m_drives.addPath(root);
+    else if (QFileInfo(info.path()).isDir())
+      m_drives.addPath(info.path());
+  }
   const QSignalBlocker quiet(this);
   clear();
-  for (int i = 0; i < places.size(); ++i) {
-    auto* item = new QListWidgetItem(PlaceIcon(style(), i, places[i]), places[i].caption, this);
-    item->setData(kPathRole, places[i].path);
-    item->setToolTip(places[i].path);
+  for (int i = 0; i < m_places.size(); ++i) {
+    const TPlace& place = m_places[i];
+    auto* item = new QListWidgetItem(PlaceIcon(style(), i, place), place.caption, this);
+    item->setData(kPathRole, place.path);
+    item->setToolTip(place.path);
   }
+  MarkShown(m_shown);
   updateGeometry();
 }
 
@@ -49,6 +72,7 @@ QSize TPlacesList::minimumSizeHint() const {
 }
 
 void TPlacesList::MarkShown(const QString& path) {
+  m_shown = path;
   const QSignalBlocker quiet(this);
   clearSelection();
   for (int row = 0; row < count(); ++row)

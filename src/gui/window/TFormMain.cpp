@@ -24,7 +24,6 @@
 #include "gui/window/CustomMode.h"
 #include "gui/common/DoubleClicks.h"
 #include "gui/browse/FolderTree.h"
-#include "gui/browse/PhotoPlaces.h"
 #include "gui/browse/PlacesList.h"
 #include "gui/common/FormHeader.h"
 #include "gui/common/HandlerGuard.h"
@@ -294,11 +293,10 @@ QWidget* TFormMain::BuildBrowserArea(QWidget* parent) {
 
   // The places where photos live above the tree, which shows the one chosen.
   auto* folders = new QWidget(area);
-  auto* places = new TPlacesList(folders);
+  auto* places = new TPlacesList(RemovableDriveRoots(), folders);
   VirtualExplorerTree1 = new TFolderTree(folders);
-  const QList<TPlace> photo_places = PhotoPlaces(RemovableDriveRoots());
-  places->SetPlaces(photo_places);
-  VirtualExplorerTree1->SetPlaces(photo_places);
+  VirtualExplorerTree1->SetPlaces(places->Places());
+  connect(places, &TPlacesList::PlacesChanged, VirtualExplorerTree1, &TFolderTree::SetPlaces);
   connect(places, &TPlacesList::PlaceChosen, VirtualExplorerTree1, &TFolderTree::ShowPlace);
   connect(VirtualExplorerTree1, &TFolderTree::PlaceShown, places, &TPlacesList::MarkShown);
   auto* folders_column = new QVBoxLayout(folders);

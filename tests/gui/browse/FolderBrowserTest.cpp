@@ -110,6 +110,27 @@ class FolderBrowserTest : public QObject {
     QCOMPARE(PlaceOf(places, "/usr/share").path, QString("/"));
   }
 
+  // A drive mounted while the window is open joins the places; one taken out leaves them.
+  void drivesJoinAndLeaveThePlaces() {
+    QTemporaryDir media;  // stands in for /media, which holds a folder per user once used
+    const QString root = media.filePath("gebruiker");
+    TPlacesList places({root});
+    const auto captions = [&] {
+      QStringList shown;
+      for (int row = 0; row < places.count(); ++row) shown << places.item(row)->text();
+      return shown;
+    };
+    QVERIFY(!captions().contains("CAMERA"));
+    QVERIFY(QDir(root).mkpath("CAMERA"));
+    QTRY_VERIFY_WITH_TIMEOUT(captions().contains("CAMERA"), kWait);
+    QVERIFY(QDir(root).mkpath("USB"));
+    QTRY_VERIFY_WITH_TIMEOUT(captions().contains("USB"), kWait);
+    QVERIFY(QDir(root + "/CAMERA").removeRecursively());
+    QTRY_VERIFY_WITH_TIMEOUT(!captions().contains("CAMERA"), kWait);
+    QCOMPARE(captions().last(), QString("Bestandssysteem"));
+    QCOMPARE(places.Places().size(), places.count());
+  }
+
   // The tree shows the place of its folder alone, by its caption; a click on a place in the
   // list above opens that place, and the browser follows.
   void aClickOnAPlaceOpensItInTheTree() {
