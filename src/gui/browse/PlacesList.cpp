@@ -5,6 +5,8 @@
 #include <QSignalBlocker>
 #include <QStyle>
 
+#include "gui/common/WheelToArrowKeys.h"
+
 namespace fotoloom {
 namespace {
 
@@ -26,6 +28,8 @@ TPlacesList::TPlacesList(const QStringList& drive_roots, QWidget* parent)
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
   setIconSize(QSize(16, 16));
   setUniformItemSizes(true);
+  // A notch of the wheel would only move the highlight, without opening the place.
+  WheelToArrowKeys::LetWheelScroll(this);
   connect(this, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { emit PlaceChosen(item->data(kPathRole).toString()); });
   connect(this, &QListWidget::itemActivated, this,
