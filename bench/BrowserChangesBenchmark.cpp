@@ -85,9 +85,10 @@ int main(int argc, char** argv) {
   }
   copier.join();
   if (!copied || items.rowCount() != kShown + kCopied) return 1;
-  std::printf("%d photos copied into a folder of %d shown: listed again %d times, all shown "
-              "after %lld ms; longest UI-thread gap %lld ms\n",
-              kCopied, kShown, listings, static_cast<long long>(clock.elapsed()),
-              static_cast<long long>(longest_gap));
+  std::printf(
+      "%d photos copied into a folder of %d shown: listed again %d times, all shown "
+      "after %lld ms; longest UI-thread gap %lld ms\n",
+      kCopied, kShown, listings, static_cast<long long>(clock.elapsed()),
+      static_cast<long long>(longest_gap));
   return 0;
 }

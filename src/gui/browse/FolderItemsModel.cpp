@@ -206,8 +206,7 @@ void TFolderItemsModel::InsertAndUpdateItems(std::vector<TItem> fresh) {
       continue;
     }
     size_t end = next;
-    while (end < fresh.size() && !(at < m_items.size() && SameKind(m_items[at], fresh[end])))
-      ++end;
+    while (end < fresh.size() && !(at < m_items.size() && SameKind(m_items[at], fresh[end]))) ++end;
     const auto count = static_cast<std::ptrdiff_t>(end - next);
     beginInsertRows(QModelIndex(), static_cast<int>(at), static_cast<int>(at + end - next) - 1);
     m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(at),

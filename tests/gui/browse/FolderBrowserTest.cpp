@@ -29,12 +29,12 @@
 #include "gui/browse/PhotoPlaces.h"
 #include "gui/browse/PlacesList.h"
 #include "gui/browse/SelectionList.h"
-#include "gui/window/TFormMain.h"
 #include "gui/browse/TFormMessage2.h"
 #include "gui/browse/ThumbnailBrowser.h"
-#include "gui/support/MainWindowFixture.h"
 #include "gui/common/WheelToArrowKeys.h"
+#include "gui/support/MainWindowFixture.h"
 #include "gui/support/TestPhotos.h"
+#include "gui/window/TFormMain.h"
 
 namespace fotoloom {
 namespace {
