@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCollator>
+#include <QDateTime>
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -48,7 +49,10 @@ std::vector<TFolderItemsModel::TItem> ListFolder(const QString& folder,
     item.name = info.fileName();
     item.is_folder = info.isDir();
     item.type = TypeText(info);
-    item.date = locale.toString(info.lastModified(), QLocale::ShortFormat);
+    const QDateTime modified = info.lastModified();
+    item.date = locale.toString(modified, QLocale::ShortFormat);
+    item.modified_ms = modified.toMSecsSinceEpoch();
+    item.bytes = info.size();
     if (!item.is_folder) {
       item.has_thumbnail = MakesThumbnail(info.suffix());
       item.size_text =
@@ -193,13 +197,12 @@ void TFolderItemsModel::InsertAndUpdateItems(std::vector<TItem> fresh) {
   for (size_t next = 0; next < fresh.size();) {
     if (at < m_items.size() && SameKind(m_items[at], fresh[next])) {
       TItem& item = m_items[at];
-      if (item.size_text != fresh[next].size_text || item.date != fresh[next].date ||
-          item.type != fresh[next].type) {
+      if (item.bytes != fresh[next].bytes || item.modified_ms != fresh[next].modified_ms) {
         item = std::move(fresh[next]);
         m_thumbnails[at] = QPixmap();
         emit dataChanged(index(static_cast<int>(at), 0),
                          index(static_cast<int>(at), ColumnCount - 1));
-        emit FileChanged(PathOf(static_cast<int>(at)));
+        if (!item.is_folder) emit FileChanged(PathOf(static_cast<int>(at)));
       }
       ++at;
       ++next;

@@ -36,6 +36,9 @@ class TFolderItemsModel : public QAbstractTableModel {
     QString size_text;           // empty for a folder
     QString type;
     QString date;
+    // Exact, unlike the texts: a photo rewritten within the same minute is seen to change.
+    qint64 bytes = 0;
+    qint64 modified_ms = 0;
   };
 
   explicit TFolderItemsModel(QObject* parent = nullptr);
@@ -63,7 +66,7 @@ class TFolderItemsModel : public QAbstractTableModel {
  signals:
   // The listing of the folder has arrived and the items are in the model.
   void Listed();
-  // A file that was listed before has changed (its size or date); its thumbnail is dropped.
+  // A file that was listed before has changed (its size or time); its thumbnail is dropped.
   void FileChanged(const QString& path);
 
  private:

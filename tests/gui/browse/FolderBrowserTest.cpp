@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QHeaderView>
+#include <QImage>
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QListWidget>
@@ -380,6 +381,79 @@ class FolderBrowserTest : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(Names(), QStringList({"a.jpg", "b.jpg", "e.jpg", "f.jpg"}), kWait);
     QCOMPARE(m_browser->SelectedPaths(), QStringList({Path("b.jpg"), Path("f.jpg")}));
     QCOMPARE(view->currentIndex().data().toString(), QString("f.jpg"));
+  }
+
+  // A new listing of the folder updates the items row by row: each item that stays keeps its
+  // place in the views (a persistent index), whatever came or went around it.
+  void theItemsFollowEveryChangeOfTheFolder_data() {
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<QStringList>("shown");  // folders end in "/"
+    QTest::newRow("added before, between and after")
+        << QStringList{"b.jpg", "d.jpg"} << QStringList{"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"}
+        << QStringList{"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"};
+    QTest::newRow("removed at both ends and between")
+        << QStringList{"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"} << QStringList{"b.jpg", "d.jpg"}
+        << QStringList{"b.jpg", "d.jpg"};
+    QTest::newRow("all replaced") << QStringList{"a.jpg", "b.jpg"} << QStringList{"c.jpg", "d.jpg"}
+                                  << QStringList{"c.jpg", "d.jpg"};
+    QTest::newRow("emptied") << QStringList{"a.jpg", "b.jpg"} << QStringList{} << QStringList{};
+    QTest::newRow("a file becomes a folder")
+        << QStringList{"a.jpg", "x"} << QStringList{"a.jpg", "x/"} << QStringList{"x", "a.jpg"};
+  }
+  void theItemsFollowEveryChangeOfTheFolder() {
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, after);
+    QFETCH(QStringList, shown);
+    const QDir folder(m_photos->path());
+    for (const QString& name : before) QVERIFY(MakeFile(name));
+    TFolderItemsModel items;
+    QSignalSpy listed(&items, &TFolderItemsModel::Listed);
+    items.SetFolder(folder.path());
+    QVERIFY(listed.wait(kWait));
+    QList<QPersistentModelIndex> kept;
+    for (int row = 0; row < items.rowCount(); ++row) kept << items.index(row, 0);
+
+    for (const QString& name : before)
+      if (!after.contains(name)) QVERIFY(QFile::remove(Path(name)));
+    for (const QString& name : after) {
+      if (before.contains(name)) continue;
+      QVERIFY(name.endsWith('/') ? folder.mkpath(name) : MakeFile(name));
+    }
+    items.Refresh();
+    QTRY_COMPARE_WITH_TIMEOUT(listed.size(), 2, kWait);
+
+    QStringList names;
+    for (int row = 0; row < items.rowCount(); ++row) names << items.Item(row).name;
+    QCOMPARE(names, shown);
+    for (int i = 0; i < kept.size(); ++i) {
+      const QString name = before[i];
+      if (after.contains(name))
+        QCOMPARE(kept[i].data().toString(), name);
+      else
+        QVERIFY2(!kept[i].isValid(), qPrintable(name));
+    }
+  }
+
+  // A photo that changes is shown with its new size, and its old thumbnail goes.
+  void aChangedPhotoLosesItsThumbnail() {
+    QVERIFY(MakeFile("a.jpg"));
+    TFolderItemsModel items;
+    QSignalSpy listed(&items, &TFolderItemsModel::Listed);
+    QSignalSpy changed(&items, &TFolderItemsModel::FileChanged);
+    items.SetFolder(m_photos->path());
+    QVERIFY(listed.wait(kWait));
+    items.SetThumbnail(Path("a.jpg"), QImage(8, 8, QImage::Format_RGB32));
+    QCOMPARE(items.index(0, 0).data(Qt::DecorationRole).typeId(), QMetaType::QPixmap);
+    QVERIFY(test::WriteTestPhoto(Path("a.jpg"), 300, 200));
+    items.Refresh();
+    QTRY_COMPARE_WITH_TIMEOUT(listed.size(), 2, kWait);
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.first().first().toString(), Path("a.jpg"));
+    QCOMPARE(items.index(0, 0).data(Qt::DecorationRole).typeId(), QMetaType::QIcon);
+    QCOMPARE(items.index(0, TFolderItemsModel::Size).data().toString(),
+             QString::fromStdString(SizeText(QFileInfo(Path("a.jpg")).size(),
+                                             QLocale().decimalPoint().toStdString())));
   }
 
   // Photos arriving one after another are gathered: the folder is not listed once per photo.
