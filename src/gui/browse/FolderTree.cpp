@@ -74,6 +74,9 @@ TFolderTree::TFolderTree(QWidget* parent)
 
 void TFolderTree::SetPlaces(const QList<TPlace>& places) {
   m_places = places;
+  // A drive taken out while it is shown: the tree goes home rather than showing nothing.
+  if (const QString shown = m_filter->Place().path; !shown.isEmpty() && !QFileInfo(shown).isDir())
+    ShowPlace(QDir::homePath());
 }
 
 QModelIndex TFolderTree::IndexOf(const QString& folder) const {

@@ -21,7 +21,8 @@ class TFolderTree : public QTreeView {
  public:
   explicit TFolderTree(QWidget* parent = nullptr);
 
-  // The places offered; a folder is shown below the one that holds it most closely.
+  // The places offered; a folder is shown below the one that holds it most closely. When the
+  // place shown has gone, the home folder is shown.
   void SetPlaces(const QList<TPlace>& places);
   // Makes `folder` the current folder, its parents opened and the tree scrolled to it; false,
   // changing nothing, when it is no folder.

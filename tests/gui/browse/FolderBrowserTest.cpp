@@ -126,8 +126,15 @@ class FolderBrowserTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(captions().contains("CAMERA"), kWait);
     QVERIFY(QDir(root).mkpath("USB"));
     QTRY_VERIFY_WITH_TIMEOUT(captions().contains("USB"), kWait);
+    // A tree that shows the drive taken out goes home.
+    TFolderTree tree;
+    tree.SetPlaces(places.Places());
+    connect(&places, &TPlacesList::PlacesChanged, &tree, &TFolderTree::SetPlaces);
+    tree.ShowPlace(root + "/CAMERA");
+    QCOMPARE(tree.CurrentFolder(), root + "/CAMERA");
     QVERIFY(QDir(root + "/CAMERA").removeRecursively());
     QTRY_VERIFY_WITH_TIMEOUT(!captions().contains("CAMERA"), kWait);
+    QCOMPARE(tree.CurrentFolder(), QDir::homePath());
     QCOMPARE(captions().last(), QString("Bestandssysteem"));
     QCOMPARE(places.Places().size(), places.count());
   }
