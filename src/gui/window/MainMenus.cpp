@@ -1,6 +1,5 @@
 #include "gui/window/MainMenus.h"
 
-#include <QAbstractScrollArea>
 #include <QMenu>
 
 namespace fotoloom {
@@ -62,15 +61,6 @@ MainMenus BuildMainMenus(QWidget* owner) {
                             {{"Toevoegen1", "Toevoegen", nullptr, &menus.add_selected},
                              {"Allestoevoegen1", "Alles toevoegen", nullptr, &menus.add_all}});
   return menus;
-}
-
-void AttachContextMenu(QWidget* widget, QMenu* menu) {
-  widget->setContextMenuPolicy(Qt::CustomContextMenu);
-  // A scroll area reports the position in its viewport.
-  auto* scroll_area = qobject_cast<QAbstractScrollArea*>(widget);
-  QWidget* origin = scroll_area ? scroll_area->viewport() : widget;
-  QObject::connect(widget, &QWidget::customContextMenuRequested, menu,
-                   [menu, origin](const QPoint& at) { menu->popup(origin->mapToGlobal(at)); });
 }
 
 }  // namespace fotoloom

@@ -24,6 +24,7 @@
 #include <thread>
 
 #include "gui/browse/FolderTree.h"
+#include "gui/browse/PlacesList.h"
 #include "gui/browse/SelectionList.h"
 #include "gui/browse/ThumbnailBrowser.h"
 #include "gui/common/Artwork.h"
@@ -245,12 +246,21 @@ QWidget* TFormMain::BuildStepsPage() {
   auto* preview = Named(new QFrame(m_step1_tab), "Panel10");
   preview->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   m_step1_preview = Named(new QLabel(preview), "Image321");
-  m_step1_preview->setFixedSize(149, 160);
+  // 149 x 160 where the list has the room; in a low window it gives up height rather than
+  // pushing the list or the browser away.
+  m_step1_preview->setFixedWidth(149);
+  m_step1_preview->setMinimumHeight(64);
+  m_step1_preview->setMaximumHeight(160);
+  m_step1_preview->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
   auto* preview_column = new QVBoxLayout(preview);
   preview_column->setContentsMargins(1, 1, 1, 1);
-  preview_column->addWidget(m_step1_preview);
+  preview_column->addWidget(m_step1_preview, 1);
   preview_column->addStretch();
-  // Shown once an entry of the selection list is selected.
+  // Shown once an entry of the selection list is selected. Its room is kept meanwhile, so
+  // that the list does not move under the mouse when it appears.
+  QSizePolicy keep_room = preview->sizePolicy();
+  keep_room.setRetainSizeWhenHidden(true);
+  preview->setSizePolicy(keep_room);
   preview->hide();
   m_step1_preview_panel = preview;
   auto* list_row = new QHBoxLayout;
@@ -283,8 +293,9 @@ QWidget* TFormMain::BuildStepsPage() {
   halves->setChildrenCollapsible(false);
   halves->addWidget(BuildBrowserArea(halves));
   halves->addWidget(list_area);
-  halves->setStretchFactor(0, 3);
-  halves->setStretchFactor(1, 2);
+  // Even halves: the list's half then has room for the whole preview.
+  halves->setStretchFactor(0, 1);
+  halves->setStretchFactor(1, 1);
   auto* step1 = new QVBoxLayout(m_step1_tab);
   step1->addWidget(halves);
 
@@ -315,7 +326,18 @@ QWidget* TFormMain::BuildBrowserArea(QWidget* parent) {
   header_row->addWidget(m_details_button);
   header_row->addWidget(m_thumbnails_button);
 
-  m_folder_tree = new TFolderTree(area);
+  // The places where photos live above the tree, which shows the one chosen.
+  auto* folders = new QWidget(area);
+  auto* places = new TPlacesList(RemovableDriveRoots(), folders);
+  m_folder_tree = new TFolderTree(folders);
+  m_folder_tree->SetPlaces(places->Places());
+  connect(places, &TPlacesList::PlacesChanged, m_folder_tree, &TFolderTree::SetPlaces);
+  connect(places, &TPlacesList::PlaceChosen, m_folder_tree, &TFolderTree::ShowPlace);
+  connect(m_folder_tree, &TFolderTree::PlaceShown, places, &TPlacesList::MarkShown);
+  auto* folders_column = new QVBoxLayout(folders);
+  folders_column->setContentsMargins(0, 0, 0, 0);
+  folders_column->addWidget(places);
+  folders_column->addWidget(m_folder_tree, 1);
   m_browser = new TThumbnailBrowser(area);
   connect(m_folder_tree, &TFolderTree::CurrentFolderChanged, m_browser,
           &TThumbnailBrowser::SetFolder);
@@ -326,7 +348,7 @@ QWidget* TFormMain::BuildBrowserArea(QWidget* parent) {
   connect(m_details_button, &QToolButton::clicked, m_browser, &TThumbnailBrowser::ShowDetails);
   auto* panes = new QSplitter(Qt::Horizontal, area);
   panes->setChildrenCollapsible(false);
-  panes->addWidget(m_folder_tree);
+  panes->addWidget(folders);
   panes->addWidget(m_browser);
   panes->setStretchFactor(1, 1);
   panes->setSizes({200, 500});
