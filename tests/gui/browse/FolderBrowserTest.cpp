@@ -15,6 +15,8 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -93,6 +95,9 @@ class FolderBrowserTest : public QObject {
     QTemporaryDir drives;
     for (const char* folder : {"Foto's", "Bureaublad"}) QVERIFY(home.mkpath(folder));
     for (const char* drive : {"USB-STICK", "CAMERA"}) QVERIFY(QDir(drives.path()).mkpath(drive));
+    // Qt's test mode never reads the user's folders; HOME is a temporary folder all the same.
+    QStandardPaths::setTestModeEnabled(false);
+    const auto test_mode_again = qScopeGuard([] { QStandardPaths::setTestModeEnabled(true); });
     QVERIFY(test::WriteTextFile(home.filePath(".config/user-dirs.dirs"),
                                 "XDG_PICTURES_DIR=\"$HOME/Foto's\"\n"
                                 "XDG_DESKTOP_DIR=\"$HOME/Bureaublad\"\n"));

@@ -170,13 +170,14 @@ class PreviewTest : public QObject {
     auto* panel = m_window->Find<QWidget>("Panel10");
     QVERIFY(!panel->isVisible());
     const QRect before(m_list->mapTo(m_window->form.get(), QPoint(0, 0)), m_list->size());
-    const QRect second_row = m_list->visualItemRect(m_list->topLevelItem(1));
+    const QModelIndex second = m_list->model()->index(1, 0);
+    const QRect second_row = m_list->visualRect(second);
     QTest::mouseClick(m_list->viewport(), Qt::LeftButton, Qt::NoModifier, second_row.center());
     QVERIFY(panel->isVisible());
     QTRY_VERIFY(IsReddish(Shown(m_preview)));
     QCOMPARE(QRect(m_list->mapTo(m_window->form.get(), QPoint(0, 0)), m_list->size()), before);
-    QCOMPARE(m_list->visualItemRect(m_list->topLevelItem(1)), second_row);
-    QCOMPARE(m_list->itemAt(second_row.center()), m_list->topLevelItem(1));
+    QCOMPARE(m_list->visualRect(second), second_row);
+    QCOMPARE(m_list->indexAt(second_row.center()), second);
   }
 
   void step3PreviewFollowsTheResultList() {
