@@ -23,15 +23,23 @@ struct StreamSource {
 
 void InitSource(j_decompress_ptr) {}
 
+// Reads the next block; a stream error is kept in the error manager, not thrown, because
+// it must not cross libjpeg's frames.
+size_t ReadNoThrow(StreamSource& src, jpeg::ErrorManager& error) noexcept {
+  try {
+    return src.stream->Read(src.buffer, kInputBufferSize);
+  } catch (...) {
+    error.pending = std::current_exception();
+    return 0;
+  }
+}
+
 boolean FillInputBuffer(j_decompress_ptr cinfo) {
   auto* src = reinterpret_cast<StreamSource*>(cinfo->src);
-  size_t got = 0;
-  // A read error of the stream arrives here as a C++ exception; it must not cross libjpeg.
-  try {
-    got = src->stream->Read(src->buffer, kInputBufferSize);
-  } catch (...) {
-    got = 0;
-  }
+  auto& error = *reinterpret_cast<jpeg::ErrorManager*>(cinfo->err);
+  size_t got = ReadNoThrow(*src, error);
+  // A failed read is an error, not the end of the photo: padding it would pass it as whole.
+  if (error.pending) jpeg::ExitWithPending(reinterpret_cast<j_common_ptr>(cinfo), JERR_FILE_READ);
   if (got == 0) {
     // End of data: hand libjpeg an end-of-image marker, as its own sources do.
     WARNMS(cinfo, JWRN_JPEG_EOF);

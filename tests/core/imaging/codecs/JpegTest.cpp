@@ -6,11 +6,13 @@
 #include <random>
 
 #include <jpeglib.h>
+#include <malloc.h>
 
 #include "core/base/Error.h"
 #include "core/imaging/codecs/Decoders.h"
 #include "core/imaging/codecs/ExifOrientation.h"
 #include "core/imaging/codecs/JpegWriter.h"
+#include "support/MemoryLimit.h"
 #include "support/TestJpeg.h"
 
 namespace fotoloom {
@@ -176,6 +178,69 @@ TEST(JpegTest, ATruncatedJpegStillDecodes) {
   const TBitmap32 picture = Decode(bytes);
   EXPECT_EQ(picture.Height(), 64);
   EXPECT_LE(Diff(picture.At(4, 4), kSixColors[0]), 3);
+}
+
+// A stream whose reads fail once `limit` bytes have been read, like a file on a failing disk.
+class FailingStream : public TMemoryStream {
+ public:
+  FailingStream(std::vector<uint8_t> bytes, size_t limit)
+      : TMemoryStream(std::move(bytes)), m_limit(limit) {}
+  size_t Read(void* buffer, size_t count) override {
+    if (static_cast<size_t>(Position()) + count > m_limit) throw Error("read error of the disk");
+    return TMemoryStream::Read(buffer, count);
+  }
+
+ private:
+  size_t m_limit;
+};
+
+std::vector<uint8_t> NoiseJpeg(int width, int height) {
+  std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+  std::mt19937 random(7);
+  for (uint8_t& v : rgb) v = static_cast<uint8_t>(random());
+  return test::MakeTestJpeg(rgb, width, height);
+}
+
+TEST(JpegTest, AReadErrorOfTheStreamIsPassedOnNotPaddedAsTheEndOfThePhoto) {
+  const std::vector<uint8_t> bytes = NoiseJpeg(512, 512);
+  // In the headers, and in the middle of the scan data (reads come in 64 KiB blocks).
+  for (const size_t limit : {size_t{100}, bytes.size() / 2}) {
+    SCOPED_TRACE(limit);
+    FailingStream stream(bytes, limit);
+    TBitmap32 picture;
+    try {
+      DecodeJpeg(stream, picture);
+      ADD_FAILURE() << "decoded without an error";
+    } catch (const Error& e) {
+      EXPECT_STREQ(e.what(), "read error of the disk");
+    }
+  }
+}
+
+TEST(JpegTest, RunningOutOfMemoryInTheEncodersOutputEndsThroughLibjpeg) {
+  if (test::UnderSanitizer()) GTEST_SKIP() << "an address-space limit does not work here";
+  TBitmap32 noise(1600, 1600);
+  std::mt19937 random(3);
+  for (int y = 0; y < noise.Height(); ++y) {
+    for (int x = 0; x < noise.Width(); ++x) noise.Row(y)[x] = static_cast<TPixel32>(random());
+  }
+  // The encoded noise needs several MB; the encoder's own tables and rows far less. Every
+  // failed encode must give back libjpeg's memory and leave the process usable.
+  const int status = test::RunWithMemoryLimit(6 << 20, [&] {
+    const size_t before = mallinfo2().uordblks;
+    for (int i = 0; i < 20; ++i) {
+      try {
+        EncodeJpeg(noise, 100);
+        return 4;
+      } catch (const std::bad_alloc&) {
+      } catch (...) {
+        return 3;
+      }
+    }
+    if (mallinfo2().uordblks > before + (256 << 10)) return 2;  // libjpeg's memory leaked
+    return EncodeJpeg(TBitmap32(16, 16), 90).empty() ? 5 : 0;
+  });
+  EXPECT_EQ(status, 0);
 }
 
 // Where the stored picture's top-left and top-right blocks stand once upright.
