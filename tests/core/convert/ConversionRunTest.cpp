@@ -9,6 +9,8 @@
 
 #include "core/base/Error.h"
 #include "core/imaging/codecs/JpegWriter.h"
+#include "core/imaging/PictureMemory.h"
+#include "support/MemoryLimit.h"
 #include "support/TempDir.h"
 
 namespace fotoloom {
@@ -381,6 +383,56 @@ TEST_F(ConversionRunTest, AFileThatIsNoPhotoIsSkippedAndItsEmptyOutputRemoved) {
   view.answers = {TOverwriteAnswer::Yes};
   TConversionRun(view, gate).Run({not_a_photo}, Settings(out));
   EXPECT_TRUE(fs::exists(out + "kapot.jpg"));
+}
+
+// A GIF of a few dozen bytes that declares a screen of width x height and draws one pixel.
+std::vector<uint8_t> HugeScreenGif(int width, int height) {
+  const auto lo = [](int v) { return static_cast<uint8_t>(v & 255); };
+  const auto hi = [](int v) { return static_cast<uint8_t>(v >> 8); };
+  return {'G', 'I', 'F', '8', '9', 'a', lo(width), hi(width), lo(height), hi(height), 0x80, 0, 0,
+          0, 0, 0, 255, 255, 255,                 // two colours
+          ',', 0, 0, 0, 0, 1, 0, 1, 0, 0,         // a 1 x 1 image at the top left
+          2, 2, 0x44, 0x01, 0, ';'};              // its LZW data, and the end
+}
+
+// Two such GIFs on two workers under an address-space limit that holds one decoded screen
+// but not two: the shared budget lets one photo decode at a time, so both are converted
+// instead of one failing for memory (or, without a limit, the OOM killer ending the
+// program). A budget too small for one screen fails the photo with "Picture is too large".
+TEST_F(ConversionRunTest, PhotosShareOneMemoryBudgetAndWaitForIt) {
+  if (test::UnderSanitizer()) GTEST_SKIP() << "an address-space limit does not work here";
+  const std::string in = Folder("in");
+  constexpr int kSide = 9000;  // 324 MB decoded
+  constexpr uint64_t kScreen = uint64_t{kSide} * kSide * 4;
+  std::vector<TListEntry> photos;
+  for (const char* name : {"a.gif", "b.gif"}) {
+    test::WriteFileBytes(in + name, HugeScreenGif(kSide, kSide));
+    photos.push_back(TListEntry{name, "", in, "", false});
+  }
+  TRunSettings settings = Settings(dir.File("out"));
+  settings.jobs = 2;
+  struct Case {
+    uint64_t budget;
+    const char* line;  // the start of both photos' log lines
+    const char* detail;
+  };
+  for (const Case& c : {Case{kScreen + (64 << 20), "status Bezig met foto ", ".gif"},
+                        Case{kScreen / 2, "status Fout opgetreden met foto: ",
+                             "(Picture is too large (9000 x 9000 pixels))"}}) {
+    SCOPED_TRACE(c.line);
+    fs::remove_all(dir.File("out"));
+    const int status = test::RunWithMemoryLimit(kScreen + kScreen / 2, [&] {
+      SetPictureMemoryBudget(c.budget);
+      RecordingView view;
+      TConversionRun(view, gate).Run(photos, settings);
+      int lines = 0;
+      for (const std::string& event : view.events) {
+        lines += event.rfind(c.line, 0) == 0 && event.find(c.detail) != std::string::npos;
+      }
+      return lines == 2 ? 0 : 10 + lines;
+    });
+    EXPECT_EQ(status, 0);
+  }
 }
 
 }  // namespace

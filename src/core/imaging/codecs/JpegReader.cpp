@@ -7,7 +7,7 @@
 
 #include "core/imaging/codecs/ExifOrientation.h"
 #include "core/imaging/codecs/JpegSupport.h"
-#include "core/imaging/PictureLimits.h"
+#include "core/imaging/PictureMemory.h"
 
 namespace fotoloom {
 namespace {
@@ -117,7 +117,7 @@ TJpegReader::TJpegReader(TStream& stream, int bytes_per_pixel, int scale)
     jpeg_save_markers(&impl->cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&impl->cinfo, TRUE);
   });
-  CheckPictureSize(m->cinfo.image_width, m->cinfo.image_height);
+  ReservePictureMemory(m->cinfo.image_width, m->cinfo.image_height);
   for (jpeg_saved_marker_ptr marker = m->cinfo.marker_list; marker; marker = marker->next) {
     if (marker->marker != JPEG_APP0 + 1) continue;
     m->orientation = ReadExifOrientation(marker->data, marker->data_length);
