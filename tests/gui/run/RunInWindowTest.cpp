@@ -58,6 +58,7 @@ class SlowStopAnswers : public ScriptedMessages {
 
   MessageAnswer Present(QWidget* parent, const MessageRequest& request) override {
     if (request.text == kStopQuestion) {
+      QTest::qWait(150);  // a photo that passed the gate just before it was held has begun
       const QStringList opened = Outputs();
       QTest::qWait(400);  // the workers would start several photos in this time
       at_question.append({opened, Outputs()});
