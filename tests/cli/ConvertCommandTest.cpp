@@ -62,8 +62,9 @@ TEST(ConvertCommandTest, ConvertsFilesAndFoldersAndReportsEachFailureOnItsOwn) {
   // A text file named .jpg is no photo: skipped, with no empty copy left behind.
   EXPECT_TRUE(Contains(run.out, "Geen foto, overgeslagen: " + dir.File("notes.jpg") + "\n"))
       << run.out;
-  EXPECT_TRUE(Contains(run.out, "Converteren is voltooid!\n3 van 5 foto's geschreven "
-                                "(1 mislukt, 1 overgeslagen, 0 niet bereikt)"))
+  EXPECT_TRUE(Contains(run.out,
+                       "Converteren is voltooid!\n3 van 5 foto's geschreven "
+                       "(1 mislukt, 1 overgeslagen, 0 niet bereikt)"))
       << run.out;
   EXPECT_GT(fs::file_size(target + "/two.jpg"), 0u);
   EXPECT_GT(fs::file_size(target + "/three.gif.jpg"), 0u);

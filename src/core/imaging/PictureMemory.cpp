@@ -18,9 +18,9 @@ constexpr uint64_t kMinimumBudget = uint64_t{1} << 30;
 uint64_t DefaultBudget() {
   const long pages = ::sysconf(_SC_PHYS_PAGES);
   const long page_size = ::sysconf(_SC_PAGE_SIZE);
-  const uint64_t machine =
-      pages > 0 && page_size > 0 ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(page_size)
-                                 : 0;
+  const uint64_t machine = pages > 0 && page_size > 0
+                               ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(page_size)
+                               : 0;
   return std::max(machine / 2, kMinimumBudget);
 }
 

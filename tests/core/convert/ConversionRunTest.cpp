@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "core/base/Error.h"
-#include "core/imaging/codecs/JpegWriter.h"
 #include "core/imaging/PictureMemory.h"
+#include "core/imaging/codecs/JpegWriter.h"
 #include "support/MemoryLimit.h"
 #include "support/TempDir.h"
 
@@ -389,10 +389,11 @@ TEST_F(ConversionRunTest, AFileThatIsNoPhotoIsSkippedAndItsEmptyOutputRemoved) {
 std::vector<uint8_t> HugeScreenGif(int width, int height) {
   const auto lo = [](int v) { return static_cast<uint8_t>(v & 255); };
   const auto hi = [](int v) { return static_cast<uint8_t>(v >> 8); };
-  return {'G', 'I', 'F', '8', '9', 'a', lo(width), hi(width), lo(height), hi(height), 0x80, 0, 0,
-          0, 0, 0, 255, 255, 255,                 // two colours
-          ',', 0, 0, 0, 0, 1, 0, 1, 0, 0,         // a 1 x 1 image at the top left
-          2, 2, 0x44, 0x01, 0, ';'};              // its LZW data, and the end
+  return {'G', 'I', 'F',  '8',  '9', 'a', lo(width), hi(width), lo(height), hi(height), 0x80,
+          0,   0,   0,    0,    0,   255, 255,       255,                       // two colours
+          ',', 0,   0,    0,    0,   1,   0,         1,         0,          0,  // a 1 x 1 image at
+                                                                                // the top left
+          2,   2,   0x44, 0x01, 0,   ';'};  // its LZW data, and the end
 }
 
 // Two such GIFs on two workers under an address-space limit that holds one decoded screen

@@ -5,9 +5,9 @@
 
 #include <jerror.h>
 
+#include "core/imaging/PictureMemory.h"
 #include "core/imaging/codecs/ExifOrientation.h"
 #include "core/imaging/codecs/JpegSupport.h"
-#include "core/imaging/PictureMemory.h"
 
 namespace fotoloom {
 namespace {

@@ -32,7 +32,8 @@ bool Guarded(ErrorManager& manager, void (*fn)(void*), void* arg);
 // any catch block.
 [[noreturn]] void ExitWithPending(j_common_ptr cinfo, int code);
 
-// Throws the pending exception if there is one, else the error that libjpeg reported: "JPEG error #<code> (<library text>)".
+// Throws the pending exception if there is one, else the error that libjpeg reported:
+// "JPEG error #<code> (<library text>)".
 [[noreturn]] void ThrowError(const ErrorManager& manager);
 
 }  // namespace fotoloom::jpeg

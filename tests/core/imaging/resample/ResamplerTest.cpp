@@ -1,5 +1,5 @@
-#include "core/imaging/resample/Resampler.h"
 #include "core/imaging/resample/ResampleKernels.h"
+#include "core/imaging/resample/Resampler.h"
 
 #include <gtest/gtest.h>
 
