@@ -23,8 +23,8 @@ QString Text(const std::string& text) {
 // going, the calls are dropped and the run is stopped.
 class TQueuedRunView : public IRunView {
  public:
-  TQueuedRunView(const TBackgroundWork::TJob& job, IRunView& window, std::atomic<bool>& cancel)
-      : m_job(job), m_window(window), m_cancel(cancel) {}
+  TQueuedRunView(const TBackgroundWork::TJob& job, IRunView& window, TRunGate& gate)
+      : m_job(job), m_window(window), m_gate(gate) {}
 
   void ShowError(const std::string& text) override {
     // Waiting keeps one message at a time on the screen, in the run's order.
@@ -32,7 +32,7 @@ class TQueuedRunView : public IRunView {
       window.ShowError(text);
       return true;
     });
-    if (!shown) m_cancel = true;
+    if (!shown) m_gate.Cancel();
   }
   void RunStarted(int photo_count) override {
     Post([&window = m_window, photo_count] { window.RunStarted(photo_count); });
@@ -40,12 +40,15 @@ class TQueuedRunView : public IRunView {
   void StatusLine(const std::string& text) override {
     Post([&window = m_window, text] { window.StatusLine(text); });
   }
+  void PhotoReported(const TPhotoReport& report) override {
+    Post([&window = m_window, report] { window.PhotoReported(report); });
+  }
   void StepProgress() override {
     Post([&window = m_window] { window.StepProgress(); });
   }
-  TOverwriteAnswer AskOverwrite(const std::string& question) override {
+  TOverwriteAnswer AskOverwrite(const std::string& path) override {
     const auto answer = m_job.Ask<TOverwriteAnswer>(
-        [&window = m_window, question] { return window.AskOverwrite(question); });
+        [&window = m_window, path] { return window.AskOverwrite(path); });
     return answer.value_or(TOverwriteAnswer::Cancel);
   }
   void ResultAdded(const TListEntry& entry) override {
@@ -54,12 +57,12 @@ class TQueuedRunView : public IRunView {
 
  private:
   void Post(std::function<void()> call) {
-    if (!m_job.Post(std::move(call))) m_cancel = true;
+    if (!m_job.Post(std::move(call))) m_gate.Cancel();
   }
 
   const TBackgroundWork::TJob& m_job;
   IRunView& m_window;  // the calls hold this, not the view, which ends with the run
-  std::atomic<bool>& m_cancel;
+  TRunGate& m_gate;
 };
 
 // How a run ended: its result, or the fault that stopped it.
@@ -70,11 +73,11 @@ struct TRunOutcome {
 
 }  // namespace
 
-TRunController::TRunController(std::atomic<bool>& cancel, const TWidgets& widgets)
-    : m_cancel(cancel), m_widgets(widgets) {}
+TRunController::TRunController(TRunGate& gate, const TWidgets& widgets)
+    : m_gate(gate), m_widgets(widgets) {}
 
 TRunController::~TRunController() {
-  m_cancel = true;
+  m_gate.Cancel();
 }
 
 TFormProgress* TRunController::ProgressWindow() const {
@@ -89,10 +92,10 @@ bool TRunController::Start(std::vector<TListEntry> photos, const TRunSettings& s
   emit BusyChanged(true);
   m_work.Start(
       [this, photos = std::move(photos), settings](const TBackgroundWork::TJob& job) {
-        TQueuedRunView view(job, *this, m_cancel);
+        TQueuedRunView view(job, *this, m_gate);
         TRunOutcome outcome;
         try {
-          outcome.result = TConversionRun(view, m_cancel).Run(photos, settings);
+          outcome.result = TConversionRun(view, m_gate).Run(photos, settings);
         } catch (const std::exception& e) {
           outcome.error = e.what();
         } catch (...) {
@@ -121,7 +124,7 @@ void TRunController::RunStarted(int photo_count) {
   }
   // A window of an earlier run left open would stop this run with its button.
   if (m_progress) m_progress->hide();
-  m_progress = new TFormProgress(m_cancel, m_widgets.window);
+  m_progress = new TFormProgress(m_gate, m_widgets.window);
   m_progress->SetMaximum(photo_count);
   m_progress->SetPosition(0);
   m_progress->SetStep(1);
@@ -134,12 +137,17 @@ void TRunController::StatusLine(const std::string& text) {
   if (m_progress) m_progress->WriteStatus(Text(text));
 }
 
+void TRunController::PhotoReported(const TPhotoReport& report) {
+  const std::string line = PhotoLine(report);
+  if (!line.empty()) StatusLine(line);
+}
+
 void TRunController::StepProgress() {
   if (m_progress) m_progress->StepIt();
 }
 
-TOverwriteAnswer TRunController::AskOverwrite(const std::string& question) {
-  switch (ShowMessage(MessageParent(), MessageType::Information, Text(question),
+TOverwriteAnswer TRunController::AskOverwrite(const std::string& path) {
+  switch (ShowMessage(MessageParent(), MessageType::Information, Text(OverwriteQuestion(path)),
                       MessageButtons::YesNoCancel)) {
     case MessageAnswer::Yes:
       return TOverwriteAnswer::Yes;

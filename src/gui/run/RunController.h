@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/convert/ConversionRun.h"
+#include "core/convert/RunGate.h"
 #include "gui/common/BackgroundWork.h"
 
 class QLabel;
@@ -34,8 +35,9 @@ class TRunController : public QObject, private IRunView {
     QPushButton* next;      // btnNext
   };
 
-  // `cancel` is the window's cancel flag: the stop button sets it, a run tests it.
-  TRunController(std::atomic<bool>& cancel, const TWidgets& widgets);
+  // `gate` is the window's run gate: the stop button holds and cancels it, every photo of
+  // a run passes it before it starts.
+  TRunController(TRunGate& gate, const TWidgets& widgets);
   // A run still going is stopped: no new photo starts, and the photos being converted
   // are waited for.
   ~TRunController() override;
@@ -61,8 +63,9 @@ class TRunController : public QObject, private IRunView {
   void ShowError(const std::string& text) override;
   void RunStarted(int photo_count) override;
   void StatusLine(const std::string& text) override;
+  void PhotoReported(const TPhotoReport& report) override;
   void StepProgress() override;
-  TOverwriteAnswer AskOverwrite(const std::string& question) override;
+  TOverwriteAnswer AskOverwrite(const std::string& path) override;
   void ResultAdded(const TListEntry& entry) override;
 
   void Finish(const TRunResult& result);
@@ -71,7 +74,7 @@ class TRunController : public QObject, private IRunView {
   void ShowFirstResult();
   QWidget* MessageParent();
 
-  std::atomic<bool>& m_cancel;
+  TRunGate& m_gate;
   TWidgets m_widgets;
   TRunSettings m_settings;  // of the run going on
   bool m_running = false;

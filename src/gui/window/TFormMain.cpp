@@ -142,7 +142,7 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
   new TResultPreview(m_result_view, m_result_entries, m_step3_preview,
                      [this] { return TargetFolder(); });
   m_run = std::make_unique<TRunController>(
-      m_cancel, TRunController::TWidgets{.window = this,
+      m_run_gate, TRunController::TWidgets{.window = this,
                                          .results = m_result_view,
                                          .result_entries = m_result_entries,
                                          .step1_preview = m_step1_preview,
