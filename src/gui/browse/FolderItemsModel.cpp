@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "core/lists/ListEntry.h"
+#include "gui/common/DutchLanguage.h"
 
 namespace fotoloom {
 namespace {
@@ -39,14 +40,14 @@ std::vector<TFolderItemsModel::TItem> ListFolder(const QString& folder,
   const QFileInfoList infos =
       QDir(folder).entryInfoList(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
   items.reserve(static_cast<size_t>(infos.size()));
-  const QLocale locale = QLocale::system();
+  const QLocale dutch = DutchLocale();
   for (const QFileInfo& info : infos) {
     if (!going()) return {};
     TFolderItemsModel::TItem item;
     item.name = info.fileName();
     item.is_folder = info.isDir();
     item.type = TypeText(info);
-    item.date = locale.toString(info.lastModified(), QLocale::ShortFormat);
+    item.date = dutch.toString(info.lastModified(), QLocale::ShortFormat);
     if (!item.is_folder) {
       item.has_thumbnail = MakesThumbnail(info.suffix());
       item.size_text =
@@ -55,7 +56,7 @@ std::vector<TFolderItemsModel::TItem> ListFolder(const QString& folder,
     items.push_back(std::move(item));
   }
   // The program speaks Dutch, and the C locale's collator knows no numeric order.
-  QCollator collator(QLocale(QLocale::Dutch, QLocale::Netherlands));
+  QCollator collator(dutch);
   collator.setNumericMode(true);
   collator.setCaseSensitivity(Qt::CaseInsensitive);
   std::sort(items.begin(), items.end(), [&](const auto& a, const auto& b) {

@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "core/imaging/codecs/JpegWriter.h"
+#include "gui/common/DutchLanguage.h"
 #include "gui/common/Messages.h"
 #include "gui/run/RunController.h"
 #include "gui/window/TFormMain.h"
@@ -48,6 +49,7 @@ bool Save(QWidget* widget, const QString& path) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  fotoloom::UseDutchLanguage();
   const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
   QDir().mkpath(out);
   QTemporaryDir home;
