@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "gui/browse/FolderItemsModel.h"
+#include "gui/common/ListColumns.h"
 #include "gui/window/MainMenus.h"
 #include "gui/browse/ThumbnailLoader.h"
 
@@ -59,7 +60,7 @@ TThumbnailBrowser::TThumbnailBrowser(QWidget* parent)
   m_details->setItemsExpandable(false);
   m_details->setUniformRowHeights(true);
   m_details->setAllColumnsShowFocus(true);
-  m_details->setColumnWidth(TFolderItemsModel::Name, 220);
+  FitColumnsToContents(m_details->header());
   m_details->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   SetUpDragAndSelection(m_details);
 

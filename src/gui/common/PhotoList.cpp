@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QTreeWidget>
 
+#include "gui/common/ListColumns.h"
+
 namespace fotoloom {
 namespace {
 
@@ -21,11 +23,8 @@ void SetUpPhotoList(QTreeWidget* list, StoredNameColumn stored_name) {
   list->setColumnCount(static_cast<int>(columns.size()));
   list->setHeaderLabels(columns);
   list->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-  list->header()->setStretchLastSection(false);
-  list->setColumnWidth(0, 180);
-  list->setColumnWidth(1, 70);
-  list->setColumnWidth(2, 200);
   if (stored_name == StoredNameColumn::Hidden) list->setColumnHidden(3, true);
+  FitColumnsToContents(list->header());
 
   list->setRootIsDecorated(false);
   list->setUniformRowHeights(true);

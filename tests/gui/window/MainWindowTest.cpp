@@ -108,10 +108,8 @@ class MainWindowTest : public QObject {
     auto* list = Find<QTreeWidget>(name);
     QCOMPARE(list->columnCount(), columns);
     const QStringList captions = {"Bestandsnaam", "Grootte", "Pad"};
-    const int widths[] = {180, 70, 200};
     for (int column = 0; column < 3; ++column) {
       QCOMPARE(list->headerItem()->text(column), captions[column]);
-      QCOMPARE(list->columnWidth(column), widths[column]);
       QVERIFY(!list->isColumnHidden(column));
     }
     QVERIFY(list->headerItem()->textAlignment(1) & Qt::AlignRight);

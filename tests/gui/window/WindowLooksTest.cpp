@@ -1,0 +1,75 @@
+#include <QDir>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTest>
+#include <QTreeView>
+#include <optional>
+
+#include "gui/browse/ThumbnailBrowser.h"
+#include "gui/support/MainWindowFixture.h"
+#include "gui/support/TestPhotos.h"
+
+namespace fotoloom {
+namespace {
+
+int TextWidth(const QTreeView* list, int row, int column) {
+  return list->fontMetrics().horizontalAdvance(
+      list->model()->index(row, column).data().toString());
+}
+
+// The visible columns end at the right edge of the list: no free width after the last.
+void ExpectColumnsFillTheWidth(QTreeView* list) {
+  int used = 0;
+  for (int column = 0; column < list->header()->count(); ++column) {
+    if (list->isColumnHidden(column)) continue;
+    QVERIFY2(list->columnWidth(column) >= list->header()->sectionSizeHint(column),
+             qPrintable(QString("column %1 is cut off").arg(column)));
+    used += list->columnWidth(column);
+  }
+  QCOMPARE(used, list->viewport()->width());
+}
+
+}  // namespace
+
+// How the window looks: lists that use their width, controls that fit the smallest window.
+class WindowLooksTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { m_fx.emplace(); }
+  void cleanup() { m_fx.reset(); }
+
+  void selectionListColumnsFitTheirTextsAndFillTheList() {
+    QVERIFY(m_fx->ShowActive());
+    const QString folder = "/home/gebruiker/Afbeeldingen/Vakantie 2024 in Frankrijk/";
+    m_fx->AddPhoto(folder, "vakantie_met_een_lange_naam_001.jpg");
+    auto* list = m_fx->Find<QTreeView>("ListView1");
+    QTRY_VERIFY(list->columnWidth(0) > TextWidth(list, 0, 0));
+    ExpectColumnsFillTheWidth(list);
+    // The path is shown whole while there is room for it.
+    QVERIFY(list->columnWidth(2) >= list->fontMetrics().horizontalAdvance(folder));
+  }
+
+  void detailsViewColumnsFitTheirTextsAndFillTheView() {
+    const QString photos = m_fx->Home() + "/Foto's met een lange mapnaam/";
+    QVERIFY(QDir().mkpath(photos));
+    QVERIFY(test::WriteTestPhoto(photos + "een_foto_met_een_heel_lange_naam.jpg", 40, 30));
+    TThumbnailBrowser browser;
+    browser.resize(700, 300);
+    browser.ShowDetails();
+    browser.SetFolder(photos);
+    browser.show();
+    auto* details = browser.findChild<QTreeView*>();
+    QTRY_COMPARE(details->model()->rowCount(), 1);
+    QTRY_VERIFY(details->columnWidth(0) > TextWidth(details, 0, 0));
+    ExpectColumnsFillTheWidth(details);
+  }
+
+ private:
+  std::optional<test::MainWindowFixture> m_fx;
+};
+
+}  // namespace fotoloom
+
+QTEST_MAIN(fotoloom::WindowLooksTest)
+#include "WindowLooksTest.moc"
