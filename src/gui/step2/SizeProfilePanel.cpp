@@ -19,6 +19,7 @@
 #include "core/settings/IntegerText.h"
 #include "gui/common/HandlerGuard.h"
 #include "gui/common/WidgetHelpers.h"
+#include "gui/step2/FieldGrid.h"
 
 namespace fotoloom {
 namespace {
@@ -44,16 +45,19 @@ TSizeProfilePanel::TSizeProfilePanel(TIniFile& settings_file, QWidget* parent)
   btnProfileDelete =
       NewProfileButton("btnProfileDelete", QStringLiteral("Verwijderen"), QStyle::SP_TrashIcon,
                        QStringLiteral("Geselecteerde afmeting verwijderen"), this);
-  auto* profile_row = new QHBoxLayout;
-  profile_row->addWidget(new QLabel(QStringLiteral("Soort afmeting"), this));
-  profile_row->addWidget(cmbProfiel);
-  profile_row->addWidget(btnProfileNew);
-  profile_row->addWidget(btnProfileDelete);
-  profile_row->addStretch();
+  auto* profile_buttons = new QHBoxLayout;
+  profile_buttons->addWidget(btnProfileNew);
+  profile_buttons->addWidget(btnProfileDelete);
+  auto* profile_row = new QWidget(this);
+  QGridLayout* grid = NewFieldGrid(profile_row);
+  grid->addWidget(new QLabel(QStringLiteral("Soort afmeting"), profile_row), 0, 0);
+  grid->addWidget(cmbProfiel, 0, 1);
+  grid->addLayout(profile_buttons, 0, 2);
+  grid->setColumnStretch(3, 1);
 
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
-  column->addLayout(profile_row);
+  column->addWidget(profile_row);
   column->addWidget(BuildSizePanel());
 
   connect(cmbProfiel, &QComboBox::currentIndexChanged, this, &TSizeProfilePanel::cmbProfielChange);
@@ -75,16 +79,17 @@ QWidget* TSizeProfilePanel::BuildSizePanel() {
   editColor->setReadOnly(true);
   btnColor = Named(new QPushButton(QStringLiteral("..."), panelOptions), "btnColor");
   btnColor->setFixedWidth(30);
+  // 90 wide where there is room; narrower in the smallest window.
   for (QWidget* field : std::initializer_list<QWidget*>{editNormalBreedte, editNormalHoogte,
                                                         editJPGKwaliteit, editColor}) {
-    field->setFixedWidth(90);
+    field->setMinimumWidth(60);
+    field->setMaximumWidth(90);
   }
   editNormalBreedte->installEventFilter(this);
   editNormalHoogte->installEventFilter(this);
   editColor->installEventFilter(this);
 
-  auto* grid = new QGridLayout(panelOptions);
-  grid->setContentsMargins(0, 0, 0, 0);
+  QGridLayout* grid = NewFieldGrid(panelOptions);
   grid->addWidget(new QLabel(QStringLiteral("Breedte px"), panelOptions), 0, 0);
   grid->addWidget(editNormalBreedte, 0, 1);
   grid->addWidget(new QLabel(QStringLiteral("Hoogte px"), panelOptions), 0, 2);
