@@ -12,7 +12,6 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
-#include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -21,6 +20,7 @@
 #include <thread>
 
 #include "gui/common/Artwork.h"
+#include "gui/common/CommandRow.h"
 #include "gui/window/CustomMode.h"
 #include "gui/common/DoubleClicks.h"
 #include "gui/browse/FolderTree.h"
@@ -50,6 +50,16 @@ QToolButton* NewFlatButton(const char* name, Glyph glyph, const QString& hint, Q
   button->setIcon(GlyphIcon(glyph));
   button->setToolTip(hint);
   button->setAutoRaise(true);
+  return button;
+}
+
+// A command of the row above the selection list.
+QToolButton* NewCommand(const char* name, Glyph glyph, const QString& caption,
+                        TCommandRow* row) {
+  auto* button = Named(new QToolButton(row), name);
+  button->setIcon(GlyphIcon(glyph));
+  button->setText(caption);
+  row->AddButton(button);
   return button;
 }
 
@@ -223,18 +233,13 @@ QWidget* TFormMain::BuildStepsPage() {
   list_row->addWidget(ListView1, 1);
   list_row->addWidget(Panel10);
   // The toolbar above the list, the one-panel status bar below it.
-  btnAdd = Named(new QToolButton(TabSheet1), "btnAdd");
-  btnAdd->setText(QStringLiteral("Toevoegen"));
-  btnAddAll = Named(new QToolButton(TabSheet1), "btnAddAll");
-  btnAddAll->setText(QStringLiteral("Alles toevoegen"));
-  btnDelete = Named(new QToolButton(TabSheet1), "btnDelete");
-  btnDelete->setText(QStringLiteral("Selectie verwijderen"));
-  btnDeleteAll = Named(new QToolButton(TabSheet1), "btnDeleteAll");
-  btnDeleteAll->setText(QStringLiteral("Alles verwijderen"));
-  // A tool bar, so that a narrow window moves the buttons that do not fit into its menu.
-  auto* toolbar = Named(new QToolBar(TabSheet1), "ToolBar1");
-  for (QToolButton* button : {btnAdd, btnAddAll, btnDelete, btnDeleteAll})
-    toolbar->addWidget(button);
+  auto* toolbar = Named(new TCommandRow(TabSheet1), "ToolBar1");
+  btnAdd = NewCommand("btnAdd", Glyph::Add, QStringLiteral("Toevoegen"), toolbar);
+  btnAddAll = NewCommand("btnAddAll", Glyph::AddAll, QStringLiteral("Alles toevoegen"), toolbar);
+  btnDelete =
+      NewCommand("btnDelete", Glyph::Remove, QStringLiteral("Selectie verwijderen"), toolbar);
+  btnDeleteAll =
+      NewCommand("btnDeleteAll", Glyph::RemoveAll, QStringLiteral("Alles verwijderen"), toolbar);
   StatusBar1 = Named(new QStatusBar(TabSheet1), "StatusBar1");
   StatusBar1->setSizeGripEnabled(false);
   StatusBar1->addWidget(new QLabel(StatusBar1), 1);

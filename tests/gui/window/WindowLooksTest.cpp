@@ -2,6 +2,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeView>
 #include <optional>
 
@@ -63,6 +64,38 @@ class WindowLooksTest : public QObject {
     QTRY_COMPARE(details->model()->rowCount(), 1);
     QTRY_VERIFY(details->columnWidth(0) > TextWidth(details, 0, 0));
     ExpectColumnsFillTheWidth(details);
+  }
+
+  // The commands above the selection list look like buttons, with an icon, and stay in sight
+  // in the smallest window (no overflow menu that hides some of them).
+  void listCommandsAreButtonsInSightAtEverySize_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("captions");
+    QTest::newRow("smallest") << QSize(650, 480) << false;
+    QTest::newRow("at start") << QSize(952, 665) << true;
+  }
+  void listCommandsAreButtonsInSightAtEverySize() {
+    QFETCH(QSize, size);
+    QFETCH(bool, captions);
+    QVERIFY(m_fx->ShowActive());
+    m_fx->form->resize(size);
+    QTRY_COMPARE(m_fx->form->size(), size);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QTest::qWait(20);
+    for (const char* name : {"btnAdd", "btnAddAll", "btnDelete", "btnDeleteAll"}) {
+      auto* button = m_fx->Find<QToolButton>(name);
+      QVERIFY2(button->isVisible(), name);
+      QVERIFY2(!button->autoRaise(), name);
+      QVERIFY2(!button->icon().isNull(), name);
+      QVERIFY2(!button->text().isEmpty(), name);
+      QCOMPARE(button->toolButtonStyle(),
+               captions ? Qt::ToolButtonTextBesideIcon : Qt::ToolButtonIconOnly);
+      if (!captions) QCOMPARE(button->toolTip(), button->text());
+      const QRect shown(button->mapTo(m_fx->form.get(), QPoint(0, 0)), button->size());
+      QVERIFY2(m_fx->form->rect().contains(shown) &&
+                   button->visibleRegion().boundingRect() == button->rect(),
+               name);
+    }
   }
 
  private:
