@@ -19,6 +19,7 @@
 #include "core/settings/IntegerText.h"
 #include "gui/common/HandlerGuard.h"
 #include "gui/common/WidgetHelpers.h"
+#include "gui/common/WindowPlacement.h"
 #include "gui/step2/FieldGrid.h"
 
 namespace fotoloom {
@@ -145,6 +146,7 @@ void TSizeProfilePanel::btnProfileNewClick() {
 
 void TSizeProfilePanel::AskForNewProfile() {
   QInputDialog ask(this);
+  GiveDialogFrame(&ask);
   ask.setWindowTitle(QStringLiteral("Nieuwe naam afmeting"));
   ask.setLabelText(QStringLiteral("Vul een naam van de afmetingen in (vb: msn foto's)"));
   ask.setOkButtonText(QStringLiteral("OK"));
@@ -202,8 +204,10 @@ TSizeProfile TSizeProfilePanel::Values() const {
 
 void TSizeProfilePanel::btnColorClick() {
   Guard(this, [this] {
-    const QColor chosen = QColorDialog::getColor(editColor->palette().color(QPalette::Base), this);
-    if (chosen.isValid()) ColorChosen(chosen);
+    QColorDialog dialog(editColor->palette().color(QPalette::Base), this);
+    GiveDialogFrame(&dialog);
+    if (dialog.exec() == QDialog::Accepted && dialog.selectedColor().isValid())
+      ColorChosen(dialog.selectedColor());
   });
 }
 

@@ -1,17 +1,32 @@
+#include <QColorDialog>
 #include <QDir>
+#include <QInputDialog>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>
 #include <optional>
 
 #include "gui/browse/ThumbnailBrowser.h"
+#include "gui/step2/SizeProfilePanel.h"
+#include "gui/step2/Step2Panel.h"
+#include "gui/common/MessageBoxDialog.h"
+#include "gui/support/ModalDialogs.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/TestPhotos.h"
 
 namespace fotoloom {
 namespace {
+
+// A title and a close button, never the minimise and maximise buttons of a main window.
+bool HasDialogFrame(const QWidget* window) {
+  const Qt::WindowFlags flags = window->windowFlags();
+  return flags.testFlag(Qt::Dialog) && flags.testFlag(Qt::CustomizeWindowHint) &&
+         flags.testFlag(Qt::WindowTitleHint) && !flags.testFlag(Qt::WindowMinimizeButtonHint) &&
+         !flags.testFlag(Qt::WindowMaximizeButtonHint);
+}
 
 int TextWidth(const QTreeView* list, int row, int column) {
   return list->fontMetrics().horizontalAdvance(
@@ -96,6 +111,29 @@ class WindowLooksTest : public QObject {
                    button->visibleRegion().boundingRect() == button->rect(),
                name);
     }
+  }
+
+  void dialogsHaveADialogFrame() {
+    MessageBoxDialog box(m_fx->form.get(), {});
+    QVERIFY(HasDialogFrame(&box));
+    QVERIFY(box.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+
+    QVERIFY(m_fx->ShowActive());
+    m_fx->form->Step2().Profiles().LoadProfiles();
+    bool colour_dialog = false;
+    test::WhenModalShows<QColorDialog>([&](QColorDialog* dialog) {
+      colour_dialog = HasDialogFrame(dialog);
+      dialog->reject();
+    });
+    m_fx->Find<QPushButton>("btnColor")->click();
+    QVERIFY(colour_dialog);
+    bool profile_name = false;
+    test::WhenModalShows<QInputDialog>([&](QInputDialog* dialog) {
+      profile_name = HasDialogFrame(dialog);
+      dialog->reject();
+    });
+    m_fx->Find<QToolButton>("btnProfileNew")->click();
+    QVERIFY(profile_name);
   }
 
  private:
