@@ -165,8 +165,8 @@ QWidget* TStep2Panel::BuildTargetRow() {
   grid->addWidget(lblDoelmap, 0, 0);
   grid->addWidget(editExportMap, 0, 1);
   grid->addWidget(btnSelectExportmap, 0, 2);
-  // Room to spare goes to the field, up to its width, and then past the button.
-  grid->setColumnStretch(1, 1);
+  // Room to spare goes to the field, up to its width, and only then past the button.
+  grid->setColumnStretch(1, 100);
   grid->setColumnStretch(3, 1);
   return row;
 }
