@@ -1,13 +1,31 @@
 #include "gui/common/ListColumns.h"
 
+#include <QAbstractItemModel>
 #include <QHeaderView>
+#include <QTimer>
 
 namespace fotoloom {
 
 void FitColumnsToContents(QHeaderView* header) {
-  header->setSectionResizeMode(QHeaderView::ResizeToContents);
+  // The user may still drag a column wider or narrower; the next change of the list fits
+  // them again. Fitted once per burst of changes, not per added row: a list that grows by
+  // thousands of rows would otherwise measure its texts thousands of times.
+  header->setSectionResizeMode(QHeaderView::Interactive);
   // The stretch goes to the last visible column, past a hidden one.
   header->setStretchLastSection(true);
+  auto* fit = new QTimer(header);
+  fit->setSingleShot(true);
+  fit->setInterval(50);
+  QObject::connect(fit, &QTimer::timeout, header,
+                   [header] { header->resizeSections(QHeaderView::ResizeToContents); });
+  const auto refit = [fit] { fit->start(); };
+  QAbstractItemModel* model = header->model();
+  QObject::connect(model, &QAbstractItemModel::rowsInserted, fit, refit);
+  QObject::connect(model, &QAbstractItemModel::rowsRemoved, fit, refit);
+  QObject::connect(model, &QAbstractItemModel::modelReset, fit, refit);
+  QObject::connect(model, &QAbstractItemModel::dataChanged, fit, refit);
+  QObject::connect(model, &QAbstractItemModel::layoutChanged, fit, refit);
+  fit->start();
 }
 
 }  // namespace fotoloom
