@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCollator>
+#include <QDateTime>
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -11,6 +12,8 @@
 #include <QUrl>
 #include <algorithm>
 #include <functional>
+#include <iterator>
+#include <utility>
 
 #include "core/lists/ListEntry.h"
 #include "gui/common/DutchLanguage.h"
@@ -47,7 +50,10 @@ std::vector<TFolderItemsModel::TItem> ListFolder(const QString& folder,
     item.name = info.fileName();
     item.is_folder = info.isDir();
     item.type = TypeText(info);
-    item.date = dutch.toString(info.lastModified(), QLocale::ShortFormat);
+    const QDateTime modified = info.lastModified();
+    item.date = dutch.toString(modified, QLocale::ShortFormat);
+    item.modified_ms = modified.toMSecsSinceEpoch();
+    item.bytes = info.size();
     if (!item.is_folder) {
       item.has_thumbnail = MakesThumbnail(info.suffix());
       item.size_text =
@@ -67,6 +73,14 @@ std::vector<TFolderItemsModel::TItem> ListFolder(const QString& folder,
   return items;
 }
 
+// How long the changes of a folder are gathered before it is listed again: copying a few
+// thousand photos into it lists it a few times a second, not once per photo.
+constexpr int kChangesGatherMs = 300;
+
+bool SameKind(const TFolderItemsModel::TItem& a, const TFolderItemsModel::TItem& b) {
+  return a.name == b.name && a.is_folder == b.is_folder;
+}
+
 }  // namespace
 
 TFolderItemsModel::TFolderItemsModel(QObject* parent) : QAbstractTableModel(parent) {
@@ -74,6 +88,16 @@ TFolderItemsModel::TFolderItemsModel(QObject* parent) : QAbstractTableModel(pare
   m_folder_icon = icons.icon(QAbstractFileIconProvider::Folder);
   m_file_icon = icons.icon(QAbstractFileIconProvider::File);
   m_lister.setMaxThreadCount(1);
+  m_changes.setSingleShot(true);
+  m_changes.setInterval(kChangesGatherMs);
+  connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this,
+          &TFolderItemsModel::FolderChanged);
+  connect(&m_changes, &QTimer::timeout, this, [this] {
+    if (m_listing)
+      m_changed_while_listing = true;
+    else
+      StartListing();
+  });
 }
 
 TFolderItemsModel::~TFolderItemsModel() {
@@ -89,9 +113,33 @@ void TFolderItemsModel::SetFolder(const QString& folder) {
   m_thumbnails.clear();
   m_rows.clear();
   endResetModel();
+  if (const QStringList watched = m_watcher.directories(); !watched.isEmpty())
+    m_watcher.removePaths(watched);
+  m_changes.stop();
+  m_changed_while_listing = false;
+  if (m_folder.isEmpty()) {
+    ++m_generation;
+    m_lister.clear();
+    m_listing = false;
+    return;
+  }
+  // Watched before it is listed, so that no change falls between the two.
+  m_watcher.addPath(m_folder);
+  StartListing();
+}
+
+void TFolderItemsModel::Refresh() {
+  if (!m_folder.isEmpty()) StartListing();
+}
+
+void TFolderItemsModel::FolderChanged() {
+  if (!m_changes.isActive()) m_changes.start();
+}
+
+void TFolderItemsModel::StartListing() {
   const quint64 generation = ++m_generation;
   m_lister.clear();
-  if (m_folder.isEmpty()) return;
+  m_listing = true;
   const std::string decimal_separator = QLocale().decimalPoint().toStdString();
   m_lister.start([this, generation, folder = m_folder, decimal_separator] {
     std::vector<TItem> items =
@@ -104,13 +152,83 @@ void TFolderItemsModel::SetFolder(const QString& folder) {
 
 void TFolderItemsModel::TakeListing(quint64 generation, std::vector<TItem> items) {
   if (generation != m_generation) return;
-  beginResetModel();
-  m_items = std::move(items);
-  m_thumbnails.assign(m_items.size(), QPixmap());
+  m_listing = false;
+  if (m_items.empty()) {
+    // The first listing of a folder: the views start afresh, at the top.
+    beginResetModel();
+    m_items = std::move(items);
+    m_thumbnails.assign(m_items.size(), QPixmap());
+    IndexNames();
+    endResetModel();
+  } else {
+    RemoveGoneItems(items);
+    InsertAndUpdateItems(std::move(items));
+  }
+  emit Listed();
+  if (std::exchange(m_changed_while_listing, false)) m_changes.start();
+}
+
+// Removes, in runs from the end, the items that the fresh listing no longer holds.
+void TFolderItemsModel::RemoveGoneItems(const std::vector<TItem>& fresh) {
+  QHash<QString, bool> fresh_kinds;  // name -> is a folder
+  fresh_kinds.reserve(static_cast<qsizetype>(fresh.size()));
+  for (const TItem& item : fresh) fresh_kinds.insert(item.name, item.is_folder);
+  const auto stays = [&](int row) {
+    const auto found = fresh_kinds.constFind(Item(row).name);
+    return found != fresh_kinds.constEnd() && *found == Item(row).is_folder;
+  };
+  for (int row = rowCount() - 1; row >= 0;) {
+    if (stays(row)) {
+      --row;
+      continue;
+    }
+    const int last = row;
+    while (row >= 0 && !stays(row)) --row;
+    beginRemoveRows(QModelIndex(), row + 1, last);
+    m_items.erase(m_items.begin() + row + 1, m_items.begin() + last + 1);
+    m_thumbnails.erase(m_thumbnails.begin() + row + 1, m_thumbnails.begin() + last + 1);
+    endRemoveRows();
+  }
+}
+
+// The items left are those of `fresh` that were listed before, in the same order, since both
+// listings are sorted alike: the new ones are inserted in runs between them.
+void TFolderItemsModel::InsertAndUpdateItems(std::vector<TItem> fresh) {
+  size_t at = 0;
+  for (size_t next = 0; next < fresh.size();) {
+    if (at < m_items.size() && SameKind(m_items[at], fresh[next])) {
+      TItem& item = m_items[at];
+      if (item.bytes != fresh[next].bytes || item.modified_ms != fresh[next].modified_ms) {
+        item = std::move(fresh[next]);
+        m_thumbnails[at] = QPixmap();
+        emit dataChanged(index(static_cast<int>(at), 0),
+                         index(static_cast<int>(at), ColumnCount - 1));
+        if (!item.is_folder) emit FileChanged(PathOf(static_cast<int>(at)));
+      }
+      ++at;
+      ++next;
+      continue;
+    }
+    size_t end = next;
+    while (end < fresh.size() && !(at < m_items.size() && SameKind(m_items[at], fresh[end]))) ++end;
+    const auto count = static_cast<std::ptrdiff_t>(end - next);
+    beginInsertRows(QModelIndex(), static_cast<int>(at), static_cast<int>(at + end - next) - 1);
+    m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(at),
+                   std::make_move_iterator(fresh.begin() + static_cast<std::ptrdiff_t>(next)),
+                   std::make_move_iterator(fresh.begin() + static_cast<std::ptrdiff_t>(end)));
+    m_thumbnails.insert(m_thumbnails.begin() + static_cast<std::ptrdiff_t>(at),
+                        static_cast<size_t>(count), QPixmap());
+    endInsertRows();
+    at += end - next;
+    next = end;
+  }
+  IndexNames();
+}
+
+void TFolderItemsModel::IndexNames() {
+  m_rows.clear();
   for (size_t row = 0; row < m_items.size(); ++row)
     m_rows.insert(m_items[row].name, static_cast<int>(row));
-  endResetModel();
-  emit Listed();
 }
 
 QString TFolderItemsModel::PathOf(int row) const {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QFileSystemWatcher>
 #include <QHash>
 #include <QIcon>
 #include <QPixmap>
 #include <QString>
 #include <QThreadPool>
+#include <QTimer>
 #include <atomic>
 #include <vector>
 
@@ -18,7 +20,9 @@ namespace fotoloom {
 // The items of one folder as the thumbnail browser shows them: sub-folders first, then the
 // files, each sorted by name as people read numbers ("foto2" before "foto10"). Hidden items
 // are left out. The folder is read on a worker, so that a folder of thousands of photos
-// never holds up the window; the model stays empty until its listing arrives.
+// never holds up the window; the model stays empty until its listing arrives. The folder is
+// watched: its changes are gathered and the folder listed again at most once a moment, and
+// the items are then brought up to date row by row, so that the views keep their selection.
 class TFolderItemsModel : public QAbstractTableModel {
   Q_OBJECT
 
@@ -32,6 +36,9 @@ class TFolderItemsModel : public QAbstractTableModel {
     QString size_text;           // empty for a folder
     QString type;
     QString date;
+    // Exact, unlike the texts: a photo rewritten within the same minute is seen to change.
+    qint64 bytes = 0;
+    qint64 modified_ms = 0;
   };
 
   explicit TFolderItemsModel(QObject* parent = nullptr);
@@ -39,6 +46,8 @@ class TFolderItemsModel : public QAbstractTableModel {
 
   // Starts listing `folder`; a listing still running for another folder is dropped.
   void SetFolder(const QString& folder);
+  // Lists the folder shown again and updates the items that were added, removed or changed.
+  void Refresh();
   // The folder shown (or being listed), cleaned, without a trailing separator.
   const QString& Folder() const { return m_folder; }
   const TItem& Item(int row) const { return m_items[static_cast<size_t>(row)]; }
@@ -57,9 +66,16 @@ class TFolderItemsModel : public QAbstractTableModel {
  signals:
   // The listing of the folder has arrived and the items are in the model.
   void Listed();
+  // A file that was listed before has changed (its size or time); its thumbnail is dropped.
+  void FileChanged(const QString& path);
 
  private:
+  void StartListing();
   void TakeListing(quint64 generation, std::vector<TItem> items);
+  void RemoveGoneItems(const std::vector<TItem>& fresh);
+  void InsertAndUpdateItems(std::vector<TItem> fresh);
+  void IndexNames();
+  void FolderChanged();
 
   QString m_folder;
   std::vector<TItem> m_items;
@@ -69,6 +85,12 @@ class TFolderItemsModel : public QAbstractTableModel {
   QIcon m_file_icon;
   // A newer listing makes an older one stop early and its result is dropped.
   std::atomic<quint64> m_generation{0};
+  bool m_listing = false;
+  // Changes of the folder seen while it was being listed: it is listed once more after.
+  bool m_changed_while_listing = false;
+  QFileSystemWatcher m_watcher;
+  // Started by the first change of a storm; the folder is listed when it runs out.
+  QTimer m_changes;
   TWindowPost m_post{this};
   // Last, so that its running listing ends while the rest of the model still stands.
   QThreadPool m_lister;

@@ -11,9 +11,10 @@
 #include <algorithm>
 
 #include "gui/browse/FolderItemsModel.h"
-#include "gui/common/ListColumns.h"
-#include "gui/window/MainMenus.h"
 #include "gui/browse/ThumbnailLoader.h"
+#include "gui/common/ContextMenu.h"
+#include "gui/common/ListColumns.h"
+#include "gui/common/WheelToArrowKeys.h"
 
 namespace fotoloom {
 namespace {
@@ -81,6 +82,9 @@ TThumbnailBrowser::TThumbnailBrowser(QWidget* parent)
   connect(m_items, &TFolderItemsModel::Listed, this, look_again);
   connect(this, &QStackedWidget::currentChanged, this, look_again);
   connect(m_loader, &TThumbnailLoader::Ready, m_items, &TFolderItemsModel::SetThumbnail);
+  connect(m_items, &TFolderItemsModel::FileChanged, m_loader, &TThumbnailLoader::Forget);
+  // The wheel scrolls here, as in every file browser, rather than moving the selection.
+  WheelToArrowKeys::LetWheelScroll(this);
 }
 
 TThumbnailBrowser::~TThumbnailBrowser() = default;
@@ -96,10 +100,13 @@ QString TThumbnailBrowser::Folder() const {
 }
 
 QStringList TThumbnailBrowser::SelectedPaths() const {
+  // The thumbnail view selects only the name column of a row, the details view every column:
+  // a row counts as selected when any of its cells is.
   QList<int> rows;
-  for (const QModelIndex& index : m_thumbnails->selectionModel()->selectedRows())
+  for (const QModelIndex& index : m_thumbnails->selectionModel()->selectedIndexes())
     rows << index.row();
   std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
   QStringList paths;
   for (int row : rows) paths << m_items->PathOf(row);
   return paths;

@@ -19,7 +19,8 @@ class TThumbnailLoader;
 // The thumbnail browser of step 1 (`VirtualEel1`): the items of one folder as thumbnails or
 // as a details list, several selectable at once (also by dragging a frame), a drag source
 // of their files. A double click browses into a folder or opens a file with the desktop's
-// program. Thumbnails are asked for only for the items in sight.
+// program. Thumbnails are asked for only for the items in sight. The items follow the
+// changes of the folder; the mouse wheel scrolls.
 class TThumbnailBrowser : public QStackedWidget {
   Q_OBJECT
 

@@ -118,6 +118,10 @@ void TThumbnailLoader::Request(const QString& path) {
   });
 }
 
+void TThumbnailLoader::Forget(const QString& path) {
+  m->memory.remove(path);
+}
+
 QImage TThumbnailLoader::Cached(const QString& path) const {
   const QImage* cached = m->memory.object(path);
   return cached ? *cached : QImage();

@@ -26,6 +26,8 @@ class TThumbnailLoader : public QObject {
   void CancelPending();
   // Asks for the thumbnail of `path`; Ready follows when it is made (at once when cached).
   void Request(const QString& path);
+  // Drops the thumbnail kept for `path`, whose file has changed.
+  void Forget(const QString& path);
   // The thumbnail made for `path`, or a null image.
   QImage Cached(const QString& path) const;
 

@@ -6,6 +6,34 @@
 #include <QWidget>
 
 namespace fotoloom {
+namespace {
+
+constexpr char kScrollsProperty[] = "fotoloomWheelScrolls";
+
+bool InsideScrollingWidget(const QWidget* widget) {
+  for (; widget; widget = widget->parentWidget()) {
+    if (widget->property(kScrollsProperty).toBool()) return true;
+    if (widget->isWindow()) break;
+  }
+  return false;
+}
+
+// The control that the pointer is over: the widget itself or the nearest parent that takes
+// the focus by a click (a list's viewport belongs to the list); null over a label or an empty
+// part of a page.
+QWidget* ControlAt(QWidget* widget) {
+  for (; widget; widget = widget->parentWidget()) {
+    if (widget->focusPolicy() & Qt::ClickFocus) return widget->isEnabled() ? widget : nullptr;
+    if (widget->isWindow()) break;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void WheelToArrowKeys::LetWheelScroll(QWidget* widget) {
+  widget->setProperty(kScrollsProperty, true);
+}
 
 bool WheelToArrowKeys::eventFilter(QObject* watched, QEvent* event) {
   // The window system's own window sees the wheel first; the widget under the mouse next.
@@ -18,8 +46,10 @@ bool WheelToArrowKeys::eventFilter(QObject* watched, QEvent* event) {
   if (delta.y() == 0 && delta.x() != 0) return false;
   if (wheel->phase() == Qt::ScrollBegin || wheel->phase() == Qt::ScrollEnd) return false;
 
-  QWidget* target = QApplication::focusWidget();
-  if (!target) target = static_cast<QWidget*>(watched);
+  auto* under_pointer = static_cast<QWidget*>(watched);
+  if (InsideScrollingWidget(under_pointer)) return false;
+  QWidget* target = ControlAt(under_pointer);
+  if (!target) return false;
   QKeyEvent arrow(QEvent::KeyPress, delta.y() > 0 ? Qt::Key_Up : Qt::Key_Down, Qt::NoModifier);
   QCoreApplication::sendEvent(target, &arrow);
   // Accepted and filtered, so that the wheel does not travel on to the parent widgets.

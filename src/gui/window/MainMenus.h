@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/common/ContextMenu.h"
+
 class QMenu;
 class QWidget;
 
@@ -13,8 +15,5 @@ struct MainMenus {
 };
 
 MainMenus BuildMainMenus(QWidget* owner);
-
-// Shows `menu` when the user asks for the context menu of `widget`.
-void AttachContextMenu(QWidget* widget, QMenu* menu);
 
 }  // namespace fotoloom

@@ -24,6 +24,7 @@
 #include "gui/window/CustomMode.h"
 #include "gui/common/DoubleClicks.h"
 #include "gui/browse/FolderTree.h"
+#include "gui/browse/PlacesList.h"
 #include "gui/common/FormHeader.h"
 #include "gui/common/HandlerGuard.h"
 #include "gui/common/PhotoList.h"
@@ -221,12 +222,21 @@ QWidget* TFormMain::BuildStepsPage() {
   auto* preview = Named(new QFrame(TabSheet1), "Panel10");
   preview->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   Image321 = Named(new QLabel(preview), "Image321");
-  Image321->setFixedSize(149, 160);
+  // 149 x 160 where the list has the room; in a low window it gives up height rather than
+  // pushing the list or the browser away.
+  Image321->setFixedWidth(149);
+  Image321->setMinimumHeight(64);
+  Image321->setMaximumHeight(160);
+  Image321->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
   auto* preview_column = new QVBoxLayout(preview);
   preview_column->setContentsMargins(1, 1, 1, 1);
-  preview_column->addWidget(Image321);
+  preview_column->addWidget(Image321, 1);
   preview_column->addStretch();
-  // Shown once an entry of the selection list is selected.
+  // Shown once an entry of the selection list is selected. Its room is kept meanwhile, so
+  // that the list does not move under the mouse when it appears.
+  QSizePolicy keep_room = preview->sizePolicy();
+  keep_room.setRetainSizeWhenHidden(true);
+  preview->setSizePolicy(keep_room);
   preview->hide();
   Panel10 = preview;
   auto* list_row = new QHBoxLayout;
@@ -253,8 +263,9 @@ QWidget* TFormMain::BuildStepsPage() {
   halves->setChildrenCollapsible(false);
   halves->addWidget(BuildBrowserArea(halves));
   halves->addWidget(list_area);
-  halves->setStretchFactor(0, 3);
-  halves->setStretchFactor(1, 2);
+  // Even halves: the list's half then has room for the whole preview.
+  halves->setStretchFactor(0, 1);
+  halves->setStretchFactor(1, 1);
   auto* step1 = new QVBoxLayout(TabSheet1);
   step1->addWidget(halves);
 
@@ -285,7 +296,18 @@ QWidget* TFormMain::BuildBrowserArea(QWidget* parent) {
   header_row->addWidget(btnDetails);
   header_row->addWidget(btnView);
 
-  VirtualExplorerTree1 = new TFolderTree(area);
+  // The places where photos live above the tree, which shows the one chosen.
+  auto* folders = new QWidget(area);
+  auto* places = new TPlacesList(RemovableDriveRoots(), folders);
+  VirtualExplorerTree1 = new TFolderTree(folders);
+  VirtualExplorerTree1->SetPlaces(places->Places());
+  connect(places, &TPlacesList::PlacesChanged, VirtualExplorerTree1, &TFolderTree::SetPlaces);
+  connect(places, &TPlacesList::PlaceChosen, VirtualExplorerTree1, &TFolderTree::ShowPlace);
+  connect(VirtualExplorerTree1, &TFolderTree::PlaceShown, places, &TPlacesList::MarkShown);
+  auto* folders_column = new QVBoxLayout(folders);
+  folders_column->setContentsMargins(0, 0, 0, 0);
+  folders_column->addWidget(places);
+  folders_column->addWidget(VirtualExplorerTree1, 1);
   VirtualEel1 = new TThumbnailBrowser(area);
   connect(VirtualExplorerTree1, &TFolderTree::CurrentFolderChanged, VirtualEel1,
           &TThumbnailBrowser::SetFolder);
@@ -295,7 +317,7 @@ QWidget* TFormMain::BuildBrowserArea(QWidget* parent) {
   connect(btnDetails, &QToolButton::clicked, VirtualEel1, &TThumbnailBrowser::ShowDetails);
   auto* panes = new QSplitter(Qt::Horizontal, area);
   panes->setChildrenCollapsible(false);
-  panes->addWidget(VirtualExplorerTree1);
+  panes->addWidget(folders);
   panes->addWidget(VirtualEel1);
   panes->setStretchFactor(1, 1);
   panes->setSizes({200, 500});

@@ -155,6 +155,29 @@ class PreviewTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(IsBluish(Shown(m_preview)), 10000);
   }
 
+  // The panel's room is kept while it is hidden, so that the row under the mouse stays put.
+  void theListStaysWhereItIsWhenThePreviewAppears_data() {
+    QTest::addColumn<QSize>("window");
+    QTest::newRow("as built") << QSize(952, 665);
+    QTest::newRow("smallest") << QSize(650, 480);
+  }
+  void theListStaysWhereItIsWhenThePreviewAppears() {
+    QFETCH(QSize, window);
+    m_window->form->resize(window);
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) QVERIFY(AddPhoto(name, kRed));
+    QTRY_COMPARE(m_window->form->size(), window);
+    auto* panel = m_window->Find<QWidget>("Panel10");
+    QVERIFY(!panel->isVisible());
+    const QRect before(m_list->mapTo(m_window->form.get(), QPoint(0, 0)), m_list->size());
+    const QRect second_row = m_list->visualItemRect(m_list->topLevelItem(1));
+    QTest::mouseClick(m_list->viewport(), Qt::LeftButton, Qt::NoModifier, second_row.center());
+    QVERIFY(panel->isVisible());
+    QTRY_VERIFY(IsReddish(Shown(m_preview)));
+    QCOMPARE(QRect(m_list->mapTo(m_window->form.get(), QPoint(0, 0)), m_list->size()), before);
+    QCOMPARE(m_list->visualItemRect(m_list->topLevelItem(1)), second_row);
+    QCOMPARE(m_list->itemAt(second_row.center()), m_list->topLevelItem(1));
+  }
+
   void step3PreviewFollowsTheResultList() {
     QTemporaryDir target;
     QVERIFY(test::WriteTestPhoto(m_photos->filePath("a.jpg"), 8, 8, kRed));

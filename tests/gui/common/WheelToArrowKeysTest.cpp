@@ -1,8 +1,12 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
+#include <QScrollBar>
+#include <QSpinBox>
 #include <QTest>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include "gui/common/WheelToArrowKeys.h"
@@ -73,8 +77,8 @@ class WheelToArrowKeysTest : public QObject {
     QCOMPARE(recorder->wheels, wheels);
   }
 
-  // The key goes to the control with the focus, not to the one under the mouse.
-  void theFocusedControlGetsTheKey() {
+  // The key goes to the control under the mouse, never to a focused control elsewhere.
+  void theControlUnderTheMouseGetsTheKey() {
     QWidget window;
     auto* focused = new KeyRecorder(&window);
     auto* under_mouse = new KeyRecorder(&window);
@@ -83,9 +87,57 @@ class WheelToArrowKeysTest : public QObject {
     row->addWidget(under_mouse);
     ShowActive(window, focused);
     TurnWheel(under_mouse, QPoint(0, -120));
-    QCOMPARE(focused->keys, QList<int>{Qt::Key_Down});
-    QVERIFY(under_mouse->keys.isEmpty());
+    QCOMPARE(under_mouse->keys, QList<int>{Qt::Key_Down});
+    QVERIFY(focused->keys.isEmpty());
     QCOMPARE(under_mouse->wheels, 0);
+  }
+
+  // With the focus in a quality field, turning the wheel over a label or an empty part of the
+  // window leaves the field's value alone.
+  void aFocusedFieldIgnoresTheWheelElsewhere() {
+    QWidget window;
+    auto* quality = new QSpinBox(&window);
+    quality->setRange(1, 100);
+    quality->setValue(90);
+    auto* label = new QLabel(QStringLiteral("JPG Kwaliteit"), &window);
+    auto* empty = new QWidget(&window);
+    auto* column = new QVBoxLayout(&window);
+    column->addWidget(label);
+    column->addWidget(quality);
+    column->addWidget(empty);
+    ShowActive(window, quality);
+    for (QWidget* elsewhere : {static_cast<QWidget*>(label), empty, &window})
+      for (int turn = 0; turn < 3; ++turn) TurnWheel(elsewhere, QPoint(0, -120));
+    QCOMPARE(quality->value(), 90);
+    // Under the mouse it still steps, one per turn.
+    TurnWheel(quality, QPoint(0, -120));
+    QCOMPARE(quality->value(), 89);
+  }
+
+  // A list marked as a file browser scrolls by the wheel and keeps its current item; a list
+  // under the mouse without the focus moves its current item by the wheel's key.
+  void aFileBrowserScrollsAndAListUnderTheMouseMoves() {
+    QWidget window;
+    auto* browser = new QListWidget(&window);
+    auto* list = new QListWidget(&window);
+    for (int i = 0; i < 200; ++i) {
+      browser->addItem(QStringLiteral("foto%1.jpg").arg(i));
+      list->addItem(QStringLiteral("foto%1.jpg").arg(i));
+    }
+    browser->setCurrentRow(0);
+    list->setCurrentRow(0);
+    WheelToArrowKeys::LetWheelScroll(browser);
+    auto* row = new QHBoxLayout(&window);
+    row->addWidget(browser);
+    row->addWidget(list);
+    window.resize(400, 300);
+    ShowActive(window, browser);
+    TurnWheel(browser->viewport(), QPoint(0, -120));
+    QVERIFY(browser->verticalScrollBar()->value() > 0);
+    QCOMPARE(browser->currentRow(), 0);
+    TurnWheel(list->viewport(), QPoint(0, -120));
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(browser->currentRow(), 0);
   }
 
   void wheelMovesTheListOneRowPerTurn() {

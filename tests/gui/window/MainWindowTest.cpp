@@ -1,15 +1,19 @@
 #include <QAbstractButton>
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
 #include <QProgressBar>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <QWheelEvent>
 
+#include "gui/common/WheelToArrowKeys.h"
 #include "gui/window/CustomMode.h"
 #include "gui/window/TFormMain.h"
 
@@ -165,6 +169,35 @@ class MainWindowTest : public QObject {
     QCOMPARE(shown, items);
   }
 
+  // With the focus in "JPG Kwaliteit", the wheel turned over a label or the empty room of the
+  // page leaves the quality alone; over the field itself it steps it.
+  void theWheelLeavesAFocusedFieldElsewhereAlone() {
+    WheelToArrowKeys wheel_to_keys;
+    qApp->installEventFilter(&wheel_to_keys);
+    m_form->show();
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    auto* tabs = m_form->findChild<QTabWidget*>("PageControl1");
+    auto* step2 = m_form->findChild<QWidget*>("TabSheet2");
+    tabs->setTabVisible(tabs->indexOf(step2), true);
+    tabs->setCurrentWidget(step2);
+    auto* quality = m_form->findChild<QSpinBox*>("editJPGKwaliteit");
+    quality->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), quality);
+    const int before = quality->value();
+    QLabel* label = nullptr;
+    for (QLabel* candidate : step2->findChildren<QLabel*>())
+      if (candidate->text() == "JPG Kwaliteit") label = candidate;
+    QVERIFY(label);
+    const QPoint empty_room =
+        step2->mapTo(m_form.get(), QPoint(step2->width() - 3, step2->height() - 3));
+    for (const QPoint& at : {label->mapTo(m_form.get(), label->rect().center()), empty_room})
+      for (int turn = 0; turn < 3; ++turn) TurnWheelAt(at);
+    QCOMPARE(quality->value(), before);
+    TurnWheelAt(quality->mapTo(m_form.get(), quality->rect().center()));
+    QCOMPARE(quality->value(), before - 1);
+  }
+
   void windowStopsAtItsMinimumSize() {
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
@@ -231,6 +264,16 @@ class MainWindowTest : public QObject {
   }
 
  private:
+  // A wheel turn towards the user, sent to the widget under `at` (the window's coordinates).
+  void TurnWheelAt(const QPoint& at) {
+    QWidget* under = m_form->childAt(at);
+    if (!under) under = m_form.get();
+    const QPointF local = under->mapFrom(m_form.get(), at);
+    QWheelEvent wheel(local, under->mapToGlobal(local), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(under, &wheel);
+  }
+
   template <typename Widget>
   Widget* Find(const QString& name) {
     auto* found = m_form->findChild<Widget*>(name);
