@@ -18,7 +18,12 @@ void FitColumnsToContents(QHeaderView* header) {
   fit->setInterval(50);
   QObject::connect(fit, &QTimer::timeout, header,
                    [header] { header->resizeSections(QHeaderView::ResizeToContents); });
-  const auto refit = [fit] { fit->start(); };
+  // The first change of a burst is fitted at once, so that a short list looks right from
+  // the start; the rest once the burst is over.
+  const auto refit = [header, fit] {
+    if (!fit->isActive()) header->resizeSections(QHeaderView::ResizeToContents);
+    fit->start();
+  };
   QAbstractItemModel* model = header->model();
   QObject::connect(model, &QAbstractItemModel::rowsInserted, fit, refit);
   QObject::connect(model, &QAbstractItemModel::rowsRemoved, fit, refit);

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QResizeEvent>
 #include <QVBoxLayout>
 
@@ -56,8 +57,13 @@ void SideStrip::SetWidth(int width) {
 
 bool SideStrip::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Resize) {
-    const int width = static_cast<QResizeEvent*>(event)->size().width();
-    SetWidth(width < kNarrowPage ? kNarrowWidth : kWidth);
+    const int page_width = static_cast<QResizeEvent*>(event)->size().width();
+    const int width = page_width < kNarrowPage ? kNarrowWidth : kWidth;
+    if (width != this->width()) {
+      SetWidth(width);
+      // At once, not at the next layout pass: nothing beside the strip may move later.
+      if (QLayout* row = static_cast<QWidget*>(watched)->layout()) row->activate();
+    }
   }
   return QWidget::eventFilter(watched, event);
 }
