@@ -1,6 +1,5 @@
 #include <unistd.h>
 
-#include <atomic>
 #include <csignal>
 #include <iostream>
 
@@ -8,11 +7,11 @@
 
 namespace {
 
-std::atomic<bool> g_cancel{false};
+fotoloom::TRunGate g_gate;
 
 // The first Ctrl+C stops after the photos being converted; a second one ends at once.
 void OnInterrupt(int) {
-  g_cancel = true;
+  g_gate.CancelFromSignal();
   constexpr char kMessage[] = "\nfotoloom-convert: stoppen na de foto's die al worden omgezet\n";
   [[maybe_unused]] const auto written = ::write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
   std::signal(SIGINT, SIG_DFL);
@@ -24,5 +23,5 @@ int main(int argc, char** argv) {
   std::signal(SIGINT, OnInterrupt);
   fotoloom::TConsole console{std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) != 0,
                              ::isatty(STDERR_FILENO) != 0};
-  return fotoloom::RunConvertCommand({argv + 1, argv + argc}, console, g_cancel);
+  return fotoloom::RunConvertCommand({argv + 1, argv + argc}, console, g_gate);
 }

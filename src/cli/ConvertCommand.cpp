@@ -1,13 +1,13 @@
 #include "cli/ConvertCommand.h"
 
 #include <algorithm>
+#include <new>
 #include <thread>
 
 #include "cli/ConvertOptions.h"
 #include "cli/SourceList.h"
 #include "cli/TerminalRunView.h"
 #include "core/base/Error.h"
-#include "core/imaging/codecs/ImageInfo.h"
 #include "core/settings/DataFolder.h"
 #include "core/settings/IniDocument.h"
 #include "core/settings/SizeProfiles.h"
@@ -37,10 +37,7 @@ TSizeProfile SizeFromOptions(const TConvertOptions& options) {
   return size;
 }
 
-}  // namespace
-
-int RunConvertCommand(const std::vector<std::string>& args, TConsole& console,
-                      std::atomic<bool>& cancel) {
+int ConvertPhotos(const std::vector<std::string>& args, TConsole& console, TRunGate& gate) {
   TConvertOptions options;
   TRunSettings settings;
   try {
@@ -73,11 +70,7 @@ int RunConvertCommand(const std::vector<std::string>& args, TConsole& console,
   const std::vector<TListEntry> photos = CollectSources(options.sources, options.recursive);
   TTerminalRunView view(console.in, console.out, console.err, options.overwrite,
                         console.in_is_terminal, console.err_is_terminal);
-  auto engine = [&view](const TConvertJob& job) {
-    if (GetImageFileInfo(job.source).ImageType == itNone) view.NoteNotAPicture(job.source);
-    ConvertWithEngine(job);
-  };
-  const TRunResult result = TConversionRun(view, cancel, engine).Run(photos, settings);
+  const TRunResult result = TConversionRun(view, gate).Run(photos, settings);
   if (result.end == TRunEnd::TargetFolderFailed) return 1;
 
   const int total = static_cast<int>(photos.size());
@@ -89,6 +82,26 @@ int RunConvertCommand(const std::vector<std::string>& args, TConsole& console,
   }
   console.out << "\n";
   return view.Written() == total && result.end == TRunEnd::Completed ? 0 : 1;
+}
+
+}  // namespace
+
+// The last catch: a fault outside the photos (memory running out, no thread to be had)
+// ends the program with a message instead of std::terminate.
+int RunConvertCommand(const std::vector<std::string>& args, TConsole& console, TRunGate& gate) {
+  std::string message;
+  try {
+    return ConvertPhotos(args, console, gate);
+  } catch (const std::bad_alloc&) {
+    message = "onvoldoende geheugen; het omzetten is afgebroken";
+  } catch (const std::exception& e) {
+    message = std::string("het omzetten is afgebroken: ") + e.what();
+  } catch (...) {
+    message = "het omzetten is afgebroken door een onbekende fout";
+  }
+  if (console.err_is_terminal) console.err << "\n";  // past a progress bar
+  console.err << "fotoloom-convert: " << message << "\n";
+  return 1;
 }
 
 }  // namespace fotoloom

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <atomic>
 #include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "core/convert/RunGate.h"
 
 namespace fotoloom {
 
@@ -17,10 +18,10 @@ struct TConsole {
   bool err_is_terminal = false;  // a progress bar can be drawn
 };
 
-// The command-line converter on the arguments after the program name. `cancel` may be set
-// from elsewhere (Ctrl+C) to stop after the photos being converted. Returns the exit
-// status: 0 every photo written, 1 a photo failed, was skipped or not reached, 2 bad usage.
-int RunConvertCommand(const std::vector<std::string>& args, TConsole& console,
-                      std::atomic<bool>& cancel);
+// The command-line converter on the arguments after the program name. `gate` may be
+// cancelled from elsewhere (Ctrl+C) to stop after the photos being converted. Returns the
+// exit status: 0 every photo written, 1 a photo failed, was skipped (existing, or no photo)
+// or not reached, or the run itself failed (out of memory), 2 bad usage.
+int RunConvertCommand(const std::vector<std::string>& args, TConsole& console, TRunGate& gate);
 
 }  // namespace fotoloom

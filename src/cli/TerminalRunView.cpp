@@ -6,8 +6,6 @@ namespace fotoloom {
 namespace {
 
 constexpr char kProgramName[] = "fotoloom-convert: ";
-constexpr char kConvertedPrefix[] = "Bezig met foto ";
-constexpr char kFailedPrefix[] = "Fout opgetreden met foto: ";
 
 }  // namespace
 
@@ -35,17 +33,24 @@ void TTerminalRunView::RunStarted(int photo_count) {
 void TTerminalRunView::StatusLine(const std::string& text) {
   ClearBar();
   m_out << text << "\n" << std::flush;
-  if (text.rfind(kFailedPrefix, 0) == 0) ++m_failed;
-  if (text.rfind(kConvertedPrefix, 0) == 0) {
-    // "Bezig met foto i van n: <source>"
-    const std::string source = text.substr(text.find(": ") + 2);
-    const std::lock_guard lock(m_mutex);
-    if (m_not_pictures.count(source)) {
-      m_err << kProgramName << "waarschuwing: " << source
-            << " is geen JPEG-, PNG-, GIF- of BMP-foto; de kopie is leeg\n";
-    }
-  }
   DrawBar();
+}
+
+void TTerminalRunView::PhotoReported(const TPhotoReport& report) {
+  switch (report.outcome) {
+    case TPhotoOutcome::Converted:
+      ++m_written;
+      break;
+    case TPhotoOutcome::Failed:
+      ++m_failed;
+      break;
+    case TPhotoOutcome::SkippedExisting:
+    case TPhotoOutcome::NotAPhoto:
+      ++m_skipped;
+      break;
+  }
+  const std::string line = PhotoLine(report);
+  if (!line.empty()) StatusLine(line);
 }
 
 void TTerminalRunView::StepProgress() {
@@ -53,7 +58,7 @@ void TTerminalRunView::StepProgress() {
   DrawBar();
 }
 
-TOverwriteAnswer TTerminalRunView::AskOverwrite(const std::string& question) {
+TOverwriteAnswer TTerminalRunView::AskOverwrite(const std::string& path) {
   ClearBar();
   TOverwriteAnswer answer = TOverwriteAnswer::No;
   if (m_policy == TOverwritePolicy::Ask && !m_can_ask) {
@@ -65,13 +70,10 @@ TOverwriteAnswer TTerminalRunView::AskOverwrite(const std::string& question) {
   if (m_policy == TOverwritePolicy::All) {
     answer = TOverwriteAnswer::Yes;
   } else if (m_policy == TOverwritePolicy::None) {
-    // The question names the file between "( " and " )".
-    const size_t open = question.find("( "), close = question.rfind(" )");
-    m_err << kProgramName
-          << "overgeslagen, bestaat al: " << question.substr(open + 2, close - open - 2) << "\n";
+    m_err << kProgramName << "overgeslagen, bestaat al: " << path << "\n";
   } else {
     for (;;) {
-      m_err << question << " [j/n/a] " << std::flush;
+      m_err << OverwriteQuestion(path) << " [j/n/a] " << std::flush;
       std::string line;
       if (!std::getline(m_in, line)) {
         answer = TOverwriteAnswer::Cancel;
@@ -85,19 +87,11 @@ TOverwriteAnswer TTerminalRunView::AskOverwrite(const std::string& question) {
       if (c == 'j' || c == 'n' || c == 'a') break;
     }
   }
-  if (answer == TOverwriteAnswer::No) ++m_skipped;
   DrawBar();
   return answer;
 }
 
-void TTerminalRunView::ResultAdded(const TListEntry&) {
-  ++m_written;
-}
-
-void TTerminalRunView::NoteNotAPicture(const std::string& source) {
-  const std::lock_guard lock(m_mutex);
-  m_not_pictures.insert(source);
-}
+void TTerminalRunView::ResultAdded(const TListEntry&) {}
 
 void TTerminalRunView::ClearBar() {
   if (m_progress_bar) m_err << "\r\033[K" << std::flush;

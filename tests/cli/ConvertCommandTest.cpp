@@ -9,6 +9,7 @@
 
 #include "core/imaging/codecs/Decoders.h"
 #include "core/imaging/codecs/JpegWriter.h"
+#include "support/MemoryLimit.h"
 #include "support/TempDir.h"
 
 namespace fotoloom {
@@ -26,8 +27,8 @@ CommandRun Convert(const std::vector<std::string>& args, const char* answers = n
   std::istringstream in(answers ? answers : "");
   std::ostringstream out, err;
   TConsole console{in, out, err, answers != nullptr, false};
-  std::atomic<bool> cancel{false};
-  const int status = RunConvertCommand(args, console, cancel);
+  TRunGate gate;
+  const int status = RunConvertCommand(args, console, gate);
   return {status, out.str(), err.str()};
 }
 
@@ -58,12 +59,16 @@ TEST(ConvertCommandTest, ConvertsFilesAndFoldersAndReportsEachFailureOnItsOwn) {
   EXPECT_TRUE(Contains(run.out, "Fout opgetreden met foto: " + dir.File("damaged.bmp") +
                                     " (Bitmap image is not valid)\n"))
       << run.out;
-  EXPECT_TRUE(Contains(run.err, "waarschuwing: " + dir.File("notes.jpg"))) << run.err;
-  EXPECT_TRUE(Contains(run.out, "Converteren is voltooid!\n4 van 5 foto's geschreven (1 mislukt"))
+  // A text file named .jpg is no photo: skipped, with no empty copy left behind.
+  EXPECT_TRUE(Contains(run.out, "Geen foto, overgeslagen: " + dir.File("notes.jpg") + "\n"))
+      << run.out;
+  EXPECT_TRUE(Contains(run.out,
+                       "Converteren is voltooid!\n3 van 5 foto's geschreven "
+                       "(1 mislukt, 1 overgeslagen, 0 niet bereikt)"))
       << run.out;
   EXPECT_GT(fs::file_size(target + "/two.jpg"), 0u);
   EXPECT_GT(fs::file_size(target + "/three.gif.jpg"), 0u);
-  EXPECT_EQ(fs::file_size(target + "/notes.jpg"), 0u);
+  EXPECT_FALSE(fs::exists(target + "/notes.jpg"));
 }
 
 TEST(ConvertCommandTest, ExistingPhotosAreAskedSkippedOrOverwritten) {
@@ -179,6 +184,21 @@ TEST(ConvertCommandTest, BadUsageExitsWithTwoAndSaysWhy) {
   const CommandRun help = Convert({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(Contains(help.out, "Gebruik: fotoloom-convert"));
+}
+
+// No thread to be had for the workers (a tight address-space limit): a message and exit
+// status 1, not std::terminate.
+TEST(ConvertCommandTest, AFaultOutsideThePhotosEndsWithAMessageAndStatusOne) {
+  if (test::UnderSanitizer()) GTEST_SKIP() << "an address-space limit does not work here";
+  test::TempDir dir;
+  WritePhoto(dir.File("one.jpg"), 120, 80);
+  const int status = test::RunWithMemoryLimit(16 << 20, [&] {
+    const CommandRun run = Convert(
+        {"--width", "60", "--jobs", "64", "--target", dir.File("out"), dir.File("one.jpg")});
+    if (run.status != 1) return 10 + run.status;
+    return Contains(run.err, "fotoloom-convert: ") && Contains(run.err, "afgebroken") ? 0 : 2;
+  });
+  EXPECT_EQ(status, 0);
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include "core/convert/ConversionRun.h"
 
+#include <sys/stat.h>
+
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -10,6 +13,7 @@
 #include "core/base/Path.h"
 #include "core/imaging/ConvertImage.h"
 #include "core/imaging/ConvertImageWithOverlay.h"
+#include "core/imaging/codecs/ImageInfo.h"
 #include "core/lists/AddFileEntries.h"
 #include "core/settings/ColorText.h"
 #include "core/settings/IntegerText.h"
@@ -31,6 +35,25 @@ void ConvertWithEngine(const TConvertJob& job) {
   }
 }
 
+std::string PhotoLine(const TPhotoReport& report) {
+  switch (report.outcome) {
+    case TPhotoOutcome::Converted:
+      return "Bezig met foto " + std::to_string(report.number) + " van " +
+             std::to_string(report.total) + ": " + report.source;
+    case TPhotoOutcome::Failed:
+      return "Fout opgetreden met foto: " + report.source + " (" + report.error + ")";
+    case TPhotoOutcome::NotAPhoto:
+      return "Geen foto, overgeslagen: " + report.source;
+    case TPhotoOutcome::SkippedExisting:
+      break;
+  }
+  return {};
+}
+
+std::string OverwriteQuestion(const std::string& path) {
+  return "Foto bestaat al! ( " + path + " ) Wilt u alles overschrijven?";
+}
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -46,30 +69,87 @@ bool MakeFolder(const std::string& folder) {
   return fs::is_directory(folder, error);
 }
 
+// The names under which the run knows a file: its path made absolute and normal, and, while
+// the file exists, its device and inode (which catch other spellings and links).
+std::vector<std::string> FileKeys(const std::string& path) {
+  std::vector<std::string> keys;
+  std::error_code error;
+  const fs::path normal = fs::weakly_canonical(path, error);
+  keys.push_back("p:" + (error ? path : normal.string()));
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) {
+    keys.push_back("i:" + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino));
+  }
+  return keys;
+}
+
+// The engine's contract leaves an empty output, and no error, for a source whose content is
+// no picture. Anything unclear (a missing file, a fake engine) counts as a photo.
+bool LeftEmptyForANonPhoto(const TConvertJob& job) {
+  struct stat info {};
+  if (::stat(job.dest.c_str(), &info) != 0 || info.st_size != 0) return false;
+  try {
+    return GetImageFileInfo(job.source).ImageType == itNone;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 // One photo of the run, from planning to report.
 struct TSlot {
-  enum State { kQueued, kSkipped, kConverted, kFailed, kNotStarted };
+  enum State { kQueued, kSkipped, kConverted, kNotAPhoto, kFailed, kNotStarted };
   State state = kQueued;
   TConvertJob job;
   std::string folder;  // the photo's target folder
   std::string file_name;
+  bool dest_is_new = false;  // no file of that name before this photo: it may remove it
   std::string error;
+};
+
+// Which earlier photos read and write each file, so that a photo waits for the ones that
+// touch its files.
+class TFileUse {
+ public:
+  // The photos that `source` and `dest` wait for; then records them as this photo's.
+  std::set<size_t> Claim(size_t index, const std::string& source, const std::string& dest) {
+    std::set<size_t> before;
+    const std::vector<std::string> source_keys = FileKeys(source);
+    const std::vector<std::string> dest_keys = FileKeys(dest);
+    for (const std::string& key : source_keys) {
+      if (auto it = m_writer.find(key); it != m_writer.end()) before.insert(it->second);
+    }
+    for (const std::string& key : dest_keys) {
+      if (auto it = m_writer.find(key); it != m_writer.end()) before.insert(it->second);
+      if (auto it = m_readers.find(key); it != m_readers.end()) {
+        before.insert(it->second.begin(), it->second.end());
+      }
+    }
+    for (const std::string& key : source_keys) m_readers[key].push_back(index);
+    for (const std::string& key : dest_keys) {
+      m_writer[key] = index;
+      m_readers.erase(key);  // this photo waits for them; later writers wait for this one
+    }
+    return before;
+  }
+
+ private:
+  std::map<std::string, size_t> m_writer;
+  std::map<std::string, std::vector<size_t>> m_readers;
 };
 
 // The photos handed to the workers, and what came back.
 class TWorkers {
  public:
-  TWorkers(int count, const TConvertFunction& engine, std::atomic<bool>& cancel)
-      : m_engine(engine), m_cancel(cancel) {
-    for (int i = 0; i < count; ++i) m_threads.emplace_back([this] { Work(); });
-  }
-  ~TWorkers() {
-    {
-      const std::lock_guard lock(m_mutex);
-      m_stop = true;
+  TWorkers(int count, const TConvertFunction& engine, TRunGate& gate)
+      : m_engine(engine), m_gate(gate) {
+    try {
+      for (int i = 0; i < count; ++i) m_threads.emplace_back([this] { Work(); });
+    } catch (...) {
+      Stop();  // the threads made so far must end, or joining them would wait for ever
+      throw;
     }
-    m_wake.notify_all();
   }
+  ~TWorkers() { Stop(); }
 
   TSlot& Add(TSlot slot) {
     const std::lock_guard lock(m_mutex);
@@ -95,33 +175,47 @@ class TWorkers {
   }
 
  private:
+  void Stop() {
+    {
+      const std::lock_guard lock(m_mutex);
+      m_stop = true;
+    }
+    m_wake.notify_all();
+  }
+
   void Work() {
     for (;;) {
       size_t index;
       TConvertJob job;
+      bool dest_is_new;
       {
         std::unique_lock lock(m_mutex);
         m_wake.wait(lock, [&] { return m_stop || !m_queue.empty(); });
         if (m_queue.empty()) return;
         index = m_queue.front();
         m_queue.pop_front();
-        if (m_cancel) {
-          m_slots[index].state = TSlot::kNotStarted;
-          m_done.notify_all();
-          continue;
-        }
         job = m_slots[index].job;
+        dest_is_new = m_slots[index].dest_is_new;
       }
       TSlot::State state = TSlot::kConverted;
       std::string error;
-      try {
-        m_engine(job);
-      } catch (const std::exception& e) {
-        state = TSlot::kFailed;
-        error = e.what();
-      } catch (...) {
-        state = TSlot::kFailed;
-        error = "Unknown error";
+      if (!m_gate.WaitToStart()) {
+        state = TSlot::kNotStarted;
+      } else {
+        try {
+          m_engine(job);
+          if (LeftEmptyForANonPhoto(job)) {
+            state = TSlot::kNotAPhoto;
+            std::error_code ignored;
+            if (dest_is_new) fs::remove(job.dest, ignored);
+          }
+        } catch (const std::exception& e) {
+          state = TSlot::kFailed;
+          error = e.what();
+        } catch (...) {
+          state = TSlot::kFailed;
+          error = "Unknown error";
+        }
       }
       {
         const std::lock_guard lock(m_mutex);
@@ -133,7 +227,7 @@ class TWorkers {
   }
 
   const TConvertFunction& m_engine;
-  std::atomic<bool>& m_cancel;
+  TRunGate& m_gate;
   std::mutex m_mutex;
   std::condition_variable m_wake;
   std::condition_variable m_done;
@@ -145,8 +239,8 @@ class TWorkers {
 
 }  // namespace
 
-TConversionRun::TConversionRun(IRunView& view, std::atomic<bool>& cancel, TConvertFunction engine)
-    : m_view(view), m_cancel(cancel), m_engine(std::move(engine)) {}
+TConversionRun::TConversionRun(IRunView& view, TRunGate& gate, TConvertFunction engine)
+    : m_view(view), m_gate(gate), m_engine(std::move(engine)) {}
 
 TRunResult TConversionRun::Run(const std::vector<TListEntry>& photos,
                                const TRunSettings& settings) {
@@ -163,21 +257,25 @@ TRunResult TConversionRun::Run(const std::vector<TListEntry>& photos,
   const int height = WholeNumberOrZero(settings.height_text);
   int64_t counter = settings.naming_fields.increment;
   bool overwrite_all = false;
-  m_cancel = false;
+  m_gate.Reset();
   const int total = static_cast<int>(photos.size());
   m_view.RunStarted(total);
 
-  TWorkers workers(std::max(1, settings.jobs), m_engine, m_cancel);
+  TWorkers workers(std::max(1, settings.jobs), m_engine, m_gate);
   size_t reported = 0;
   // Reports finished photos in list order, waiting for them up to (not including) `limit`.
   auto report_until = [&](size_t limit) {
     for (; reported < limit; ++reported) {
       const TSlot& slot = workers.WaitFor(reported);
-      const std::string source = slot.job.source;
+      TPhotoReport report{static_cast<int>(reported + 1), total, slot.job.source};
       switch (slot.state) {
         case TSlot::kNotStarted:
           return;  // stopped: nothing after this was started either
         case TSlot::kSkipped:
+          report.outcome = TPhotoOutcome::SkippedExisting;
+          break;
+        case TSlot::kNotAPhoto:
+          report.outcome = TPhotoOutcome::NotAPhoto;
           break;
         case TSlot::kConverted:
           try {
@@ -186,25 +284,27 @@ TRunResult TConversionRun::Run(const std::vector<TListEntry>& photos,
               m_view.ResultAdded(entry);
               result.results.push_back(std::move(entry));
             }
-            m_view.StatusLine("Bezig met foto " + std::to_string(reported + 1) + " van " +
-                              std::to_string(total) + ": " + source);
           } catch (const std::exception& e) {
-            m_view.StatusLine("Fout opgetreden met foto: " + source + " (" + e.what() + ")");
+            report.outcome = TPhotoOutcome::Failed;
+            report.error = e.what();
           }
           break;
         case TSlot::kFailed:
-          m_view.StatusLine("Fout opgetreden met foto: " + source + " (" + slot.error + ")");
+          report.outcome = TPhotoOutcome::Failed;
+          report.error = slot.error;
           break;
         case TSlot::kQueued:
           break;
       }
+      m_view.PhotoReported(report);
       m_view.StepProgress();
     }
   };
 
   std::set<std::string> planned;  // outputs of this run: they count as existing
+  TFileUse file_use;
   const size_t look_ahead = static_cast<size_t>(std::max(1, settings.jobs)) * 2;
-  for (size_t i = 0; i < photos.size() && !m_cancel; ++i) {
+  for (size_t i = 0; i < photos.size() && !m_gate.Cancelled(); ++i) {
     TSlot slot;
     slot.job.source = IncludeTrailingSeparator(photos[i].folder) + photos[i].caption;
     slot.job.box_width = width;
@@ -230,12 +330,12 @@ TRunResult TConversionRun::Run(const std::vector<TListEntry>& photos,
 
     std::error_code error;
     const bool exists = planned.count(slot.job.dest) || fs::exists(slot.job.dest, error);
+    slot.dest_is_new = !exists;
     if (exists && !overwrite_all) {
       report_until(i);  // the question comes after the lines of the photos before it
-      const TOverwriteAnswer answer = m_view.AskOverwrite("Foto bestaat al! ( " + slot.job.dest +
-                                                          " ) Wilt u alles overschrijven?");
+      const TOverwriteAnswer answer = m_view.AskOverwrite(slot.job.dest);
       if (answer == TOverwriteAnswer::Cancel) {
-        m_cancel = true;
+        m_gate.Cancel();
         break;
       }
       if (answer == TOverwriteAnswer::No) {
@@ -254,6 +354,9 @@ TRunResult TConversionRun::Run(const std::vector<TListEntry>& photos,
       continue;
     }
     planned.insert(slot.job.dest);
+    for (const size_t before : file_use.Claim(i, slot.job.source, slot.job.dest)) {
+      workers.WaitFor(before);
+    }
     workers.Add(std::move(slot));
     workers.Submit(i);
     // Keep the workers fed but do not plan far ahead of what is reported.
@@ -261,8 +364,9 @@ TRunResult TConversionRun::Run(const std::vector<TListEntry>& photos,
   }
   report_until(workers.Count());
 
-  result.end = m_cancel ? TRunEnd::Cancelled : TRunEnd::Completed;
-  m_view.StatusLine(m_cancel ? "Converteren is geannuleerd!" : "Converteren is voltooid!");
+  const bool cancelled = m_gate.Cancelled();
+  result.end = cancelled ? TRunEnd::Cancelled : TRunEnd::Completed;
+  m_view.StatusLine(cancelled ? "Converteren is geannuleerd!" : "Converteren is voltooid!");
   return result;
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "core/convert/OutputNaming.h"
+#include "core/convert/RunGate.h"
 #include "core/imaging/Color.h"
 #include "core/lists/ListEntry.h"
 
@@ -40,6 +40,28 @@ struct TRunSettings {
   int jobs = 1;                         // photos converted at once
 };
 
+// What became of one photo of the run.
+enum class TPhotoOutcome {
+  Converted,        // written and listed
+  Failed,           // the engine or the listing raised an error
+  SkippedExisting,  // the output existed and the user answered No
+  NotAPhoto,        // the source's content is no picture: nothing written, nothing listed
+};
+
+struct TPhotoReport {
+  int number = 0;  // 1-based position in the selection list
+  int total = 0;
+  std::string source;
+  TPhotoOutcome outcome = TPhotoOutcome::Converted;
+  std::string error;  // the message of a failed photo
+};
+
+// The log line of a photo: "Bezig met foto 1 van 3: <source>" and the like; empty for a
+// photo skipped as existing, which leaves no line.
+std::string PhotoLine(const TPhotoReport& report);
+// The overwrite question about an existing output file.
+std::string OverwriteQuestion(const std::string& path);
+
 // Everything a run shows or asks. Every call comes from the thread that called
 // TConversionRun::Run, in the order a one-photo-at-a-time run would make it.
 class IRunView {
@@ -48,8 +70,11 @@ class IRunView {
   virtual void ShowError(const std::string& text) = 0;   // an error message, OK only
   virtual void RunStarted(int photo_count) = 0;          // bar maximum; empty list and log
   virtual void StatusLine(const std::string& text) = 0;  // the label and a log line
+  // A photo is done with; its result entries (ResultAdded) come before.
+  virtual void PhotoReported(const TPhotoReport& report) = 0;
   virtual void StepProgress() = 0;
-  virtual TOverwriteAnswer AskOverwrite(const std::string& question) = 0;
+  // The output file `path` exists: overwrite it (and every later one), skip it, or stop.
+  virtual TOverwriteAnswer AskOverwrite(const std::string& path) = 0;
   virtual void ResultAdded(const TListEntry& entry) = 0;
 };
 
@@ -81,19 +106,20 @@ extern const char* const kTargetFolderError;
 // Converts the photos of the selection list. Names, counters, target folders and
 // overwrite questions are settled in list order on the calling thread; the photos are
 // converted by `settings.jobs` worker threads; status lines, result entries and progress
-// steps are reported in list order. `cancel` is tested before every photo and may be set
-// from any thread; after it is set no new photo starts, and photos already being converted
-// finish and are reported.
+// steps are reported in list order. Every photo passes `gate` before it starts, so a held
+// gate stops new photos from starting and a cancelled one ends the run; photos already
+// being converted finish and are reported. A photo that reads or writes a file that an
+// earlier photo of the run writes, or writes a file that an earlier one reads, starts only
+// when that photo is done, so the outcome is that of a one-photo-at-a-time run.
 class TConversionRun {
  public:
-  TConversionRun(IRunView& view, std::atomic<bool>& cancel,
-                 TConvertFunction engine = ConvertWithEngine);
+  TConversionRun(IRunView& view, TRunGate& gate, TConvertFunction engine = ConvertWithEngine);
 
   TRunResult Run(const std::vector<TListEntry>& photos, const TRunSettings& settings);
 
  private:
   IRunView& m_view;
-  std::atomic<bool>& m_cancel;
+  TRunGate& m_gate;
   TConvertFunction m_engine;
 };
 

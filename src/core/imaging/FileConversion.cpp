@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "core/base/SystemError.h"
+#include "core/imaging/PictureMemory.h"
 
 namespace fotoloom {
 
@@ -28,6 +29,7 @@ void ConvertBetweenFiles(const std::string& SourceFile, const std::string& DestF
   if (::ftruncate(fd, 0) != 0) throw CannotCreateFileError(DestFile, errno);
 
   try {
+    const TPictureMemoryScope memory;  // the photo's share of the shared budget
     convert(source, dest);
     dest.Close();
   } catch (...) {

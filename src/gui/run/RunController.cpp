@@ -26,8 +26,8 @@ QString Text(const std::string& text) {
 // calls are dropped and the run is stopped.
 class TQueuedRunView : public IRunView {
  public:
-  TQueuedRunView(TWindowPost& post, IRunView& window, std::atomic<bool>& cancel)
-      : m_post(post), m_window(window), m_cancel(cancel) {}
+  TQueuedRunView(TWindowPost& post, IRunView& window, TRunGate& gate)
+      : m_post(post), m_window(window), m_gate(gate) {}
 
   void ShowError(const std::string& text) override {
     // Waiting keeps one message at a time on the screen, in the run's order.
@@ -35,7 +35,7 @@ class TQueuedRunView : public IRunView {
       window.ShowError(text);
       return true;
     });
-    if (!shown) m_cancel = true;
+    if (!shown) m_gate.Cancel();
   }
   void RunStarted(int photo_count) override {
     Post([&window = m_window, photo_count] { window.RunStarted(photo_count); });
@@ -43,12 +43,15 @@ class TQueuedRunView : public IRunView {
   void StatusLine(const std::string& text) override {
     Post([&window = m_window, text] { window.StatusLine(text); });
   }
+  void PhotoReported(const TPhotoReport& report) override {
+    Post([&window = m_window, report] { window.PhotoReported(report); });
+  }
   void StepProgress() override {
     Post([&window = m_window] { window.StepProgress(); });
   }
-  TOverwriteAnswer AskOverwrite(const std::string& question) override {
+  TOverwriteAnswer AskOverwrite(const std::string& path) override {
     const auto answer = m_post.Ask<TOverwriteAnswer>(
-        [&window = m_window, question] { return window.AskOverwrite(question); });
+        [&window = m_window, path] { return window.AskOverwrite(path); });
     return answer.value_or(TOverwriteAnswer::Cancel);
   }
   void ResultAdded(const TListEntry& entry) override {
@@ -57,12 +60,12 @@ class TQueuedRunView : public IRunView {
 
  private:
   void Post(std::function<void()> work) {
-    if (!m_post.Post(std::move(work))) m_cancel = true;
+    if (!m_post.Post(std::move(work))) m_gate.Cancel();
   }
 
   TWindowPost& m_post;
   IRunView& m_window;  // the lambdas hold this, not the view, which ends with the thread
-  std::atomic<bool>& m_cancel;
+  TRunGate& m_gate;
 };
 
 }  // namespace
@@ -71,7 +74,7 @@ TRunController::TRunController(TFormMain& main, const TWidgets& widgets)
     : m_main(main), m_widgets(widgets) {}
 
 TRunController::~TRunController() {
-  m_main.CancelFlag() = true;
+  m_main.RunGate().Cancel();
   m_post.Detach();
   if (m_thread.joinable()) m_thread.join();
 }
@@ -85,13 +88,13 @@ bool TRunController::Start(std::vector<TListEntry> photos, const TRunSettings& s
   m_settings = settings;
   // Busy at once, so that nothing starts a second run before this one has begun.
   m_main.SetBusy(true);
-  std::atomic<bool>& cancel = m_main.CancelFlag();
-  m_thread = std::thread([this, &cancel, photos = std::move(photos), settings] {
-    TQueuedRunView view(m_post, *this, cancel);
+  TRunGate& gate = m_main.RunGate();
+  m_thread = std::thread([this, &gate, photos = std::move(photos), settings] {
+    TQueuedRunView view(m_post, *this, gate);
     std::optional<TRunResult> result;
     std::string error;
     try {
-      result = TConversionRun(view, cancel).Run(photos, settings);
+      result = TConversionRun(view, gate).Run(photos, settings);
     } catch (const std::exception& e) {
       error = e.what();
     } catch (...) {
@@ -121,7 +124,7 @@ void TRunController::RunStarted(int photo_count) {
   }
   // A window of an earlier run left open would stop this run with its button.
   if (m_progress) m_progress->hide();
-  m_progress = new TFormProgress(m_main.CancelFlag(), &m_main);
+  m_progress = new TFormProgress(m_main.RunGate(), &m_main);
   m_progress->SetMaximum(photo_count);
   m_progress->SetPosition(0);
   m_progress->SetStep(1);
@@ -134,12 +137,17 @@ void TRunController::StatusLine(const std::string& text) {
   if (m_progress) m_progress->WriteStatus(Text(text));
 }
 
+void TRunController::PhotoReported(const TPhotoReport& report) {
+  const std::string line = PhotoLine(report);
+  if (!line.empty()) StatusLine(line);
+}
+
 void TRunController::StepProgress() {
   if (m_progress) m_progress->StepIt();
 }
 
-TOverwriteAnswer TRunController::AskOverwrite(const std::string& question) {
-  switch (ShowMessage(MessageParent(), MessageType::Information, Text(question),
+TOverwriteAnswer TRunController::AskOverwrite(const std::string& path) {
+  switch (ShowMessage(MessageParent(), MessageType::Information, Text(OverwriteQuestion(path)),
                       MessageButtons::YesNoCancel)) {
     case MessageAnswer::Yes:
       return TOverwriteAnswer::Yes;

@@ -54,8 +54,9 @@ class TRunController : public QObject, private IRunView {
   void ShowError(const std::string& text) override;
   void RunStarted(int photo_count) override;
   void StatusLine(const std::string& text) override;
+  void PhotoReported(const TPhotoReport& report) override;
   void StepProgress() override;
-  TOverwriteAnswer AskOverwrite(const std::string& question) override;
+  TOverwriteAnswer AskOverwrite(const std::string& path) override;
   void ResultAdded(const TListEntry& entry) override;
 
   void Finish(const TRunResult& result);

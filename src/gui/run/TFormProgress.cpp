@@ -21,10 +21,10 @@ const QString kStopCaption = QStringLiteral("Stoppen");
 
 }  // namespace
 
-TFormProgress::TFormProgress(std::atomic<bool>& cancel, QWidget* owner)
+TFormProgress::TFormProgress(TRunGate& gate, QWidget* owner)
     : QWidget(owner,
               Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_cancel(cancel) {
+      m_gate(gate) {
   setObjectName(QStringLiteral("FormProgress"));
   setWindowTitle(QStringLiteral("Voortgang"));
 
@@ -110,12 +110,22 @@ void TFormProgress::btnCloseClick() {
       hide();
       return;
     }
-    if (ShowMessage(this, MessageType::Warning,
-                    QStringLiteral("Weet u zeker dat u nu wilt stoppen met resizen?"),
-                    MessageButtons::YesNo) == MessageAnswer::Yes) {
-      m_cancel = true;
-      btnClose->setText(QStringLiteral("OK"));
+    m_gate.Hold();
+    bool stop = false;
+    try {
+      stop = ShowMessage(this, MessageType::Warning,
+                         QStringLiteral("Weet u zeker dat u nu wilt stoppen met resizen?"),
+                         MessageButtons::YesNo) == MessageAnswer::Yes;
+    } catch (...) {
+      m_gate.Resume();  // a failed question must not leave the run waiting for ever
+      throw;
     }
+    if (!stop) {
+      m_gate.Resume();
+      return;
+    }
+    m_gate.Cancel();
+    btnClose->setText(QStringLiteral("OK"));
   });
 }
 

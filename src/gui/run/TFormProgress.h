@@ -1,7 +1,8 @@
 #pragma once
 
 #include <QWidget>
-#include <atomic>
+
+#include "core/convert/RunGate.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -12,12 +13,13 @@ namespace fotoloom {
 
 // The progress window of a conversion or upload run: the current photo, a log of one line
 // per photo, a progress bar and the button that stops the run or, once it reads "OK",
-// hides the window. The run, which may work on another thread, reads the cancel flag.
+// hides the window. While the stop question is open the run's gate is held, so that no
+// photo starts behind it; "Ja" cancels the run, "Nee" lets it go on.
 class TFormProgress : public QWidget {
   Q_OBJECT
 
  public:
-  TFormProgress(std::atomic<bool>& cancel, QWidget* owner);
+  TFormProgress(TRunGate& gate, QWidget* owner);
 
   void SetMaximum(int maximum);
   void SetPosition(int position);
@@ -38,7 +40,7 @@ class TFormProgress : public QWidget {
  private:
   void btnCloseClick();
 
-  std::atomic<bool>& m_cancel;
+  TRunGate& m_gate;
   int m_step = 1;
   QLabel* lblStatus;
   QProgressBar* ProgressBar1;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 
+#include "core/convert/RunGate.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/Settings.h"
 #include "gui/window/MainMenus.h"
@@ -56,8 +57,9 @@ class TFormMain : public QWidget {
   // It is the setting "Exportmap", so it starts from the settings file and is saved there.
   QString TargetFolder() const { return QString::fromStdString(m_settings.Exportmap); }
   void SetTargetFolder(const QString& folder) { m_settings.Exportmap = folder.toStdString(); }
-  // Set by the stop button of the progress window; a run tests it before every photo.
-  std::atomic<bool>& CancelFlag() { return m_cancel; }
+  // Held and cancelled by the stop button of the progress window; every photo of a run
+  // passes it before it starts.
+  TRunGate& RunGate() { return m_run_gate; }
 
   // The settings record and the settings file ("fotoloom.crp" in the data folder), which
   // also holds the size profiles.
@@ -130,7 +132,7 @@ class TFormMain : public QWidget {
   TWizard* m_wizard = nullptr;
 
   // Last, so that the run and the add stop their threads while the rest still stands.
-  std::atomic<bool> m_cancel{false};
+  TRunGate m_run_gate;
   std::unique_ptr<TSelectionList> m_selection;
   std::unique_ptr<TRunController> m_run;
 };

@@ -8,7 +8,9 @@
 #include <thread>
 
 #include "core/base/Error.h"
+#include "core/imaging/PictureMemory.h"
 #include "core/imaging/codecs/JpegWriter.h"
+#include "support/MemoryLimit.h"
 #include "support/TempDir.h"
 
 namespace fotoloom {
@@ -27,9 +29,13 @@ class RecordingView : public IRunView {
   void ShowError(const std::string& text) override { Add("error " + text); }
   void RunStarted(int count) override { Add("started " + std::to_string(count)); }
   void StatusLine(const std::string& text) override { Add("status " + text); }
+  void PhotoReported(const TPhotoReport& report) override {
+    const std::string line = PhotoLine(report);
+    if (!line.empty()) Add("status " + line);
+  }
   void StepProgress() override { Add("step"); }
-  TOverwriteAnswer AskOverwrite(const std::string& question) override {
-    Add("ask " + question);
+  TOverwriteAnswer AskOverwrite(const std::string& path) override {
+    Add("ask " + OverwriteQuestion(path));
     const TOverwriteAnswer answer = answers.empty() ? TOverwriteAnswer::No : answers.front();
     if (!answers.empty()) answers.erase(answers.begin());
     return answer;
@@ -46,7 +52,7 @@ class RecordingView : public IRunView {
 class ConversionRunTest : public ::testing::Test {
  protected:
   test::TempDir dir;
-  std::atomic<bool> cancel{false};
+  TRunGate gate;
 
   std::string Folder(const std::string& name) {
     fs::create_directories(dir.File(name));
@@ -81,7 +87,7 @@ TEST_F(ConversionRunTest, ThreePhotosTheSecondExistingAndAnsweredNo) {
   test::WriteFileBytes(out + "b.jpg", {'o', 'l', 'd'});
   RecordingView view;
   view.answers = {TOverwriteAnswer::No};
-  const TRunResult result = TConversionRun(view, cancel).Run(photos, Settings(dir.File("out")));
+  const TRunResult result = TConversionRun(view, gate).Run(photos, Settings(dir.File("out")));
   const std::vector<std::string> expected = {
       "started 3",
       "result " + out + "a.jpg",
@@ -110,7 +116,7 @@ TEST_F(ConversionRunTest, YesOverwritesEverythingAfterAndCancelStopsAtOnce) {
 
   RecordingView yes;
   yes.answers = {TOverwriteAnswer::Yes};
-  TConversionRun(yes, cancel).Run(photos, Settings(dir.File("out")));
+  TConversionRun(yes, gate).Run(photos, Settings(dir.File("out")));
   EXPECT_EQ(std::count_if(yes.events.begin(), yes.events.end(),
                           [](const std::string& e) { return e.rfind("ask", 0) == 0; }),
             1);
@@ -121,7 +127,7 @@ TEST_F(ConversionRunTest, YesOverwritesEverythingAfterAndCancelStopsAtOnce) {
   stop.answers = {TOverwriteAnswer::Cancel};
   std::vector<TListEntry> more = photos;
   more[0] = Photo(in, "new.jpg");
-  const TRunResult result = TConversionRun(stop, cancel).Run(more, Settings(dir.File("out")));
+  const TRunResult result = TConversionRun(stop, gate).Run(more, Settings(dir.File("out")));
   // The first question comes at photo 2 (photo 1 is new): answered Cancel.
   const std::vector<std::string> expected = {
       "started 3",
@@ -133,7 +139,7 @@ TEST_F(ConversionRunTest, YesOverwritesEverythingAfterAndCancelStopsAtOnce) {
   };
   EXPECT_EQ(stop.events, expected);
   EXPECT_EQ(result.end, TRunEnd::Cancelled);
-  EXPECT_TRUE(cancel);
+  EXPECT_TRUE(gate.Cancelled());
 }
 
 TEST_F(ConversionRunTest, GeneratedNamesCountOnPastAFailingPhoto) {
@@ -145,7 +151,7 @@ TEST_F(ConversionRunTest, GeneratedNamesCountOnPastAFailingPhoto) {
   settings.naming_fields.prefix = "foto";
   settings.naming_fields.increment = 5;
   RecordingView view;
-  const TRunResult result = TConversionRun(view, cancel).Run(photos, settings);
+  const TRunResult result = TConversionRun(view, gate).Run(photos, settings);
   ASSERT_EQ(result.results.size(), 3u);
   EXPECT_EQ(result.results[0].caption, "foto5.jpg");
   EXPECT_EQ(result.results[1].caption, "foto7.jpg");
@@ -157,7 +163,7 @@ TEST_F(ConversionRunTest, GeneratedNamesCountOnPastAFailingPhoto) {
   // With the names kept, IMG_1.GIF is written as IMG_1.jpg.
   settings.naming = TNamingMode::Same;
   RecordingView same;
-  const TRunResult kept = TConversionRun(same, cancel).Run({photos[2]}, settings);
+  const TRunResult kept = TConversionRun(same, gate).Run({photos[2]}, settings);
   ASSERT_EQ(kept.results.size(), 1u);
   EXPECT_EQ(kept.results[0].File(), out + "IMG_1.jpg");
 }
@@ -168,7 +174,7 @@ TEST_F(ConversionRunTest, SubFoldersOfEachPhotoAndTheSourceItselfAsOutput) {
   settings.target_mode = TTargetMode::SubFolder;
   RecordingView view;
   const TRunResult result =
-      TConversionRun(view, cancel).Run({Photo(one, "a.jpg"), Photo(two, "b.jpg")}, settings);
+      TConversionRun(view, gate).Run({Photo(one, "a.jpg"), Photo(two, "b.jpg")}, settings);
   EXPECT_TRUE(fs::exists(one + "klein/a.jpg"));
   EXPECT_TRUE(fs::exists(two + "klein/b.jpg"));
   EXPECT_EQ(result.target_folder, two + "klein/");
@@ -179,7 +185,7 @@ TEST_F(ConversionRunTest, SubFoldersOfEachPhotoAndTheSourceItselfAsOutput) {
   const std::vector<uint8_t> original = test::ReadFileBytes(one + "a.jpg");
   RecordingView same;
   same.answers = {TOverwriteAnswer::Yes};
-  TConversionRun(same, cancel).Run({TListEntry{"a.jpg", "", one, "", false}}, settings);
+  TConversionRun(same, gate).Run({TListEntry{"a.jpg", "", one, "", false}}, settings);
   EXPECT_EQ(same.events[2].rfind(
                 "status Fout opgetreden met foto: " + one + "a.jpg (Cannot create file", 0),
             0u)
@@ -191,7 +197,7 @@ TEST_F(ConversionRunTest, ATargetFolderThatCannotBeMadeEndsTheRunBeforeAnyPhoto)
   test::WriteFileBytes(dir.File("file"), {'x'});
   RecordingView view;
   const TRunResult result =
-      TConversionRun(view, cancel)
+      TConversionRun(view, gate)
           .Run({Photo(Folder("in"), "a.jpg")}, Settings(dir.File("file/sub")));
   EXPECT_EQ(view.events, std::vector<std::string>{std::string("error ") + kTargetFolderError});
   EXPECT_EQ(result.end, TRunEnd::TargetFolderFailed);
@@ -213,10 +219,10 @@ TEST_F(ConversionRunTest, WorkersFinishingOutOfOrderAreReportedInListOrder) {
   TRunSettings settings = Settings(dir.File("out"));
   RecordingView pooled, single;
   settings.jobs = 3;
-  TConversionRun(pooled, cancel, engine).Run(photos, settings);
+  TConversionRun(pooled, gate, engine).Run(photos, settings);
   fs::remove_all(dir.File("out"));
   settings.jobs = 1;
-  TConversionRun(single, cancel, engine).Run(photos, settings);
+  TConversionRun(single, gate, engine).Run(photos, settings);
   EXPECT_EQ(pooled.events, single.events);
   EXPECT_FALSE(pooled.other_thread);
 }
@@ -229,10 +235,10 @@ TEST_F(ConversionRunTest, TheRealEngineOnAPoolGivesTheSameRunAsOneWorker) {
   settings.naming = TNamingMode::Generate;
   RecordingView pooled, single;
   settings.jobs = 3;
-  TConversionRun(pooled, cancel).Run(photos, settings);
+  TConversionRun(pooled, gate).Run(photos, settings);
   fs::remove_all(dir.File("out"));
   settings.jobs = 1;
-  TConversionRun(single, cancel).Run(photos, settings);
+  TConversionRun(single, gate).Run(photos, settings);
   EXPECT_EQ(pooled.events, single.events);
 }
 
@@ -247,19 +253,187 @@ TEST_F(ConversionRunTest, AfterTheStopButtonNoNewPhotoStartsButRunningOnesAreLis
       const std::lock_guard lock(started_mutex);
       started.push_back(job.source);
     }
-    if (job.source.find("p1.jpg") != std::string::npos) cancel = true;  // the stop button
+    if (job.source.find("p1.jpg") != std::string::npos) gate.Cancel();  // the stop button
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     test::WriteFileBytes(job.dest, {'j'});
   };
   TRunSettings settings = Settings(dir.File("out"));
   settings.jobs = 2;
   RecordingView view;
-  const TRunResult result = TConversionRun(view, cancel, engine).Run(photos, settings);
+  const TRunResult result = TConversionRun(view, gate, engine).Run(photos, settings);
   EXPECT_EQ(result.end, TRunEnd::Cancelled);
   // Every photo that started was listed, and none started long after the stop.
   EXPECT_EQ(result.results.size(), started.size());
   EXPECT_LE(started.size(), 3u);
   EXPECT_EQ(view.events.back(), "status Converteren is geannuleerd!");
+}
+
+// The progress window's stop question: the gate is held while it is open, then resumed
+// ("Nee") or cancelled ("Ja"). A slow fake engine plays the question from inside a photo.
+TEST_F(ConversionRunTest, AHeldGateStartsNoPhotoAndACancelledOneNoneAfterTheAnswer) {
+  const std::string in = Folder("in");
+  std::vector<TListEntry> photos;
+  for (int i = 0; i < 10; ++i) photos.push_back(Photo(in, "p" + std::to_string(i) + ".jpg"));
+  std::mutex mutex;
+  std::vector<std::string> started;
+  size_t started_at_answer = 0;
+  auto count = [&] {
+    const std::lock_guard lock(mutex);
+    return started.size();
+  };
+  auto engine = [&](const TConvertJob& job) {
+    {
+      const std::lock_guard lock(mutex);
+      started.push_back(job.source);
+    }
+    auto is = [&](const char* name) { return job.source.find(name) != std::string::npos; };
+    if (is("p1.jpg") || is("p5.jpg")) {
+      gate.Hold();  // the question opens
+      const size_t before = count();
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the other worker is free
+      EXPECT_EQ(count(), before) << "a photo started behind the open question";
+      if (is("p1.jpg")) {
+        gate.Resume();  // "Nee"
+      } else {
+        started_at_answer = count();
+        gate.Cancel();  // "Ja"
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    test::WriteFileBytes(job.dest, {'j'});
+  };
+  TRunSettings settings = Settings(dir.File("out"));
+  settings.jobs = 2;
+  RecordingView view;
+  const TRunResult result = TConversionRun(view, gate, engine).Run(photos, settings);
+  EXPECT_EQ(result.end, TRunEnd::Cancelled);
+  EXPECT_EQ(started.size(), started_at_answer);  // nothing started after "Ja"
+  EXPECT_GE(started.size(), 6u);                 // "Nee" let the run go on
+  EXPECT_EQ(result.results.size(), started.size());
+}
+
+// New names into the folder that holds the selected photos: photo 1 overwrites foto1.jpg,
+// which is photo 2's source. Photo 2 must read the finished output, as in a one-worker run,
+// not the file while photo 1 writes it.
+TEST_F(ConversionRunTest, APhotoWhoseSourceAnEarlierPhotoWritesWaitsForIt) {
+  const std::string folder = Folder("album");
+  TBitmap32 big(4000, 3000);
+  for (int y = 0; y < big.Height(); ++y) {
+    for (int x = 0; x < big.Width(); ++x) big.Row(y)[x] = MakePixel(x & 255, y & 255, 90);
+  }
+  test::WriteFileBytes(folder + "big.jpg", EncodeJpeg(big, 90));
+  const std::vector<TListEntry> photos = {Photo(folder, "big.jpg"), Photo(folder, "foto1.jpg")};
+  const std::vector<uint8_t> second = test::ReadFileBytes(folder + "foto1.jpg");
+  TRunSettings settings = Settings(dir.File("album"));
+  settings.naming = TNamingMode::Generate;
+  settings.naming_fields.prefix = "foto";
+  settings.naming_fields.increment = 1;
+
+  auto run = [&](int jobs) {
+    test::WriteFileBytes(folder + "foto1.jpg", second);
+    fs::remove(folder + "foto2.jpg");
+    RecordingView view;
+    view.answers = {TOverwriteAnswer::Yes};
+    settings.jobs = jobs;
+    TConversionRun(view, gate).Run(photos, settings);
+    return std::make_pair(view.events, test::ReadFileBytes(folder + "foto2.jpg"));
+  };
+  const auto single = run(1);
+  ASSERT_GT(single.second.size(), 100u);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const auto pooled = run(2);
+    EXPECT_EQ(pooled.first, single.first);
+    EXPECT_EQ(pooled.second, single.second);
+  }
+}
+
+// A text file named kapot.jpg: the engine leaves an empty output without an error; the run
+// says the file is no photo, removes the output it made and lists nothing for it.
+TEST_F(ConversionRunTest, AFileThatIsNoPhotoIsSkippedAndItsEmptyOutputRemoved) {
+  const std::string in = Folder("in"), out = Folder("out");
+  test::WriteFileBytes(in + "kapot.jpg", {'g', 'e', 'e', 'n', ' ', 'f', 'o', 't', 'o'});
+  TListEntry not_a_photo{"kapot.jpg", "", in, "", false};
+  const std::vector<TListEntry> photos = {Photo(in, "a.jpg"), not_a_photo, Photo(in, "c.jpg")};
+  for (const int jobs : {1, 3}) {
+    SCOPED_TRACE(jobs);
+    fs::remove_all(out);
+    TRunSettings settings = Settings(out);
+    settings.jobs = jobs;
+    RecordingView view;
+    const TRunResult result = TConversionRun(view, gate).Run(photos, settings);
+    const std::vector<std::string> expected = {
+        "started 3",
+        "result " + out + "a.jpg",
+        "status Bezig met foto 1 van 3: " + in + "a.jpg",
+        "step",
+        "status Geen foto, overgeslagen: " + in + "kapot.jpg",
+        "step",
+        "result " + out + "c.jpg",
+        "status Bezig met foto 3 van 3: " + in + "c.jpg",
+        "step",
+        "status Converteren is voltooid!",
+    };
+    EXPECT_EQ(view.events, expected);
+    EXPECT_EQ(result.results.size(), 2u);
+    EXPECT_FALSE(fs::exists(out + "kapot.jpg"));
+  }
+  // A file that was there before the run is never removed.
+  test::WriteFileBytes(out + "kapot.jpg", {'o', 'u', 'd'});
+  RecordingView view;
+  view.answers = {TOverwriteAnswer::Yes};
+  TConversionRun(view, gate).Run({not_a_photo}, Settings(out));
+  EXPECT_TRUE(fs::exists(out + "kapot.jpg"));
+}
+
+// A GIF of a few dozen bytes that declares a screen of width x height and draws one pixel.
+std::vector<uint8_t> HugeScreenGif(int width, int height) {
+  const auto lo = [](int v) { return static_cast<uint8_t>(v & 255); };
+  const auto hi = [](int v) { return static_cast<uint8_t>(v >> 8); };
+  return {'G', 'I', 'F',  '8',  '9', 'a', lo(width), hi(width), lo(height), hi(height), 0x80,
+          0,   0,   0,    0,    0,   255, 255,       255,                       // two colours
+          ',', 0,   0,    0,    0,   1,   0,         1,         0,          0,  // a 1 x 1 image at
+                                                                                // the top left
+          2,   2,   0x44, 0x01, 0,   ';'};  // its LZW data, and the end
+}
+
+// Two such GIFs on two workers under an address-space limit that holds one decoded screen
+// but not two: the shared budget lets one photo decode at a time, so both are converted
+// instead of one failing for memory (or, without a limit, the OOM killer ending the
+// program). A budget too small for one screen fails the photo with "Picture is too large".
+TEST_F(ConversionRunTest, PhotosShareOneMemoryBudgetAndWaitForIt) {
+  if (test::UnderSanitizer()) GTEST_SKIP() << "an address-space limit does not work here";
+  const std::string in = Folder("in");
+  constexpr int kSide = 9000;  // 324 MB decoded
+  constexpr uint64_t kScreen = uint64_t{kSide} * kSide * 4;
+  std::vector<TListEntry> photos;
+  for (const char* name : {"a.gif", "b.gif"}) {
+    test::WriteFileBytes(in + name, HugeScreenGif(kSide, kSide));
+    photos.push_back(TListEntry{name, "", in, "", false});
+  }
+  TRunSettings settings = Settings(dir.File("out"));
+  settings.jobs = 2;
+  struct Case {
+    uint64_t budget;
+    const char* line;  // the start of both photos' log lines
+    const char* detail;
+  };
+  for (const Case& c : {Case{kScreen + (64 << 20), "status Bezig met foto ", ".gif"},
+                        Case{kScreen / 2, "status Fout opgetreden met foto: ",
+                             "(Picture is too large (9000 x 9000 pixels))"}}) {
+    SCOPED_TRACE(c.line);
+    fs::remove_all(dir.File("out"));
+    const int status = test::RunWithMemoryLimit(kScreen + kScreen / 2, [&] {
+      SetPictureMemoryBudget(c.budget);
+      RecordingView view;
+      TConversionRun(view, gate).Run(photos, settings);
+      int lines = 0;
+      for (const std::string& event : view.events) {
+        lines += event.rfind(c.line, 0) == 0 && event.find(c.detail) != std::string::npos;
+      }
+      return lines == 2 ? 0 : 10 + lines;
+    });
+    EXPECT_EQ(status, 0);
+  }
 }
 
 }  // namespace

@@ -15,10 +15,10 @@ class ProgressWindowTest : public QObject {
 
  private slots:
   void init() {
-    m_cancel = false;
+    m_gate.Reset();
     m_owner = std::make_unique<QWidget>();
     m_owner->show();
-    m_progress = new TFormProgress(m_cancel, m_owner.get());
+    m_progress = new TFormProgress(m_gate, m_owner.get());
     m_progress->show();
   }
   void cleanup() { m_owner.reset(); }
@@ -93,7 +93,7 @@ class ProgressWindowTest : public QObject {
       QCOMPARE(messages.asked[0].text, QString("Weet u zeker dat u nu wilt stoppen met resizen?"));
       QVERIFY(messages.asked[0].buttons == MessageButtons::YesNo);
     }
-    QCOMPARE(m_cancel.load(), cancelled);
+    QCOMPARE(m_gate.Cancelled(), cancelled);
     QCOMPARE(Button()->text(), caption_after);
     QCOMPARE(m_progress->isVisible(), visible_after);
   }
@@ -105,7 +105,7 @@ class ProgressWindowTest : public QObject {
     QVERIFY(!m_progress->close());
     QVERIFY(m_progress->isVisible());
     QVERIFY(!m_progress->close());
-    QVERIFY(m_cancel.load());
+    QVERIFY(m_gate.Cancelled());
     QCOMPARE(Button()->text(), QString("OK"));
     QVERIFY(m_progress->close());
     QVERIFY(!m_progress->isVisible());
@@ -118,7 +118,7 @@ class ProgressWindowTest : public QObject {
   QProgressBar* Bar() { return m_progress->findChild<QProgressBar*>("ProgressBar1"); }
   QPushButton* Button() { return m_progress->findChild<QPushButton*>("btnClose"); }
 
-  std::atomic<bool> m_cancel = false;
+  TRunGate m_gate;
   std::unique_ptr<QWidget> m_owner;
   TFormProgress* m_progress = nullptr;
 };

@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -44,6 +45,32 @@ class StopAtOverwriteQuestion : public ScriptedMessages {
 
  private:
   TFormMain& m_form;
+};
+
+const QString kStopQuestion = QStringLiteral("Weet u zeker dat u nu wilt stoppen met resizen?");
+
+// Answers like ScriptedMessages, but reads the stop question for a while before answering,
+// and notes which outputs existed when it opened and when it was answered.
+class SlowStopAnswers : public ScriptedMessages {
+ public:
+  SlowStopAnswers(QString folder, QList<MessageAnswer> answers)
+      : ScriptedMessages(std::move(answers)), m_folder(std::move(folder)) {}
+
+  MessageAnswer Present(QWidget* parent, const MessageRequest& request) override {
+    if (request.text == kStopQuestion) {
+      QTest::qWait(150);  // a photo that passed the gate just before it was held has begun
+      const QStringList opened = Outputs();
+      QTest::qWait(400);  // the workers would start several photos in this time
+      at_question.append({opened, Outputs()});
+    }
+    return ScriptedMessages::Present(parent, request);
+  }
+  QStringList Outputs() const { return QDir(m_folder).entryList(QDir::Files, QDir::Name); }
+
+  QList<std::pair<QStringList, QStringList>> at_question;  // when opened, when answered
+
+ private:
+  QString m_folder;
 };
 
 }  // namespace
@@ -239,7 +266,35 @@ class RunInWindowTest : public QObject {
     QCOMPARE(progress->findChild<QPushButton*>("btnClose")->text(), QString("OK"));
     QVERIFY(!m_form->findChild<QWidget*>("SpeedButton8")->isEnabled());
     QVERIFY(m_form->findChild<QWidget*>("btnNext")->isEnabled());
-    QVERIFY(m_form->CancelFlag());
+    QVERIFY(m_form->RunGate().Cancelled());
+  }
+
+  // While the stop question is open no photo starts; "Nee" lets the run go on, and after
+  // "Ja" no photo starts that had not started when it was answered.
+  void noPhotoStartsBehindTheStopQuestionNorAfterJa() {
+    QStringList names;
+    for (int i = 0; i < 24; ++i) names << QString("p%1.jpg").arg(i, 2, 10, QChar('0'));
+    QVERIFY(AddPhotos(names, 3000, 2000));
+    SlowStopAnswers messages(m_target, {MessageAnswer::No, MessageAnswer::Yes, MessageAnswer::Ok});
+    TRunController& run = m_form->ConversionRun();
+    QSignalSpy ended(&run, &TRunController::RunEnded);
+    m_form->StartConversionRun(Settings());
+    auto converted = [this] { return LogLines().filter("Bezig met foto").size(); };
+    QTRY_VERIFY_WITH_TIMEOUT(run.ProgressWindow() && converted() >= 1, 30000);
+    auto* stop = run.ProgressWindow()->findChild<QPushButton*>("btnClose");
+    QTest::mouseClick(stop, Qt::LeftButton);  // "Nee"
+    const int after_no = converted();
+    QTRY_VERIFY_WITH_TIMEOUT(converted() > after_no, 30000);
+    QTest::mouseClick(stop, Qt::LeftButton);  // "Ja"
+    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 60000);
+
+    QCOMPARE(ended.first().first().value<TRunEnd>(), TRunEnd::Cancelled);
+    QCOMPARE(messages.at_question.size(), 2);
+    for (const auto& [opened, answered] : messages.at_question) QCOMPARE(answered, opened);
+    QCOMPARE(messages.Outputs(), messages.at_question[1].second);
+    QVERIFY(messages.Outputs().size() < names.size());
+    QCOMPARE(m_form->findChild<QTreeWidget*>("ListView3")->topLevelItemCount(),
+             messages.Outputs().size());
   }
 
   void targetFolderThatCannotBeMadeLeavesEverythingAsItWas() {

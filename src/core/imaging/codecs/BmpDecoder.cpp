@@ -2,7 +2,7 @@
 // information headers up to V5; 1, 4, 8 bit with a palette, 16 and 32 bit with default
 // or bit-field masks, 24 bit; RLE4 and RLE8; bottom-up and top-down storage.
 //
-// Every header field is untrusted: the picture size passes CheckPictureSize before any
+// Every header field is untrusted: the picture size passes ReservePictureMemory before any
 // allocation, row sizes are computed in size_t, offsets are taken relative to the stream
 // position where the BMP starts, and all reads go through bounded buffers.
 #include "core/imaging/codecs/Decoders.h"
@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "core/base/Error.h"
-#include "core/imaging/PictureLimits.h"
+#include "core/imaging/PictureMemory.h"
 
 namespace fotoloom {
 namespace {
@@ -186,7 +186,7 @@ TBmpHeader ReadHeader(TStream& stream) {
     }
   }
 
-  CheckPictureSize(width, height);
+  ReservePictureMemory(width, height);
   h.width = static_cast<int>(width);
   h.height = static_cast<int>(height);
   return h;

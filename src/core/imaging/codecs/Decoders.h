@@ -7,7 +7,8 @@
 
 // The decoders of the four formats. Each reads one image from the stream's current
 // position, fills the bitmap at the image's full size and throws fotoloom::Error with the
-// decoder's text on damaged data. Sizes pass CheckPictureSize before any allocation.
+// decoder's text on damaged data. Sizes pass ReservePictureMemory (the size check and the
+// shared memory budget) before any allocation.
 namespace fotoloom {
 
 // Our own BMP reader: 1, 4, 8, 16 (555, 565, bit fields), 24, 32 bit, RLE4, RLE8,

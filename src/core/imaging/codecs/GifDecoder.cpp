@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/base/Error.h"
-#include "core/imaging/PictureLimits.h"
+#include "core/imaging/PictureMemory.h"
 
 namespace fotoloom {
 namespace {
@@ -126,7 +126,7 @@ void DecodeGif(TStream& stream, TBitmap32& bitmap) {
   int error = D_GIF_SUCCEEDED;
   const TGifFile gif(DGifOpen(&source, OnGifRead, &error));
   if (!gif) ThrowGifError(source, error);
-  CheckPictureSize(gif->SWidth, gif->SHeight);
+  ReservePictureMemory(gif->SWidth, gif->SHeight);
   // A picture without pixels would only fail later, further from its cause.
   if (gif->SWidth <= 0 || gif->SHeight <= 0) ThrowGifError(source, D_GIF_ERR_IMAGE_DEFECT);
 

@@ -5,9 +5,9 @@
 
 #include <jerror.h>
 
+#include "core/imaging/PictureMemory.h"
 #include "core/imaging/codecs/ExifOrientation.h"
 #include "core/imaging/codecs/JpegSupport.h"
-#include "core/imaging/PictureLimits.h"
 
 namespace fotoloom {
 namespace {
@@ -23,15 +23,23 @@ struct StreamSource {
 
 void InitSource(j_decompress_ptr) {}
 
+// Reads the next block; a stream error is kept in the error manager, not thrown, because
+// it must not cross libjpeg's frames.
+size_t ReadNoThrow(StreamSource& src, jpeg::ErrorManager& error) noexcept {
+  try {
+    return src.stream->Read(src.buffer, kInputBufferSize);
+  } catch (...) {
+    error.pending = std::current_exception();
+    return 0;
+  }
+}
+
 boolean FillInputBuffer(j_decompress_ptr cinfo) {
   auto* src = reinterpret_cast<StreamSource*>(cinfo->src);
-  size_t got = 0;
-  // A read error of the stream arrives here as a C++ exception; it must not cross libjpeg.
-  try {
-    got = src->stream->Read(src->buffer, kInputBufferSize);
-  } catch (...) {
-    got = 0;
-  }
+  auto& error = *reinterpret_cast<jpeg::ErrorManager*>(cinfo->err);
+  size_t got = ReadNoThrow(*src, error);
+  // A failed read is an error, not the end of the photo: padding it would pass it as whole.
+  if (error.pending) jpeg::ExitWithPending(reinterpret_cast<j_common_ptr>(cinfo), JERR_FILE_READ);
   if (got == 0) {
     // End of data: hand libjpeg an end-of-image marker, as its own sources do.
     WARNMS(cinfo, JWRN_JPEG_EOF);
@@ -109,7 +117,7 @@ TJpegReader::TJpegReader(TStream& stream, int bytes_per_pixel, int scale)
     jpeg_save_markers(&impl->cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&impl->cinfo, TRUE);
   });
-  CheckPictureSize(m->cinfo.image_width, m->cinfo.image_height);
+  ReservePictureMemory(m->cinfo.image_width, m->cinfo.image_height);
   for (jpeg_saved_marker_ptr marker = m->cinfo.marker_list; marker; marker = marker->next) {
     if (marker->marker != JPEG_APP0 + 1) continue;
     m->orientation = ReadExifOrientation(marker->data, marker->data_length);

@@ -1,5 +1,6 @@
 #include "core/imaging/codecs/JpegSupport.h"
 
+#include <cstdlib>
 #include <string>
 
 #include "core/base/Error.h"
@@ -34,7 +35,14 @@ bool Guarded(ErrorManager& manager, void (*fn)(void*), void* arg) {
   return true;
 }
 
+void ExitWithPending(j_common_ptr cinfo, int code) {
+  cinfo->err->msg_code = code;
+  (*cinfo->err->error_exit)(cinfo);
+  std::abort();  // error_exit never returns
+}
+
 void ThrowError(const ErrorManager& manager) {
+  if (manager.pending) std::rethrow_exception(manager.pending);
   throw Error("JPEG error #" + std::to_string(manager.code) + " (" + manager.text + ")");
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <jerror.h>
+
 #include "core/imaging/codecs/JpegSupport.h"
 
 namespace fotoloom {
@@ -15,9 +17,24 @@ struct VectorDestination {
 
 constexpr size_t kOutputChunk = 64 * 1024;
 
-void InitDestination(j_compress_ptr cinfo) {
+// Grows the buffer to `size`; an allocation failure is kept in the error manager, because
+// an exception must not unwind through libjpeg.
+bool ResizeNoThrow(j_compress_ptr cinfo, size_t size) noexcept {
   auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
-  dest->bytes->resize(kOutputChunk);
+  try {
+    dest->bytes->resize(size);
+    return true;
+  } catch (...) {
+    reinterpret_cast<jpeg::ErrorManager*>(cinfo->err)->pending = std::current_exception();
+    return false;
+  }
+}
+
+void InitDestination(j_compress_ptr cinfo) {
+  if (!ResizeNoThrow(cinfo, kOutputChunk)) {
+    jpeg::ExitWithPending(reinterpret_cast<j_common_ptr>(cinfo), JERR_OUT_OF_MEMORY);
+  }
+  auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
   dest->pub.next_output_byte = dest->bytes->data();
   dest->pub.free_in_buffer = dest->bytes->size();
 }
@@ -26,7 +43,9 @@ boolean EmptyOutputBuffer(j_compress_ptr cinfo) {
   auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
   // libjpeg calls this with the whole buffer full.
   const size_t used = dest->bytes->size();
-  dest->bytes->resize(used * 2);
+  if (!ResizeNoThrow(cinfo, used * 2)) {
+    jpeg::ExitWithPending(reinterpret_cast<j_common_ptr>(cinfo), JERR_OUT_OF_MEMORY);
+  }
   dest->pub.next_output_byte = dest->bytes->data() + used;
   dest->pub.free_in_buffer = dest->bytes->size() - used;
   return TRUE;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/base/Error.h"
-#include "core/imaging/PictureLimits.h"
+#include "core/imaging/PictureMemory.h"
 
 namespace fotoloom {
 namespace {
@@ -157,7 +157,7 @@ TPngTransparency DecodeRgbaBytes(TStream& stream, TBitmap32& bitmap) {
   if (!RunReadInfo(structs.png, structs.info)) ThrowPngError(source);
   const png_uint_32 width = png_get_image_width(structs.png, structs.info);
   const png_uint_32 height = png_get_image_height(structs.png, structs.info);
-  CheckPictureSize(width, height);
+  ReservePictureMemory(width, height);
   const TPngTransparency transparency = TransparencyOf(structs.png, structs.info);
 
   bitmap.SetSize(static_cast<int>(width), static_cast<int>(height));

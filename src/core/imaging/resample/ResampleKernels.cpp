@@ -1,6 +1,7 @@
 #include "core/imaging/resample/ResampleKernels.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #if defined(__x86_64__)
@@ -46,10 +47,17 @@ void HorizontalRowPlain(const float* row, const TAxisWeights& columns, TPixel32*
   }
 }
 
+std::atomic<TKernelChoice> g_choice{TKernelChoice::Automatic};
+
 #if FOTOLOOM_X86
 bool HasAvx2() {
   static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
   return has;
+}
+
+bool UseAvx2() {
+  const TKernelChoice choice = g_choice.load(std::memory_order_relaxed);
+  return choice == TKernelChoice::Automatic ? HasAvx2() : choice == TKernelChoice::Avx2;
 }
 
 // 32 values (8 pixels) at a time in four registers, every pair's weight loaded once per
@@ -113,6 +121,16 @@ __attribute__((target("avx2,fma"))) void HorizontalRowAvx2(const float* row,
 
 }  // namespace
 
+bool ForceKernels(TKernelChoice choice) {
+#if FOTOLOOM_X86
+  if (choice == TKernelChoice::Avx2 && !HasAvx2()) return false;
+#else
+  if (choice == TKernelChoice::Avx2) return false;
+#endif
+  g_choice = choice;
+  return true;
+}
+
 void InterleaveRows(const uint8_t* a, const uint8_t* b, size_t n, int16_t* out) {
   size_t i = 0;
 #if FOTOLOOM_X86
@@ -138,7 +156,7 @@ void InterleaveRows(const uint8_t* a, const uint8_t* b, size_t n, int16_t* out) 
 void VerticalPairs(int32_t* acc, const int16_t* const* pairs, const int32_t* weights,
                    int pair_count, size_t n, bool load, float* out) {
 #if FOTOLOOM_X86
-  if (HasAvx2()) return VerticalPairsAvx2(acc, pairs, weights, pair_count, n, load, out);
+  if (UseAvx2()) return VerticalPairsAvx2(acc, pairs, weights, pair_count, n, load, out);
 #endif
   VerticalPairsPlain(acc, pairs, weights, pair_count, 0, n, load, out);
 }
@@ -152,7 +170,7 @@ void HorizontalRow(const float* row, const TAxisWeights& columns, TPixel32* out)
     return;
   }
 #if FOTOLOOM_X86
-  if (HasAvx2()) return HorizontalRowAvx2(row, columns, out);
+  if (UseAvx2()) return HorizontalRowAvx2(row, columns, out);
 #endif
   HorizontalRowPlain(row, columns, out);
 }

@@ -10,8 +10,14 @@
 // fourth that is carried along). The vertical pass works on pairs of source rows with
 // 16-bit fixed-point weights, two products summed per 32-bit lane; the horizontal pass
 // works in float, two taps per instruction. Each kernel picks AVX2 when the processor has
-// it.
+// it, unless a choice is forced.
 namespace fotoloom::kernels {
+
+enum class TKernelChoice { Automatic, Plain, Avx2 };
+
+// Forces the kernels used from now on (tests run both on every machine). Returns false,
+// changing nothing, for AVX2 on a processor without it.
+bool ForceKernels(TKernelChoice choice);
 
 constexpr int kWeightBits = 14;  // fixed-point weights: 1.0 is 1 << kWeightBits
 

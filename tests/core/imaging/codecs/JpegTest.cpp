@@ -1,17 +1,42 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <random>
 
 #include <jpeglib.h>
+#include <malloc.h>
 
 #include "core/base/Error.h"
 #include "core/imaging/codecs/Decoders.h"
 #include "core/imaging/codecs/ExifOrientation.h"
 #include "core/imaging/codecs/JpegWriter.h"
+#include "support/MemoryLimit.h"
 #include "support/TestJpeg.h"
+
+// Allocations through operator new larger than this fail (0: none), so that a test can
+// make an allocation fail where it wants.
+static std::atomic<size_t> g_fail_new_above{0};
+
+void* operator new(size_t size) {
+  const size_t limit = g_fail_new_above.load();
+  if (limit != 0 && size > limit) throw std::bad_alloc();
+  if (void* block = std::malloc(size != 0 ? size : 1)) return block;
+  throw std::bad_alloc();
+}
+// GCC takes these for the library's operators and warns that free() does not match them.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* block) noexcept {
+  std::free(block);
+}
+void operator delete(void* block, size_t) noexcept {
+  std::free(block);
+}
+#pragma GCC diagnostic pop
 
 namespace fotoloom {
 namespace {
@@ -176,6 +201,61 @@ TEST(JpegTest, ATruncatedJpegStillDecodes) {
   const TBitmap32 picture = Decode(bytes);
   EXPECT_EQ(picture.Height(), 64);
   EXPECT_LE(Diff(picture.At(4, 4), kSixColors[0]), 3);
+}
+
+// A stream whose reads fail once `limit` bytes have been read, like a file on a failing disk.
+class FailingStream : public TMemoryStream {
+ public:
+  FailingStream(std::vector<uint8_t> bytes, size_t limit)
+      : TMemoryStream(std::move(bytes)), m_limit(limit) {}
+  size_t Read(void* buffer, size_t count) override {
+    if (static_cast<size_t>(Position()) + count > m_limit) throw Error("read error of the disk");
+    return TMemoryStream::Read(buffer, count);
+  }
+
+ private:
+  size_t m_limit;
+};
+
+std::vector<uint8_t> NoiseJpeg(int width, int height) {
+  std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+  std::mt19937 random(7);
+  for (uint8_t& v : rgb) v = static_cast<uint8_t>(random());
+  return test::MakeTestJpeg(rgb, width, height);
+}
+
+TEST(JpegTest, AReadErrorOfTheStreamIsPassedOnNotPaddedAsTheEndOfThePhoto) {
+  const std::vector<uint8_t> bytes = NoiseJpeg(512, 512);
+  // In the headers, and in the middle of the scan data (reads come in 64 KiB blocks).
+  for (const size_t limit : {size_t{100}, bytes.size() / 2}) {
+    SCOPED_TRACE(limit);
+    FailingStream stream(bytes, limit);
+    TBitmap32 picture;
+    try {
+      DecodeJpeg(stream, picture);
+      ADD_FAILURE() << "decoded without an error";
+    } catch (const Error& e) {
+      EXPECT_STREQ(e.what(), "read error of the disk");
+    }
+  }
+}
+
+TEST(JpegTest, RunningOutOfMemoryInTheEncodersOutputEndsThroughLibjpeg) {
+  TBitmap32 noise(1024, 1024);
+  std::mt19937 random(3);
+  for (int y = 0; y < noise.Height(); ++y) {
+    for (int x = 0; x < noise.Width(); ++x) noise.Row(y)[x] = static_cast<TPixel32>(random());
+  }
+  // The encoded noise outgrows 512 KiB; growing the output buffer then fails. Every failed
+  // encode must hand on std::bad_alloc and give back libjpeg's memory.
+  const size_t before = mallinfo2().uordblks;
+  g_fail_new_above = 512 << 10;
+  for (int i = 0; i < 20; ++i) EXPECT_THROW(EncodeJpeg(noise, 100), std::bad_alloc);
+  g_fail_new_above = 0;
+  if (!test::UnderSanitizer()) {  // there the leak checker has the last word
+    EXPECT_LT(mallinfo2().uordblks, before + (256 << 10)) << "libjpeg's memory leaked";
+  }
+  EXPECT_FALSE(EncodeJpeg(noise, 100).empty());
 }
 
 // Where the stored picture's top-left and top-right blocks stand once upright.

@@ -1,3 +1,4 @@
+#include "core/imaging/resample/ResampleKernels.h"
 #include "core/imaging/resample/Resampler.h"
 
 #include <gtest/gtest.h>
@@ -99,7 +100,16 @@ struct SizeCase {
   int src_w, src_h, dst_w, dst_h;
 };
 
-TEST(ResamplerTest, MatchesADoublePrecisionReference) {
+// Every test of the resampler runs on both kernels, whatever the machine would choose.
+class ResamplerTest : public ::testing::TestWithParam<kernels::TKernelChoice> {
+ protected:
+  void SetUp() override {
+    if (!kernels::ForceKernels(GetParam())) GTEST_SKIP() << "this processor has no AVX2";
+  }
+  void TearDown() override { kernels::ForceKernels(kernels::TKernelChoice::Automatic); }
+};
+
+TEST_P(ResamplerTest, MatchesADoublePrecisionReference) {
   constexpr std::array<SizeCase, 7> kCases{{
       {64, 48, 17, 13},  // reduce both ways
       {40, 30, 40, 11},  // equal width, reduced height
@@ -119,7 +129,7 @@ TEST(ResamplerTest, MatchesADoublePrecisionReference) {
   }
 }
 
-TEST(ResamplerTest, AWindowIsTheSameAsCroppingTheWholeResult) {
+TEST_P(ResamplerTest, AWindowIsTheSameAsCroppingTheWholeResult) {
   const TBitmap32 source = RandomPicture(90, 70, 7);
   const TBitmap32 whole = ResamplePicture(source, 33, 25);
   const TRect window{5, 3, 30, 21};
@@ -137,7 +147,7 @@ TEST(ResamplerTest, AWindowIsTheSameAsCroppingTheWholeResult) {
   }
 }
 
-TEST(ResamplerTest, RowsPushedOneByOneOrInUnevenBatchesGiveTheSameResult) {
+TEST_P(ResamplerTest, RowsPushedOneByOneOrInUnevenBatchesGiveTheSameResult) {
   const TBitmap32 source = RandomPicture(41, 53, 3);
   auto row = [&](int y) { return reinterpret_cast<const uint8_t*>(source.Row(y)); };
   TResampler single(41, 53, 12, 30, {0, 0, 12, 30});
@@ -154,7 +164,7 @@ TEST(ResamplerTest, RowsPushedOneByOneOrInUnevenBatchesGiveTheSameResult) {
   EXPECT_TRUE(Near(single.Result(), ResamplePicture(source, 12, 30), 0));
 }
 
-TEST(ResamplerTest, SolidColourStaysExactAndEqualSizesCopy) {
+TEST_P(ResamplerTest, SolidColourStaysExactAndEqualSizesCopy) {
   TBitmap32 solid(37, 29);
   solid.Fill(MakePixel(200, 17, 99));
   for (const SizeCase& c : {SizeCase{37, 29, 5, 4}, SizeCase{37, 29, 80, 61}}) {
@@ -167,12 +177,19 @@ TEST(ResamplerTest, SolidColourStaysExactAndEqualSizesCopy) {
   EXPECT_TRUE(Near(ResamplePicture(source, 23, 19), source, 0));
 }
 
-TEST(ResamplerTest, OnlyTheRowsThatReachTheWindowAreNeeded) {
+TEST_P(ResamplerTest, OnlyTheRowsThatReachTheWindowAreNeeded) {
   // 1000 rows drawn into 100; a window of rows 10..20 reads a narrow band of the source.
   TResampler resampler(50, 1000, 5, 100, {0, 10, 5, 20});
   EXPECT_GT(resampler.FirstRow(), 60);
   EXPECT_LT(resampler.EndRow(), 240);
 }
+
+INSTANTIATE_TEST_SUITE_P(Kernels, ResamplerTest,
+                         ::testing::Values(kernels::TKernelChoice::Plain,
+                                           kernels::TKernelChoice::Avx2),
+                         [](const ::testing::TestParamInfo<kernels::TKernelChoice>& kernel) {
+                           return kernel.param == kernels::TKernelChoice::Plain ? "Plain" : "Avx2";
+                         });
 
 }  // namespace
 }  // namespace fotoloom
