@@ -16,12 +16,18 @@ void FitColumnsToContents(QHeaderView* header) {
   auto* fit = new QTimer(header);
   fit->setSingleShot(true);
   fit->setInterval(50);
-  QObject::connect(fit, &QTimer::timeout, header,
-                   [header] { header->resizeSections(QHeaderView::ResizeToContents); });
+  const auto fit_now = [header] {
+    header->resizeSections(QHeaderView::ResizeToContents);
+    // That sized the last column to its texts too; it stretches again at once, so that no
+    // one sees the list with free room at its right.
+    header->setStretchLastSection(false);
+    header->setStretchLastSection(true);
+  };
+  QObject::connect(fit, &QTimer::timeout, header, fit_now);
   // The first change of a burst is fitted at once, so that a short list looks right from
   // the start; the rest once the burst is over.
-  const auto refit = [header, fit] {
-    if (!fit->isActive()) header->resizeSections(QHeaderView::ResizeToContents);
+  const auto refit = [fit, fit_now] {
+    if (!fit->isActive()) fit_now();
     fit->start();
   };
   QAbstractItemModel* model = header->model();

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <memory>
 
+#include "core/convert/RunGate.h"
 #include "gui/browse/FolderItemsModel.h"
 #include "gui/run/TFormProgress.h"
 
@@ -86,9 +87,9 @@ class DutchLanguageTest : public QObject {
   }
 
   void progressWindowStartsWithoutAStatus() {
-    std::atomic<bool> cancel{false};
+    TRunGate gate;
     QWidget owner;
-    TFormProgress progress(cancel, &owner);
+    TFormProgress progress(gate, &owner);
     auto* status = progress.findChild<QLabel*>("lblStatus");
     QVERIFY(status);
     QVERIFY2(status->text().isEmpty(), qPrintable(status->text()));
