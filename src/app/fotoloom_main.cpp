@@ -2,6 +2,7 @@
 
 #include "core/settings/DataFolder.h"
 #include "gui/common/Artwork.h"
+#include "gui/common/DutchLanguage.h"
 #include "gui/window/TFormMain.h"
 #include "gui/common/WheelToArrowKeys.h"
 
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Fotoloom"));
   QApplication::setWindowIcon(fotoloom::ProgramIcon());
+  fotoloom::UseDutchLanguage();
   fotoloom::WheelToArrowKeys wheel_to_arrow_keys;
   app.installEventFilter(&wheel_to_arrow_keys);
 

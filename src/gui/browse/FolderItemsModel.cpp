@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "core/lists/ListEntry.h"
+#include "gui/common/DutchLanguage.h"
 
 namespace fotoloom {
 namespace {
@@ -42,7 +43,7 @@ std::vector<TFolderItemsModel::TItem> ListFolder(const QString& folder,
   const QFileInfoList infos =
       QDir(folder).entryInfoList(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
   items.reserve(static_cast<size_t>(infos.size()));
-  const QLocale locale = QLocale::system();
+  const QLocale dutch = DutchLocale();
   for (const QFileInfo& info : infos) {
     if (!going()) return {};
     TFolderItemsModel::TItem item;
@@ -50,7 +51,7 @@ std::vector<TFolderItemsModel::TItem> ListFolder(const QString& folder,
     item.is_folder = info.isDir();
     item.type = TypeText(info);
     const QDateTime modified = info.lastModified();
-    item.date = locale.toString(modified, QLocale::ShortFormat);
+    item.date = dutch.toString(modified, QLocale::ShortFormat);
     item.modified_ms = modified.toMSecsSinceEpoch();
     item.bytes = info.size();
     if (!item.is_folder) {
@@ -61,7 +62,7 @@ std::vector<TFolderItemsModel::TItem> ListFolder(const QString& folder,
     items.push_back(std::move(item));
   }
   // The program speaks Dutch, and the C locale's collator knows no numeric order.
-  QCollator collator(QLocale(QLocale::Dutch, QLocale::Netherlands));
+  QCollator collator(dutch);
   collator.setNumericMode(true);
   collator.setCaseSensitivity(Qt::CaseInsensitive);
   std::sort(items.begin(), items.end(), [&](const auto& a, const auto& b) {

@@ -13,6 +13,7 @@
 #include "gui/browse/FolderItemsModel.h"
 #include "gui/browse/ThumbnailLoader.h"
 #include "gui/common/ContextMenu.h"
+#include "gui/common/ListColumns.h"
 #include "gui/common/WheelToArrowKeys.h"
 
 namespace fotoloom {
@@ -60,7 +61,7 @@ TThumbnailBrowser::TThumbnailBrowser(QWidget* parent)
   m_details->setItemsExpandable(false);
   m_details->setUniformRowHeights(true);
   m_details->setAllColumnsShowFocus(true);
-  m_details->setColumnWidth(TFolderItemsModel::Name, 220);
+  FitColumnsToContents(m_details->header());
   m_details->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   SetUpDragAndSelection(m_details);
 

@@ -45,6 +45,14 @@ QString GlyphName(Glyph glyph) {
       return QStringLiteral("glyph-upload");
     case Glyph::Mail:
       return QStringLiteral("glyph-mail");
+    case Glyph::Add:
+      return QStringLiteral("glyph-add");
+    case Glyph::AddAll:
+      return QStringLiteral("glyph-add-all");
+    case Glyph::Remove:
+      return QStringLiteral("glyph-remove");
+    case Glyph::RemoveAll:
+      return QStringLiteral("glyph-remove-all");
   }
   return {};
 }

@@ -5,7 +5,7 @@
 
 namespace fotoloom {
 
-enum class Glyph { Next, Rotate, Edit, OpenFolder, Upload, Mail };
+enum class Glyph { Next, Rotate, Edit, OpenFolder, Upload, Mail, Add, AddAll, Remove, RemoveAll };
 
 QIcon ProgramIcon();
 // The picture at the right of a window header, 57 pixels high.

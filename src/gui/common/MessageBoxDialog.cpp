@@ -26,6 +26,7 @@ QMessageBox::Icon IconOf(MessageType type) {
 
 MessageBoxDialog::MessageBoxDialog(QWidget* parent, const MessageRequest& request)
     : QMessageBox(parent) {
+  GiveDialogFrame(this);
   setIcon(IconOf(request.type));
   setWindowTitle(request.caption);
   setText(request.text);

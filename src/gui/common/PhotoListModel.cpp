@@ -1,5 +1,7 @@
 #include "gui/common/PhotoListModel.h"
 
+#include "gui/common/ListColumns.h"
+
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTreeView>
@@ -134,10 +136,6 @@ QVariant TPhotoListModel::headerData(int section, Qt::Orientation orientation, i
 
 void SetUpPhotoList(QTreeView* view, TPhotoListModel* model) {
   view->setModel(model);
-  view->header()->setStretchLastSection(false);
-  view->setColumnWidth(kCaption, 180);
-  view->setColumnWidth(kSize, 70);
-  view->setColumnWidth(kFolder, 200);
   view->setRootIsDecorated(false);
   view->setItemsExpandable(false);
   view->setUniformRowHeights(true);
@@ -146,6 +144,7 @@ void SetUpPhotoList(QTreeView* view, TPhotoListModel* model) {
   view->setSelectionBehavior(QAbstractItemView::SelectRows);
   view->setEditTriggers(QAbstractItemView::NoEditTriggers);
   view->setIconSize(QSize(16, 16));
+  FitColumnsToContents(view->header());
 }
 
 QList<int> SelectedRows(const QTreeView* view) {

@@ -13,10 +13,11 @@ Widget* Named(Widget* widget, const char* name) {
   return widget;
 }
 
-// The colour behind the text of a field.
+// The colour behind the text of a field, with black or white text, whichever reads on it.
 inline void SetBackground(QLineEdit* field, const QColor& color) {
   QPalette palette = field->palette();
   palette.setColor(QPalette::Base, color);
+  palette.setColor(QPalette::Text, qGray(color.rgb()) < 128 ? Qt::white : Qt::black);
   field->setPalette(palette);
 }
 

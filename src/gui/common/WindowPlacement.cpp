@@ -13,4 +13,9 @@ void CentreOnScreen(QWidget* window) {
   window->move(frame.topLeft());
 }
 
+void GiveDialogFrame(QWidget* dialog) {
+  dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint);
+}
+
 }  // namespace fotoloom

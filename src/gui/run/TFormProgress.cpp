@@ -28,7 +28,7 @@ TFormProgress::TFormProgress(TRunGate& gate, QWidget* owner)
   setObjectName(QStringLiteral("FormProgress"));
   setWindowTitle(QStringLiteral("Voortgang"));
 
-  lblStatus = new QLabel(QStringLiteral("Action:"), this);
+  lblStatus = new QLabel(this);
   lblStatus->setObjectName(QStringLiteral("lblStatus"));
   lblStatus->setWordWrap(true);
   lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -19,6 +19,8 @@
 #include "core/settings/IntegerText.h"
 #include "gui/common/HandlerGuard.h"
 #include "gui/common/WidgetHelpers.h"
+#include "gui/common/WindowPlacement.h"
+#include "gui/step2/FieldGrid.h"
 
 namespace fotoloom {
 namespace {
@@ -44,16 +46,19 @@ TSizeProfilePanel::TSizeProfilePanel(TIniFile& settings_file, QWidget* parent)
   btnProfileDelete =
       NewProfileButton("btnProfileDelete", QStringLiteral("Verwijderen"), QStyle::SP_TrashIcon,
                        QStringLiteral("Geselecteerde afmeting verwijderen"), this);
-  auto* profile_row = new QHBoxLayout;
-  profile_row->addWidget(new QLabel(QStringLiteral("Soort afmeting"), this));
-  profile_row->addWidget(cmbProfiel);
-  profile_row->addWidget(btnProfileNew);
-  profile_row->addWidget(btnProfileDelete);
-  profile_row->addStretch();
+  auto* profile_buttons = new QHBoxLayout;
+  profile_buttons->addWidget(btnProfileNew);
+  profile_buttons->addWidget(btnProfileDelete);
+  auto* profile_row = new QWidget(this);
+  QGridLayout* grid = NewFieldGrid(profile_row);
+  grid->addWidget(new QLabel(QStringLiteral("Soort afmeting"), profile_row), 0, 0);
+  grid->addWidget(cmbProfiel, 0, 1);
+  grid->addLayout(profile_buttons, 0, 2);
+  grid->setColumnStretch(3, 1);
 
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
-  column->addLayout(profile_row);
+  column->addWidget(profile_row);
   column->addWidget(BuildSizePanel());
 
   connect(cmbProfiel, &QComboBox::currentIndexChanged, this, &TSizeProfilePanel::cmbProfielChange);
@@ -75,16 +80,17 @@ QWidget* TSizeProfilePanel::BuildSizePanel() {
   editColor->setReadOnly(true);
   btnColor = Named(new QPushButton(QStringLiteral("..."), panelOptions), "btnColor");
   btnColor->setFixedWidth(30);
+  // 90 wide where there is room; narrower in the smallest window.
   for (QWidget* field : std::initializer_list<QWidget*>{editNormalBreedte, editNormalHoogte,
                                                         editJPGKwaliteit, editColor}) {
-    field->setFixedWidth(90);
+    field->setMinimumWidth(60);
+    field->setMaximumWidth(90);
   }
   editNormalBreedte->installEventFilter(this);
   editNormalHoogte->installEventFilter(this);
   editColor->installEventFilter(this);
 
-  auto* grid = new QGridLayout(panelOptions);
-  grid->setContentsMargins(0, 0, 0, 0);
+  QGridLayout* grid = NewFieldGrid(panelOptions);
   grid->addWidget(new QLabel(QStringLiteral("Breedte px"), panelOptions), 0, 0);
   grid->addWidget(editNormalBreedte, 0, 1);
   grid->addWidget(new QLabel(QStringLiteral("Hoogte px"), panelOptions), 0, 2);
@@ -140,6 +146,7 @@ void TSizeProfilePanel::btnProfileNewClick() {
 
 void TSizeProfilePanel::AskForNewProfile() {
   QInputDialog ask(this);
+  GiveDialogFrame(&ask);
   ask.setWindowTitle(QStringLiteral("Nieuwe naam afmeting"));
   ask.setLabelText(QStringLiteral("Vul een naam van de afmetingen in (vb: msn foto's)"));
   ask.setOkButtonText(QStringLiteral("OK"));
@@ -197,8 +204,10 @@ TSizeProfile TSizeProfilePanel::Values() const {
 
 void TSizeProfilePanel::btnColorClick() {
   Guard(this, [this] {
-    const QColor chosen = QColorDialog::getColor(editColor->palette().color(QPalette::Base), this);
-    if (chosen.isValid()) ColorChosen(chosen);
+    QColorDialog dialog(editColor->palette().color(QPalette::Base), this);
+    GiveDialogFrame(&dialog);
+    if (dialog.exec() == QDialog::Accepted && dialog.selectedColor().isValid())
+      ColorChosen(dialog.selectedColor());
   });
 }
 

@@ -3,17 +3,22 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/base/Path.h"
 #include "gui/step2/DefaultExportFolder.h"
+#include "gui/step2/FieldGrid.h"
 #include "gui/common/HandlerGuard.h"
 #include "gui/step2/NamingGroup.h"
 #include "gui/step2/SizeProfilePanel.h"
@@ -44,33 +49,49 @@ TStep2Panel::TStep2Panel(TIniFile& settings_file, TSettings& settings, QWidget* 
 
   // The option panels stand in a fixed order: watermark, text, naming. Hidden ones take no
   // room, so the visible ones follow each other from the top in that order.
-  auto* option_panels = new QVBoxLayout;
-  option_panels->setSpacing(kOptionPanelGap);
+  auto* option_panels = new QWidget;
+  auto* panels_column = new QVBoxLayout(option_panels);
+  panels_column->setContentsMargins(0, 0, 0, 0);
+  panels_column->setSpacing(kOptionPanelGap);
   for (QWidget* panel : {static_cast<QWidget*>(m_watermark), static_cast<QWidget*>(m_text),
                          m_naming->RenamePanel()}) {
     panel->setFixedHeight(kOptionPanelHeight);
-    option_panels->addWidget(panel);
+    panels_column->addWidget(panel);
   }
+  panels_column->addStretch();
   m_watermark->hide();
   m_text->hide();
 
-  auto* left = new QVBoxLayout;
-  left->addWidget(BuildTargetRow());
-  left->addWidget(m_profiles);
-  left->addSpacing(kOptionPanelGap);
-  left->addLayout(option_panels);
-  left->addStretch();
-  auto* right = new QVBoxLayout;
-  right->addWidget(BuildTargetGroup());
-  right->addWidget(BuildExtraOptionsGroup());
-  right->addWidget(m_naming);
-  right->addStretch();
-  auto* columns = new QHBoxLayout(box);
-  columns->addLayout(left, 1);
-  columns->addSpacing(12);
-  columns->addLayout(right);
+  m_fields = new QWidget;
+  auto* fields_column = new QVBoxLayout(m_fields);
+  fields_column->setContentsMargins(0, 0, 0, 0);
+  fields_column->addWidget(BuildTargetRow());
+  fields_column->addWidget(m_profiles);
+  m_option_panels = option_panels;
+  m_choices = new QWidget;
+  m_choices_layout = new QBoxLayout(QBoxLayout::TopToBottom, m_choices);
+  m_choices_layout->setContentsMargins(0, 0, 0, 0);
+  m_choices_layout->addWidget(BuildTargetGroup(), 0, Qt::AlignTop);
+  auto* more_choices = new QVBoxLayout;
+  more_choices->addWidget(BuildExtraOptionsGroup());
+  more_choices->addWidget(m_naming);
+  more_choices->addStretch();
+  m_choices_layout->addLayout(more_choices);
+  // Choices close together, so that they fit beside each other in the smallest window.
+  for (QGroupBox* group : m_choices->findChildren<QGroupBox*>(Qt::FindDirectChildrenOnly))
+    group->layout()->setSpacing(2);
+  m_arrangement = new QGridLayout(box);
+  m_arrangement->setHorizontalSpacing(kOptionPanelGap);
+  m_arrangement->setVerticalSpacing(kOptionPanelGap);
+  m_left = new QVBoxLayout;
+  m_left->setSpacing(kOptionPanelGap);
+  m_left->addWidget(m_fields);
+  m_left->addStretch();
+  m_arrangement->addLayout(m_left, 0, 0);
+  Arrange(false);
+  AlignFieldGrids(box);
 
-  // Small windows scroll the page instead of squeezing it.
+  // A window too small for the whole page scrolls it.
   auto* scroll = new QScrollArea(this);
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setWidgetResizable(true);
@@ -82,12 +103,57 @@ TStep2Panel::TStep2Panel(TIniFile& settings_file, TSettings& settings, QWidget* 
   ProposeDefaultExportFolder();
 }
 
+// Two arrangements of the same controls. Wide: the fields with the option panels below them
+// at the left, the choices in one column beside them, the free room at the right and bottom.
+// Narrow (the smallest window): the fields over the whole width, the choices in two columns
+// below them, then the option panels.
+void TStep2Panel::Arrange(bool narrow) {
+  m_left->removeWidget(m_option_panels);
+  m_arrangement->removeWidget(m_option_panels);
+  m_arrangement->removeWidget(m_choices);
+  for (int i = 0; i < 4; ++i) {
+    m_arrangement->setRowStretch(i, 0);
+    m_arrangement->setColumnStretch(i, 0);
+  }
+  if (narrow) {
+    m_arrangement->addWidget(m_choices, 1, 0, Qt::AlignLeft);
+    m_arrangement->addWidget(m_option_panels, 2, 0);
+    m_arrangement->setRowStretch(3, 1);
+    m_arrangement->setColumnStretch(0, 1);
+    m_choices_layout->setDirection(QBoxLayout::LeftToRight);
+  } else {
+    m_left->insertWidget(1, m_option_panels);
+    m_arrangement->addWidget(m_choices, 0, 1, Qt::AlignTop);
+    m_arrangement->setRowStretch(1, 1);
+    m_arrangement->setColumnStretch(2, 1);
+    m_choices_layout->setDirection(QBoxLayout::TopToBottom);
+  }
+  m_narrow = narrow;
+}
+
+void TStep2Panel::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // The width of the wide arrangement, whichever is shown now.
+  int choices = 0;
+  for (const QWidget* group : m_choices->findChildren<QGroupBox*>(Qt::FindDirectChildrenOnly))
+    choices = std::max(choices, group->sizeHint().width());
+  const QMargins margins = m_arrangement->contentsMargins();
+  const int wide = margins.left() + m_fields->sizeHint().width() + kOptionPanelGap + choices +
+                   margins.right() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  if (const bool narrow = event->size().width() < wide; narrow != m_narrow) Arrange(narrow);
+
+}
+
 QWidget* TStep2Panel::BuildTargetRow() {
   auto* row = new QWidget;
   lblDoelmap = Named(new QLabel(QStringLiteral("Doelmap"), row), "lblDoelmap");
-  lblDoelmap->setMinimumWidth(80);
+  // Room for either caption, so that the field stays where it is when the caption changes.
+  lblDoelmap->setMinimumWidth(
+      std::max(lblDoelmap->sizeHint().width(),
+               lblDoelmap->fontMetrics().horizontalAdvance(QStringLiteral("Naam submap"))));
   editExportMap = Named(new QLineEdit(row), "editExportMap");
-  editExportMap->setFixedWidth(306);
+  editExportMap->setMinimumWidth(120);
+  editExportMap->setMaximumWidth(306);
   editExportMap->setToolTip(
       QStringLiteral("Selecteer hier een map waar de foto's naar toe gekopieerd moeten worden."));
   SetBackground(editExportMap, Qt::white);
@@ -95,12 +161,13 @@ QWidget* TStep2Panel::BuildTargetRow() {
   btnSelectExportmap->setFixedWidth(30);
   connect(btnSelectExportmap, &QPushButton::clicked, this, &TStep2Panel::btnSelectExportmapClick);
 
-  auto* layout = new QHBoxLayout(row);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(lblDoelmap);
-  layout->addWidget(editExportMap);
-  layout->addWidget(btnSelectExportmap);
-  layout->addStretch();
+  QGridLayout* grid = NewFieldGrid(row);
+  grid->addWidget(lblDoelmap, 0, 0);
+  grid->addWidget(editExportMap, 0, 1);
+  grid->addWidget(btnSelectExportmap, 0, 2);
+  // Room to spare goes to the field, up to its width, and only then past the button.
+  grid->setColumnStretch(1, 100);
+  grid->setColumnStretch(3, 1);
   return row;
 }
 

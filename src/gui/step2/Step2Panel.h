@@ -7,7 +7,9 @@
 #include "core/settings/IniFile.h"
 #include "core/settings/Settings.h"
 
+class QBoxLayout;
 class QCheckBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -49,7 +51,11 @@ class TStep2Panel : public QWidget {
   QLineEdit* LogoField() const;
   QLineEdit* TextField() const;
 
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
+  void Arrange(bool narrow);
   QWidget* BuildTargetRow();
   QWidget* BuildTargetGroup();
   QWidget* BuildExtraOptionsGroup();
@@ -61,6 +67,14 @@ class TStep2Panel : public QWidget {
   TWatermarkPanel* m_watermark;
   TTextPanel* m_text;
   TNamingGroup* m_naming;
+  // The three blocks of the page and how they stand.
+  QWidget* m_fields;
+  QWidget* m_option_panels;
+  QWidget* m_choices;
+  QBoxLayout* m_choices_layout;
+  QGridLayout* m_arrangement;
+  QBoxLayout* m_left;
+  bool m_narrow = false;
   QLabel* lblDoelmap;
   QLineEdit* editExportMap;
   QPushButton* btnSelectExportmap;

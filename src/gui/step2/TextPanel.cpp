@@ -6,6 +6,7 @@
 #include <QSpinBox>
 
 #include "gui/common/WidgetHelpers.h"
+#include "gui/step2/FieldGrid.h"
 
 namespace fotoloom {
 
@@ -16,8 +17,7 @@ TTextPanel::TTextPanel(QWidget* parent) : QWidget(parent) {
   editFontsize->setRange(0, 100);
   editFontsize->setValue(22);
 
-  auto* grid = new QGridLayout(this);
-  grid->setContentsMargins(0, 0, 0, 0);
+  QGridLayout* grid = NewFieldGrid(this);
   grid->addWidget(new QLabel(QStringLiteral("Tekst"), this), 0, 0);
   grid->addWidget(editFontText, 0, 1);
   grid->addWidget(new QLabel(QStringLiteral("Lettergrootte"), this), 1, 0);

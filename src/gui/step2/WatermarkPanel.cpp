@@ -9,6 +9,7 @@
 
 #include "gui/common/HandlerGuard.h"
 #include "gui/common/WidgetHelpers.h"
+#include "gui/step2/FieldGrid.h"
 
 namespace fotoloom {
 namespace {
@@ -33,8 +34,7 @@ TWatermarkPanel::TWatermarkPanel(QWidget* parent) : QWidget(parent) {
   auto* note =
       new QLabel(QStringLiteral("Let op: transparant logo moet een png bestand zijn!"), this);
 
-  auto* grid = new QGridLayout(this);
-  grid->setContentsMargins(0, 0, 0, 0);
+  QGridLayout* grid = NewFieldGrid(this);
   grid->addWidget(new QLabel(QStringLiteral("Watermerk/logo"), this), 0, 0);
   grid->addWidget(editLogo, 0, 1);
   grid->addWidget(btnSelectLogo, 0, 2);

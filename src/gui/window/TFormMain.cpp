@@ -15,7 +15,6 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
-#include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -28,6 +27,7 @@
 #include "gui/browse/SelectionList.h"
 #include "gui/browse/ThumbnailBrowser.h"
 #include "gui/common/Artwork.h"
+#include "gui/common/CommandRow.h"
 #include "gui/common/DoubleClicks.h"
 #include "gui/common/FormHeader.h"
 #include "gui/common/HandlerGuard.h"
@@ -54,6 +54,16 @@ QToolButton* NewFlatButton(const char* name, Glyph glyph, const QString& hint, Q
   button->setIcon(GlyphIcon(glyph));
   button->setToolTip(hint);
   button->setAutoRaise(true);
+  return button;
+}
+
+// A command of the row above the selection list.
+QToolButton* NewCommand(const char* name, Glyph glyph, const QString& caption,
+                        TCommandRow* row) {
+  auto* button = Named(new QToolButton(row), name);
+  button->setIcon(GlyphIcon(glyph));
+  button->setText(caption);
+  row->AddButton(button);
   return button;
 }
 
@@ -267,18 +277,14 @@ QWidget* TFormMain::BuildStepsPage() {
   list_row->addWidget(m_selection_view, 1);
   list_row->addWidget(m_step1_preview_panel);
   // The toolbar above the list, the one-panel status bar below it.
-  m_add_button = Named(new QToolButton(m_step1_tab), "btnAdd");
-  m_add_button->setText(QStringLiteral("Toevoegen"));
-  m_add_all_button = Named(new QToolButton(m_step1_tab), "btnAddAll");
-  m_add_all_button->setText(QStringLiteral("Alles toevoegen"));
-  m_remove_button = Named(new QToolButton(m_step1_tab), "btnDelete");
-  m_remove_button->setText(QStringLiteral("Selectie verwijderen"));
-  m_remove_all_button = Named(new QToolButton(m_step1_tab), "btnDeleteAll");
-  m_remove_all_button->setText(QStringLiteral("Alles verwijderen"));
-  // A tool bar, so that a narrow window moves the buttons that do not fit into its menu.
-  auto* toolbar = Named(new QToolBar(m_step1_tab), "ToolBar1");
-  for (QToolButton* button : {m_add_button, m_add_all_button, m_remove_button, m_remove_all_button})
-    toolbar->addWidget(button);
+  auto* toolbar = Named(new TCommandRow(m_step1_tab), "ToolBar1");
+  m_add_button = NewCommand("btnAdd", Glyph::Add, QStringLiteral("Toevoegen"), toolbar);
+  m_add_all_button =
+      NewCommand("btnAddAll", Glyph::AddAll, QStringLiteral("Alles toevoegen"), toolbar);
+  m_remove_button =
+      NewCommand("btnDelete", Glyph::Remove, QStringLiteral("Selectie verwijderen"), toolbar);
+  m_remove_all_button =
+      NewCommand("btnDeleteAll", Glyph::RemoveAll, QStringLiteral("Alles verwijderen"), toolbar);
   m_status_bar = Named(new QStatusBar(m_step1_tab), "StatusBar1");
   m_status_bar->setSizeGripEnabled(false);
   m_selection_count = new QLabel(m_status_bar);

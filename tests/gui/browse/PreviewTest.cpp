@@ -176,7 +176,9 @@ class PreviewTest : public QObject {
     QVERIFY(panel->isVisible());
     QTRY_VERIFY(IsReddish(Shown(m_preview)));
     QCOMPARE(QRect(m_list->mapTo(m_window->form.get(), QPoint(0, 0)), m_list->size()), before);
-    QCOMPARE(m_list->visualRect(second), second_row);
+    // The rows stay where they were; the columns may still be fitted to their texts.
+    QCOMPARE(m_list->visualRect(second).top(), second_row.top());
+    QCOMPARE(m_list->visualRect(second).height(), second_row.height());
     QCOMPARE(m_list->indexAt(second_row.center()), second);
   }
 

@@ -248,20 +248,37 @@ class Step2Test : public QObject {
   void chosenColourShowsItsText_data() {
     QTest::addColumn<QColor>("color");
     QTest::addColumn<QString>("text");
-    QTest::newRow("grey 200") << QColor(200, 200, 200) << "$00C8C8C8";
-    QTest::newRow("pure white") << QColor(255, 255, 255) << "clWhite";
-    QTest::newRow("blue byte first") << QColor(255, 128, 64) << "$004080FF";
-    QTest::newRow("named red") << QColor(255, 0, 0) << "clRed";
+    QTest::addColumn<QColor>("ink");
+    const QColor black(Qt::black);
+    const QColor white(Qt::white);
+    QTest::newRow("grey 200") << QColor(200, 200, 200) << "$00C8C8C8" << black;
+    QTest::newRow("pure white") << QColor(255, 255, 255) << "clWhite" << black;
+    QTest::newRow("blue byte first") << QColor(255, 128, 64) << "$004080FF" << black;
+    QTest::newRow("named red") << QColor(255, 0, 0) << "clRed" << white;
+    QTest::newRow("navy") << QColor(0, 0, 128) << "clNavy" << white;
+    QTest::newRow("dark grey 100") << QColor(100, 100, 100) << "$00646464" << white;
+    QTest::newRow("yellow") << QColor(255, 255, 0) << "clYellow" << black;
   }
+  // The text reads on any colour: black on light ones, white on dark ones.
   void chosenColourShowsItsText() {
     QFETCH(QColor, color);
     QFETCH(QString, text);
+    QFETCH(QColor, ink);
     Step2().Profiles().LoadProfiles();
     Step2().Profiles().ColorChosen(color);
     auto* field = m_fx->Find<QLineEdit>("editColor");
     QCOMPARE(field->text(), text);
     QCOMPARE(Background(field), color);
+    QCOMPARE(field->palette().color(QPalette::Text), ink);
     QCOMPARE(Step2().CollectRunSettings().color_text, text.toStdString());
+  }
+
+  void blackOfAProfileShowsWhiteText() {
+    WriteSettingsFile(kTwoProfiles);
+    Step2().Profiles().LoadProfiles();
+    auto* field = m_fx->Find<QLineEdit>("editColor");
+    QCOMPARE(field->text(), QString("clBlack"));
+    QCOMPARE(field->palette().color(QPalette::Text), QColor(Qt::white));
   }
 
   void clickIntoTheColourFieldOpensTheColourDialog() {

@@ -1,25 +1,34 @@
 // Walks the main window through its steps with a few generated photos and saves a
-// screenshot of each: step 1, step 2, step 3 after a conversion, and the progress window.
+// screenshot of each: step 1, step 2 (also in the smallest window), step 3 after a
+// conversion, the progress window, and with "-screen" the whole window with its frame and
+// a dialog in front of it as the window manager shows them. Photos are added by a real mouse
+// click through xdotool.
 // With a second argument, the step-1 browser shows that folder of photos.
-// Run it through scripts/screenshots.sh, which starts it under Xvfb at 100% and 200%.
+// Run it through scripts/screenshots.sh, which starts it under Xvfb and openbox at 100% and
+// 200%.
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QColorDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QToolButton>
-#include <QTreeView>
 
 #include <cstdio>
 
 #include "core/imaging/codecs/JpegWriter.h"
+#include "gui/common/DutchLanguage.h"
+#include "gui/common/MessageBoxDialog.h"
 #include "gui/common/Messages.h"
-#include "gui/common/PhotoListModel.h"
-#include "gui/common/WheelToArrowKeys.h"
+#include "gui/common/WindowPlacement.h"
 #include "gui/run/RunController.h"
 #include "gui/run/TFormProgress.h"
 #include "gui/window/TFormMain.h"
+#include "gui/common/WheelToArrowKeys.h"
 
 namespace {
 
@@ -38,10 +47,47 @@ void Settle(int ms) {
   while (timer.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
+// Runs xdotool while the window goes on handling its events.
+void Xdotool(const QStringList& arguments) {
+  QProcess xdotool;
+  xdotool.start(QStringLiteral("xdotool"), arguments);
+  while (!xdotool.waitForFinished(10)) QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// A real click in the middle of the control, in the screen's device pixels.
+void Click(QWidget* control) {
+  const QPoint centre = control->mapToGlobal(control->rect().center());
+  const qreal ratio = control->devicePixelRatioF();
+  Xdotool({"mousemove", QString::number(qRound(centre.x() * ratio)),
+           QString::number(qRound(centre.y() * ratio)), "click", "1"});
+  Settle(200);
+}
+
+bool Report(bool saved, const QString& path) {
+  std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
+  return saved;
+}
+
 bool Save(QWidget* widget, const QString& path) {
   Settle(200);
-  const bool saved = widget->grab().save(path);
-  std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
+  return Report(widget->grab().save(path), path);
+}
+
+// The windows with the frames the window manager gives them.
+bool SaveScreen(const QList<QWidget*>& windows, const QString& path) {
+  QRect area;
+  for (const QWidget* window : windows) area |= window->frameGeometry();
+  const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(),
+                                                                     area.width(), area.height());
+  return Report(shot.save(path), path);
+}
+
+// A dialog in front of the window, as the window manager frames it.
+bool SaveDialogScreen(QWidget* behind, QWidget* dialog, const QString& path) {
+  dialog->show();
+  Settle(500);
+  const bool saved = SaveScreen({behind, dialog}, path);
+  dialog->close();
   return saved;
 }
 
@@ -49,6 +95,8 @@ bool Save(QWidget* widget, const QString& path) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  fotoloom::UseDutchLanguage();
   const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
   QDir().mkpath(out);
   QTemporaryDir home;
@@ -73,39 +121,59 @@ int main(int argc, char** argv) {
 
   fotoloom::WheelToArrowKeys wheel;
   app.installEventFilter(&wheel);
-  Agree agree;
-  fotoloom::InstallMessagePresenter(&agree);
+  // The browser starts at the folder stored as "Importmap".
   const QString data_folder = home.filePath(".config/Fotoloom/");
-  if (argc > 2) {
-    // The browser starts at the folder stored as "Importmap".
-    QDir().mkpath(data_folder);
-    QFile settings(data_folder + "fotoloom.crp");
-    if (!settings.open(QIODevice::WriteOnly)) return 1;
-    settings.write("[Settings]\nImportmap=" + QFile::encodeName(argv[2]) + "\n");
-  }
+  QDir().mkpath(data_folder);
+  QFile settings(data_folder + "fotoloom.crp");
+  if (!settings.open(QIODevice::WriteOnly)) return 1;
+  settings.write("[Settings]\nImportmap=" +
+                 QFile::encodeName(argc > 2 ? QFile::decodeName(argv[2]) : photos) + "\n");
+  settings.close();
   fotoloom::TFormMain form(data_folder, {});
   form.show();
-  Settle(300);
-  auto* list =
-      qobject_cast<fotoloom::TPhotoListModel*>(form.findChild<QTreeView*>("ListView1")->model());
-  for (const QString& name : QDir(photos).entryList(QDir::Files, QDir::Name)) {
-    list->Append({fotoloom::TListEntry{name.toStdString(), "20.1 kB", photos.toStdString(),
-                                       name.toStdString()}});
-  }
-  Settle(argc > 2 ? 3000 : 300);  // thumbnails
-  bool ok = Save(&form, out + "/step1.png");
+  Settle(1000);
+  bool ok = true;
+
+  fotoloom::MessageBoxDialog message(
+      &form, {.type = fotoloom::MessageType::Confirmation,
+              .caption = QStringLiteral("Akkoord"),
+              .text = QStringLiteral("Om verder te gaan moet u minimaal 1 foto toevoegen!"),
+              .buttons = fotoloom::MessageButtons::Ok});
+  ok &= SaveDialogScreen(&form, &message, out + "/message-screen.png");
   auto* next = form.findChild<QPushButton*>("btnNext");
+
+  // "Alles toevoegen" by a click adds the photos the browser shows.
+  Settle(argc > 2 ? 3000 : 500);  // thumbnails
+  Click(form.findChild<QToolButton*>("btnAddAll"));
+  auto* list = form.findChild<QAbstractItemView*>("ListView1");
+  QElapsedTimer timer;
+  timer.start();
+  while (list->model()->rowCount() == 0 && timer.elapsed() < 30000) Settle(50);
+  ok &= list->model()->rowCount() > 0;
+  ok &= Save(&form, out + "/step1.png");
+  ok &= SaveScreen({&form}, out + "/step1-screen.png");
+
+  Agree agree;
+  fotoloom::InstallMessagePresenter(&agree);
   next->click();
   ok &= Save(&form, out + "/step2.png");
+  QColorDialog colours(&form);
+  fotoloom::GiveDialogFrame(&colours);
+  ok &= SaveDialogScreen(&form, &colours, out + "/colour-dialog-screen.png");
+  const QSize start_size = form.size();
+  form.resize(650, 480);
+  ok &= Save(&form, out + "/step2-smallest.png");
+  form.resize(start_size);
+
   form.findChild<QLineEdit*>("editExportMap")->setText(home.filePath("Verkleind"));
   next->click();
   auto* rotate = form.findChild<QToolButton*>("SpeedButton8");
-  QElapsedTimer timer;
-  timer.start();
-  while (!rotate->isEnabled() && timer.elapsed() < 30000) Settle(50);
+  timer.restart();
+  while (!rotate->isEnabled() && timer.elapsed() < 60000) Settle(50);
   ok &= Save(&form, out + "/step3.png");
   if (fotoloom::TFormProgress* progress = form.ConversionRun().ProgressWindow()) {
     ok &= Save(progress, out + "/progress.png");
+    ok &= SaveScreen({&form, progress}, out + "/progress-screen.png");
   }
   fotoloom::InstallMessagePresenter(nullptr);
   return ok && rotate->isEnabled() ? 0 : 1;

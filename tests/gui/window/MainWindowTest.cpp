@@ -131,10 +131,8 @@ class MainWindowTest : public QObject {
     auto* list = Find<QTreeView>(name);
     QCOMPARE(list->model()->columnCount(), columns);
     const QStringList captions = {"Bestandsnaam", "Grootte", "Pad"};
-    const int widths[] = {180, 70, 200};
     for (int column = 0; column < 3; ++column) {
       QCOMPARE(list->model()->headerData(column, Qt::Horizontal).toString(), captions[column]);
-      QCOMPARE(list->columnWidth(column), widths[column]);
       QVERIFY(!list->isColumnHidden(column));
     }
     QVERIFY(list->model()->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
