@@ -55,7 +55,7 @@ MainMenus BuildMainMenus(QWidget* owner) {
                              {"Roteren90graden", "Afbeelding roteren", "F5"},
                              {"Afbeeldingbewerken1", "Afbeelding bewerken", "F9"},
                              separator,
-                             {"Fotosexporteren1", "Foto's exporteren...", nullptr},
+                             {"Fotosexporteren1", "Foto's exporteren...", nullptr, &menus.export_photos},
                              {"Mapopenen2", "Map openen", nullptr}});
   menus.browser = BuildMenu(owner, "PopupMenuBrowser",
                             {{"Toevoegen1", "Toevoegen", nullptr, &menus.add_selected},

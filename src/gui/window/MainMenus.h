@@ -19,6 +19,7 @@ struct MainMenus {
   QAction* open_folder;       // Mapopenen1
   QAction* add_selected;      // Toevoegen1
   QAction* add_all;           // Allestoevoegen1
+  QAction* export_photos;     // Fotosexporteren1
 };
 
 MainMenus BuildMainMenus(QWidget* owner);

@@ -34,6 +34,7 @@
 #include "gui/common/PhotoListModel.h"
 #include "gui/common/WidgetHelpers.h"
 #include "gui/common/WindowPlacement.h"
+#include "gui/publish/TFormExport.h"
 #include "gui/run/ResultPreview.h"
 #include "gui/run/RunController.h"
 #include "gui/step2/SizeProfilePanel.h"
@@ -162,6 +163,7 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
           &QLineEdit::setText);
   connect(m_run.get(), &TRunController::TargetFolderChanged, this, &TFormMain::SetTargetFolder);
   connect(m_run.get(), &TRunController::RunEnded, this, &TFormMain::ShowRunEnd);
+  connect(m_menus.export_photos, &QAction::triggered, this, &TFormMain::Fotosexporteren1Click);
 
   setMinimumSize(650, 480);
   resize(952, 665);
@@ -190,6 +192,13 @@ void TFormMain::ShowRunEnd(TRunEnd end) {
     case TRunEnd::Cancelled:
       break;
   }
+}
+
+void TFormMain::Fotosexporteren1Click() {
+  Guard(this, [this](bool busy) { SetBusy(busy); }, [this] {
+    TFormExport window(*m_result_entries, this);
+    window.exec();
+  });
 }
 
 void TFormMain::showEvent(QShowEvent* event) {

@@ -89,6 +89,8 @@ class TFormMain : public QWidget {
   // What the window does itself at the end of a run: the step-3 commands after a completed
   // one, the folder field after a target folder that could not be made.
   void ShowRunEnd(TRunEnd end);
+  // "Foto's exporteren...": the export list of the result list, modal, with the busy state.
+  void Fotosexporteren1Click();
   QWidget* BuildStepsPage();
   // Step 1's upper half: the header line with the view buttons, the folder tree and the
   // thumbnail browser.

@@ -9,6 +9,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -17,15 +18,19 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QTreeView>
 
 #include <cstdio>
 
 #include "core/imaging/codecs/JpegWriter.h"
+#include "core/publish/ExportList.h"
 #include "gui/common/DutchLanguage.h"
 #include "gui/common/MessageBoxDialog.h"
+#include "gui/common/PhotoListModel.h"
 #include "gui/common/Messages.h"
 #include "gui/common/WindowPlacement.h"
 #include "gui/run/RunController.h"
+#include "gui/publish/TFormExport.h"
 #include "gui/run/TFormProgress.h"
 #include "gui/window/TFormMain.h"
 #include "gui/common/WheelToArrowKeys.h"
@@ -175,6 +180,15 @@ int main(int argc, char** argv) {
     ok &= Save(progress, out + "/progress.png");
     ok &= SaveScreen({&form, progress}, out + "/progress-screen.png");
   }
+  // The export list of the photos just made, as an HTML list.
+  const auto* results =
+      qobject_cast<fotoloom::TPhotoListModel*>(form.findChild<QTreeView*>("ListView3")->model());
+  fotoloom::TFormExport export_window(*results, &form);
+  export_window.findChild<QComboBox*>("comboSoort")->setCurrentIndex(2);
+  export_window.findChild<QLineEdit*>("editScript")
+      ->setText(QString::fromUtf8(fotoloom::kExportKinds[2].script));
+  export_window.findChild<QPushButton*>("Button1")->click();
+  ok &= SaveDialogScreen(&form, &export_window, out + "/export-screen.png");
   fotoloom::InstallMessagePresenter(nullptr);
   return ok && rotate->isEnabled() ? 0 : 1;
 }
