@@ -79,6 +79,8 @@ TFormExport::TFormExport(const TPhotoListModel& results, QWidget* owner)
 void TFormExport::comboSoortClick(int index) {
   Guard(this, [&] {
     editScript->setText(QString::fromUtf8(kExportKinds.at(static_cast<size_t>(index)).script));
+    // A long template shows from its start.
+    editScript->setCursorPosition(0);
   });
 }
 

@@ -179,6 +179,7 @@ int main(int argc, char** argv) {
   if (fotoloom::TFormProgress* progress = form.ConversionRun().ProgressWindow()) {
     ok &= Save(progress, out + "/progress.png");
     ok &= SaveScreen({&form, progress}, out + "/progress-screen.png");
+    progress->hide();
   }
   // The export list of the photos just made, as an HTML list.
   const auto* results =
@@ -188,6 +189,8 @@ int main(int argc, char** argv) {
   export_window.findChild<QLineEdit*>("editScript")
       ->setText(QString::fromUtf8(fotoloom::kExportKinds[2].script));
   export_window.findChild<QPushButton*>("Button1")->click();
+  export_window.show();
+  ok &= Save(&export_window, out + "/export.png");
   ok &= SaveDialogScreen(&form, &export_window, out + "/export-screen.png");
   fotoloom::InstallMessagePresenter(nullptr);
   return ok && rotate->isEnabled() ? 0 : 1;
