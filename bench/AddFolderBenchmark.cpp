@@ -1,10 +1,9 @@
 // Adding a folder of 10 000 photos to the selection list, as a drop does: the time until
 // every entry is listed, and the longest time the UI thread went without turning its event
 // loop meanwhile (a 1 ms timer measures the gaps). Runs on the offscreen platform.
-#include <unistd.h>
-
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -12,10 +11,10 @@
 
 #include <cstdio>
 
-#include "core/imaging/codecs/JpegWriter.h"
 #include "gui/browse/SelectionList.h"
 #include "gui/browse/TFormMessage2.h"
 #include "gui/window/TFormMain.h"
+#include "support/FolderOfPhotos.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -26,20 +25,9 @@ int main(int argc, char** argv) {
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(".config")));
   const QString folder = home.filePath("photos");
   QDir().mkpath(folder);
-  fotoloom::TBitmap32 picture(64, 48);
-  picture.Fill(fotoloom::MakePixel(90, 140, 200));
-  const std::vector<uint8_t> jpeg = fotoloom::EncodeJpeg(picture, 90);
-  {
-    QFile first(folder + "/IMG_00000.jpg");
-    if (!first.open(QIODevice::WriteOnly)) return 1;
-    first.write(reinterpret_cast<const char*>(jpeg.data()), static_cast<qint64>(jpeg.size()));
-  }
-  for (int i = 1; i < kPhotos; ++i) {
-    const QByteArray name =
-        QFile::encodeName(folder + QString("/IMG_%1.jpg").arg(i, 5, 10, QChar('0')));
-    if (::link(QFile::encodeName(folder + "/IMG_00000.jpg").constData(), name.constData()) != 0)
-      return 1;
-  }
+  if (!fotoloom::bench::WriteFirstPhoto(folder) ||
+      !fotoloom::bench::LinkPhotos(folder, 1, kPhotos))
+    return 1;
 
   fotoloom::TFormMain form(home.filePath(".config/Fotoloom/"), {});
   form.show();

@@ -2,8 +2,6 @@
 // it one by one: how often the folder is listed again, the time until the browser shows every
 // photo, and the longest time the UI thread went without turning its event loop meanwhile
 // (a 1 ms timer measures the gaps). Runs on the offscreen platform.
-#include <unistd.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,25 +13,9 @@
 #include <cstdio>
 #include <thread>
 
-#include "core/imaging/codecs/JpegWriter.h"
 #include "gui/browse/FolderItemsModel.h"
 #include "gui/browse/ThumbnailBrowser.h"
-
-namespace {
-
-bool LinkPhotos(const QString& folder, int from, int to) {
-  const QByteArray first = QFile::encodeName(folder + "/IMG_00000.jpg");
-  for (int i = from; i < to; ++i) {
-    const QByteArray name =
-        QFile::encodeName(folder + QString("/IMG_%1.jpg").arg(i, 5, 10, QChar('0')));
-    if (::link(first.constData(), name.constData()) != 0) return false;
-    // A copy from a camera card: a photo now and then, not all in one instant.
-    if (i % 100 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
-}
-
-}  // namespace
+#include "support/FolderOfPhotos.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -45,15 +27,9 @@ int main(int argc, char** argv) {
   qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(".cache")));
   const QString folder = home.filePath("photos");
   QDir().mkpath(folder);
-  fotoloom::TBitmap32 picture(64, 48);
-  picture.Fill(fotoloom::MakePixel(90, 140, 200));
-  const std::vector<uint8_t> jpeg = fotoloom::EncodeJpeg(picture, 90);
-  {
-    QFile first(folder + "/IMG_00000.jpg");
-    if (!first.open(QIODevice::WriteOnly)) return 1;
-    first.write(reinterpret_cast<const char*>(jpeg.data()), static_cast<qint64>(jpeg.size()));
-  }
-  if (!LinkPhotos(folder, 1, kShown)) return 1;
+  if (!fotoloom::bench::WriteFirstPhoto(folder) ||
+      !fotoloom::bench::LinkPhotos(folder, 1, kShown))
+    return 1;
 
   fotoloom::TThumbnailBrowser browser;
   browser.resize(800, 500);
@@ -78,7 +54,8 @@ int main(int argc, char** argv) {
   gap.start();
   beat.start(1);
   bool copied = false;
-  std::thread copier([&] { copied = LinkPhotos(folder, kShown, kShown + kCopied); });
+  std::thread copier(
+      [&] { copied = fotoloom::bench::LinkPhotos(folder, kShown, kShown + kCopied, true); });
   while (items.rowCount() < kShown + kCopied) {
     QApplication::processEvents(QEventLoop::AllEvents, 5);
     if (clock.elapsed() > 60000) break;
