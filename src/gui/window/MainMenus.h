@@ -19,7 +19,18 @@ struct MainMenus {
   QAction* open_folder;       // Mapopenen1
   QAction* add_selected;      // Toevoegen1
   QAction* add_all;           // Allestoevoegen1
+  QAction* rotate_selection;  // Afbeeldingroteren1
+  QAction* edit_selection;    // Afbeeldingbewerken2
+  QAction* copy_folder_link;  // Maplinkkopieeren1
+  QAction* rename_result;     // Bestandsnaamwijzigen1
+  QAction* check_all;         // Alleregelsaanvinken1
+  QAction* uncheck_all;       // Alleregelsuitvinken1
+  QAction* email_settings;    // Emailinstellingen1
+  QAction* ftp_settings;      // FTPgegevensinstellen
+  QAction* rotate_result;     // Roteren90graden
+  QAction* edit_result;       // Afbeeldingbewerken1
   QAction* export_photos;     // Fotosexporteren1
+  QAction* open_folder_field; // Mapopenen2
 };
 
 MainMenus BuildMainMenus(QWidget* owner);

@@ -282,6 +282,10 @@ QWidget* TFormMain::BuildStepsPage() {
   preview->setSizePolicy(keep_room);
   preview->hide();
   m_step1_preview_panel = preview;
+  m_step1_rotate_button = NewFlatButton("SpeedButton3", Glyph::Rotate,
+                                        QStringLiteral("Afbeelding roteren"), m_step1_tab);
+  m_step1_edit_button = NewFlatButton("SpeedButton4", Glyph::Edit,
+                                      QStringLiteral("Afbeelding bewerken"), m_step1_tab);
   auto* list_row = new QHBoxLayout;
   list_row->addWidget(m_selection_view, 1);
   list_row->addWidget(m_step1_preview_panel);
@@ -301,7 +305,13 @@ QWidget* TFormMain::BuildStepsPage() {
   auto* list_area = new QWidget(m_step1_tab);
   auto* list_column = new QVBoxLayout(list_area);
   list_column->setContentsMargins(0, 0, 0, 0);
-  list_column->addWidget(toolbar);
+  // The photo commands sit at the toolbar's right end, above the preview: the list's half
+  // keeps its height for the preview.
+  auto* toolbar_row = new QHBoxLayout;
+  toolbar_row->addWidget(toolbar, 1);
+  toolbar_row->addWidget(m_step1_rotate_button);
+  toolbar_row->addWidget(m_step1_edit_button);
+  list_column->addLayout(toolbar_row);
   list_column->addLayout(list_row, 1);
   list_column->addWidget(m_status_bar);
   auto* halves = Named(new QSplitter(Qt::Vertical, m_step1_tab), "Splitter1");

@@ -115,6 +115,8 @@ class TFormMain : public QWidget {
   TPhotoListModel* m_selection_entries = nullptr;
   QWidget* m_step1_preview_panel = nullptr;  // Panel10
   QLabel* m_step1_preview = nullptr;         // Image321
+  QToolButton* m_step1_rotate_button = nullptr;  // SpeedButton3
+  QToolButton* m_step1_edit_button = nullptr;    // SpeedButton4
   QLabel* m_step3_strip_picture = nullptr;   // Image323
   QLabel* m_steps_strip_picture = nullptr;   // Image324
   QTreeView* m_result_view = nullptr;        // ListView3
