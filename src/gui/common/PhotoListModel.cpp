@@ -57,6 +57,13 @@ void TPhotoListModel::SetChecked(int row, bool checked) {
   emit dataChanged(index(row, kCaption), index(row, kCaption), {Qt::CheckStateRole});
 }
 
+void TPhotoListModel::SetFileName(int row, const std::string& name) {
+  TListEntry& entry = m_entries[static_cast<size_t>(row)];
+  entry.caption = name;
+  entry.stored_name = name;
+  emit dataChanged(index(row, kCaption), index(row, kCaption), {Qt::DisplayRole});
+}
+
 void TPhotoListModel::SetAllChecked(bool checked) {
   for (int row = 0; row < Count(); ++row) SetChecked(row, checked);
 }

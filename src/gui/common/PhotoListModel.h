@@ -31,6 +31,8 @@ class TPhotoListModel : public QAbstractTableModel {
   // Removes the rows given, in any order.
   void RemoveRows(QList<int> rows);
   void SetChecked(int row, bool checked);
+  // The entry's file now has this name: caption and stored name both take it.
+  void SetFileName(int row, const std::string& name);
   void SetAllChecked(bool checked);
   bool HasCheckedEntries() const;
 

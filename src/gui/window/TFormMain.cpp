@@ -31,10 +31,12 @@
 #include "gui/common/DoubleClicks.h"
 #include "gui/common/FormHeader.h"
 #include "gui/common/HandlerGuard.h"
+#include "gui/common/ListGestures.h"
 #include "gui/common/PhotoListModel.h"
 #include "gui/common/WidgetHelpers.h"
 #include "gui/common/WindowPlacement.h"
 #include "gui/publish/TFormExport.h"
+#include "gui/run/ResultCommands.h"
 #include "gui/run/ResultPreview.h"
 #include "gui/run/RunController.h"
 #include "gui/step2/SizeProfilePanel.h"
@@ -152,6 +154,24 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
                                .settings = &m_settings});
   new TResultPreview(m_result_view, m_result_entries, m_step3_preview,
                      [this] { return TargetFolder(); });
+  new TResultCommands({.window = this,
+                       .results = m_result_view,
+                       .entries = m_result_entries,
+                       .open_target = m_open_folder_button,
+                       .copy_folder_link = m_menus.copy_folder_link,
+                       .rename = m_menus.rename_result,
+                       .check_all = m_menus.check_all,
+                       .uncheck_all = m_menus.uncheck_all,
+                       .open_folder_field = m_menus.open_folder_field,
+                       .folder_field = [this] { return m_step2->ExportFolderField()->text(); },
+                       .target_folder = [this] { return TargetFolder(); }});
+  // The photo commands' keys act where the focus is: in a list or in its preview.
+  GiveShortcuts({m_selection_view, m_step1_preview},
+                {m_menus.rotate_selection, m_menus.edit_selection});
+  GiveShortcuts({m_result_view, m_step3_preview},
+                {m_menus.rename_result, m_menus.rotate_result, m_menus.edit_result});
+  TriggerOnEntryDoubleClick(m_selection_view, m_menus.edit_selection);
+  TriggerOnEntryDoubleClick(m_result_view, m_menus.edit_result);
   m_run = std::make_unique<TRunController>(
       m_run_gate, TRunController::TWidgets{.window = this,
                                          .results = m_result_view,
