@@ -131,6 +131,26 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
   connect(new TDoubleClicks(m_step3_preview), &TDoubleClicks::DoubleClicked, this,
           &TFormMain::EditResultPhoto);
 
+  // The result list's own commands, and the keys and double clicks of both lists.
+  new TResultCommands({.window = this,
+                       .results = m_result_view,
+                       .entries = m_result_entries,
+                       .open_target = m_open_folder_button,
+                       .copy_folder_link = m_menus.copy_folder_link,
+                       .rename = m_menus.rename_result,
+                       .check_all = m_menus.check_all,
+                       .uncheck_all = m_menus.uncheck_all,
+                       .open_folder_field = m_menus.open_folder_field,
+                       .folder_field = [this] { return m_step2->ExportFolderField()->text(); },
+                       .target_folder = [this] { return TargetFolder(); }});
+  // The photo commands' keys act where the focus is: in a list or in its preview.
+  GiveShortcuts({m_selection_view, m_step1_preview},
+                {m_menus.rotate_selection, m_menus.edit_selection});
+  GiveShortcuts({m_result_view, m_step3_preview},
+                {m_menus.rename_result, m_menus.rotate_result, m_menus.edit_result});
+  TriggerOnEntryDoubleClick(m_selection_view, m_menus.edit_selection);
+  TriggerOnEntryDoubleClick(m_result_view, m_menus.edit_result);
+
   // Step 1's list and the conversion run.
   m_selection = std::make_unique<TSelectionList>(
       TSelectionList::TWidgets{.list = m_selection_view,
@@ -154,24 +174,6 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
                                .settings = &m_settings});
   new TResultPreview(m_result_view, m_result_entries, m_step3_preview,
                      [this] { return TargetFolder(); });
-  new TResultCommands({.window = this,
-                       .results = m_result_view,
-                       .entries = m_result_entries,
-                       .open_target = m_open_folder_button,
-                       .copy_folder_link = m_menus.copy_folder_link,
-                       .rename = m_menus.rename_result,
-                       .check_all = m_menus.check_all,
-                       .uncheck_all = m_menus.uncheck_all,
-                       .open_folder_field = m_menus.open_folder_field,
-                       .folder_field = [this] { return m_step2->ExportFolderField()->text(); },
-                       .target_folder = [this] { return TargetFolder(); }});
-  // The photo commands' keys act where the focus is: in a list or in its preview.
-  GiveShortcuts({m_selection_view, m_step1_preview},
-                {m_menus.rotate_selection, m_menus.edit_selection});
-  GiveShortcuts({m_result_view, m_step3_preview},
-                {m_menus.rename_result, m_menus.rotate_result, m_menus.edit_result});
-  TriggerOnEntryDoubleClick(m_selection_view, m_menus.edit_selection);
-  TriggerOnEntryDoubleClick(m_result_view, m_menus.edit_result);
   m_run = std::make_unique<TRunController>(
       m_run_gate, TRunController::TWidgets{.window = this,
                                          .results = m_result_view,
