@@ -1,0 +1,84 @@
+#include "core/imaging/codecs/JpegMarkers.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/imaging/codecs/ExifOrientation.h"
+
+namespace fotoloom {
+namespace {
+
+constexpr uint8_t kApp0 = 0xE0, kApp1 = 0xE1, kApp14 = 0xEE, kApp15 = 0xEF, kComment = 0xFE;
+
+bool StartsWith(std::span<const uint8_t> jpeg, const TJpegSegment& segment, const char* tag,
+                size_t length) {
+  return segment.size >= length && std::memcmp(jpeg.data() + segment.data, tag, length) == 0;
+}
+
+bool IsMetadata(std::span<const uint8_t> jpeg, const TJpegSegment& segment) {
+  if (segment.marker == kComment) return true;
+  if (segment.marker < kApp0 || segment.marker > kApp15) return false;
+  if (segment.marker == kApp0) return !StartsWith(jpeg, segment, "JFIF\0", 5);
+  if (segment.marker == kApp14) return !StartsWith(jpeg, segment, "Adobe", 5);
+  return true;
+}
+
+}  // namespace
+
+std::vector<TJpegSegment> JpegHeaderSegments(std::span<const uint8_t> jpeg) {
+  std::vector<TJpegSegment> segments;
+  if (jpeg.size() < 2 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) return segments;
+  size_t at = 2;
+  while (at + 4 <= jpeg.size()) {
+    if (jpeg[at] != 0xFF) break;
+    const uint8_t marker = jpeg[at + 1];
+    if (marker == 0xFF) {  // a fill byte before the marker
+      ++at;
+      continue;
+    }
+    if (marker == 0xDA || marker == 0xD9) break;  // start of scan, end of image
+    if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {  // no length
+      at += 2;
+      continue;
+    }
+    const size_t length = (jpeg[at + 2] << 8) | jpeg[at + 3];
+    if (length < 2 || length > jpeg.size() - at - 2) break;
+    segments.push_back({marker, at, at + 4, length - 2});
+    at += 2 + length;
+  }
+  return segments;
+}
+
+int JpegOrientation(std::span<const uint8_t> jpeg) {
+  for (const TJpegSegment& segment : JpegHeaderSegments(jpeg)) {
+    const uint8_t* data = jpeg.data() + segment.data;
+    if (segment.marker == kApp1 && IsExifSegment(data, segment.size))
+      return ReadExifOrientation(data, segment.size);
+  }
+  return 1;
+}
+
+void ResetJpegOrientation(std::vector<uint8_t>& jpeg) {
+  for (const TJpegSegment& segment : JpegHeaderSegments(jpeg))
+    if (segment.marker == kApp1) ResetExifOrientation(jpeg.data() + segment.data, segment.size);
+}
+
+std::vector<uint8_t> WithMetadataOf(std::span<const uint8_t> original,
+                                    std::span<const uint8_t> encoded) {
+  // Our encoder writes the start of the image and a JFIF header; the metadata follows them.
+  size_t insert_at = std::min<size_t>(2, encoded.size());
+  for (const TJpegSegment& segment : JpegHeaderSegments(encoded)) {
+    if (segment.marker != kApp0) break;
+    insert_at = segment.data + segment.size;
+  }
+  std::vector<uint8_t> result(encoded.begin(), encoded.begin() + insert_at);
+  for (const TJpegSegment& segment : JpegHeaderSegments(original)) {
+    if (!IsMetadata(original, segment)) continue;
+    const auto begin = original.begin() + segment.start;
+    result.insert(result.end(), begin, begin + 4 + segment.size);
+  }
+  result.insert(result.end(), encoded.begin() + insert_at, encoded.end());
+  return result;
+}
+
+}  // namespace fotoloom
