@@ -26,6 +26,7 @@ void TSelectionRotation::Afbeeldingroteren1Click() {
   if (files.empty()) return;
   m_running = true;
   m_parts.set_busy(true);
+  m_parts.hold_preview(true);
   QApplication::setOverrideCursor(Qt::WaitCursor);
   QLabel* preview = m_parts.preview;
   m_work.Start(
@@ -50,6 +51,7 @@ void TSelectionRotation::Afbeeldingroteren1Click() {
 
 void TSelectionRotation::Finish(const QString& error) {
   QApplication::restoreOverrideCursor();
+  m_parts.hold_preview(false);
   m_parts.set_busy(false);
   m_running = false;
   if (!error.isEmpty()) ShowError(m_parts.window, error);

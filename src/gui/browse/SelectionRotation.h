@@ -29,6 +29,7 @@ class TSelectionRotation : public QObject {
     TPhotoListModel* entries;      // its entries
     QLabel* preview;               // Image321
     std::function<void(bool)> set_busy;
+    std::function<void(bool)> hold_preview;  // keeps the preview's own loads out meanwhile
   };
 
   explicit TSelectionRotation(const TParts& parts);

@@ -126,13 +126,17 @@ void LoadPreview(QLabel* preview, const std::string& file, Qt::TransformationMod
       });
 }
 
+void CancelPreviewLoads(QLabel* preview) {
+  LoadsOf(preview).work.CancelAll();
+}
+
 TKeptPicture KeptPicture(QLabel* preview) {
   return LoadsOf(preview).kept;
 }
 
 void ShowKeptPicture(QLabel* preview, const QImage& stretched, TKeptPicture kept) {
+  CancelPreviewLoads(preview);
   TPreviewLoads& loads = LoadsOf(preview);
-  loads.work.CancelAll();
   preview->setPixmap(QPixmap::fromImage(stretched));
   loads.kept = std::move(kept);
 }

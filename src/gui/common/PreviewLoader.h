@@ -22,6 +22,9 @@ namespace fotoloom {
 void LoadPreview(QLabel* preview, const std::string& file, Qt::TransformationMode mode,
                  std::function<void(bool loaded)> done = {}, bool keep_picture = false);
 
+// Drops the preview's loads still running: they will not change its picture.
+void CancelPreviewLoads(QLabel* preview);
+
 // A picture stretched to `size` for a preview, a copy that owns its pixels. Safe off the
 // window's thread.
 QImage StretchedImage(const TBitmap32& picture, QSize size, Qt::TransformationMode mode);
