@@ -24,10 +24,10 @@ class TSelectionRotation : public QObject {
 
  public:
   struct TParts {
-    QWidget* window;               // the parent of the error display
-    QTreeView* list;               // ListView1
-    TPhotoListModel* entries;      // its entries
-    QLabel* preview;               // Image321
+    QWidget* window;           // the parent of the error display
+    QTreeView* list;           // ListView1
+    TPhotoListModel* entries;  // its entries
+    QLabel* preview;           // Image321
     std::function<void(bool)> set_busy;
     std::function<void(bool)> hold_preview;  // keeps the preview's own loads out meanwhile
   };

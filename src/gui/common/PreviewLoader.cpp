@@ -41,8 +41,8 @@ struct TDecoded {
   TKeptPicture kept;
 };
 
-TDecoded Decode(const std::string& file, QSize size, Qt::TransformationMode mode,
-                bool keep_picture, const TBackgroundWork::TJob& job) {
+TDecoded Decode(const std::string& file, QSize size, Qt::TransformationMode mode, bool keep_picture,
+                const TBackgroundWork::TJob& job) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(file, error)) return {};
   try {
@@ -93,7 +93,8 @@ QImage StretchedImage(const TBitmap32& picture, QSize size, Qt::TransformationMo
 bool TKeptPicture::FileUnchanged() const {
   if (!picture) return false;
   const TKeptPicture now = KeepPicture(file, nullptr);
-  return now.size == size && now.modified_ns == modified_ns;
+  return now.size == size && now.modified_ns == modified_ns && now.device == device &&
+         now.inode == inode;
 }
 
 TKeptPicture KeepPicture(std::string file, std::shared_ptr<const TBitmap32> picture) {
@@ -103,9 +104,11 @@ TKeptPicture KeepPicture(std::string file, std::shared_ptr<const TBitmap32> pict
     kept.picture.reset();
     return kept;
   }
-  kept.modified_ns = static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
-                     info.st_mtim.tv_nsec;
+  kept.modified_ns =
+      static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
   kept.size = info.st_size;
+  kept.device = info.st_dev;
+  kept.inode = info.st_ino;
   return kept;
 }
 

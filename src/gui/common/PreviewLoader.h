@@ -34,8 +34,12 @@ QImage StretchedImage(const TBitmap32& picture, QSize size, Qt::TransformationMo
 struct TKeptPicture {
   std::string file;
   std::shared_ptr<const TBitmap32> picture;
+  // The file's state: every rewrite through a temporary file gives it a new inode, so a
+  // rewrite within one tick of the file clock is seen too.
   int64_t modified_ns = 0;
   int64_t size = -1;
+  uint64_t device = 0;
+  uint64_t inode = 0;
 
   // True when there is a picture and its file is still as it was. Safe off the window's
   // thread.

@@ -17,8 +17,7 @@
 
 namespace fotoloom {
 
-TResultRotation::TResultRotation(const TParts& parts)
-    : QObject(parts.preview), m_parts(parts) {}
+TResultRotation::TResultRotation(const TParts& parts) : QObject(parts.preview), m_parts(parts) {}
 
 void TResultRotation::Roteren90gradenClick() {
   if (FirstSelectedRow(m_parts.list) < 0) return;

@@ -169,14 +169,13 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
 
   // Rotation from both lists.
   const auto set_busy = [this](bool busy) { SetBusy(busy); };
-  m_selection_rotation = new TSelectionRotation({.window = this,
-                                                 .list = m_selection_view,
-                                                 .entries = m_selection_entries,
-                                                 .preview = m_step1_preview,
-                                                 .set_busy = set_busy,
-                                                 .hold_preview = [this](bool held) {
-                                                   m_selection->HoldPreview(held);
-                                                 }});
+  m_selection_rotation = new TSelectionRotation(
+      {.window = this,
+       .list = m_selection_view,
+       .entries = m_selection_entries,
+       .preview = m_step1_preview,
+       .set_busy = set_busy,
+       .hold_preview = [this](bool held) { m_selection->HoldPreview(held); }});
   connect(m_menus.rotate_selection, &QAction::triggered, m_selection_rotation,
           &TSelectionRotation::Afbeeldingroteren1Click);
   connect(m_step1_rotate_button, &QToolButton::clicked, m_selection_rotation,

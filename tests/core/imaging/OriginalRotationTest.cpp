@@ -34,8 +34,8 @@ std::vector<uint8_t> Samples(int width, int height) {
       const int texture = ((x * 7 + y * 13) % 17) * 2;
       const int r = (bottom ? 20 : 200) + texture, g = (right ? 180 : 30) + texture,
                 b = (bottom && right ? 210 : 40) + texture;
-      rgb.insert(rgb.end(), {static_cast<uint8_t>(r), static_cast<uint8_t>(g),
-                             static_cast<uint8_t>(b)});
+      rgb.insert(rgb.end(),
+                 {static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b)});
     }
   }
   return rgb;
@@ -53,7 +53,9 @@ std::vector<uint8_t> Segment(uint8_t marker, const std::vector<uint8_t>& data) {
 
 using namespace std::string_literals;
 
-std::vector<uint8_t> Text(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<uint8_t> Text(const std::string& text) {
+  return {text.begin(), text.end()};
+}
 
 const std::vector<uint8_t> kXmp =
     Text("http://ns.adobe.com/xap/1.0/\0<x:xmpmeta>Mijn foto</x:xmpmeta>"s);
@@ -118,9 +120,8 @@ TBitmap32 Turn(const std::string& photo) {
 // The metadata is all there, byte for byte; only the orientation now says upright, in the
 // EXIF block's own byte order.
 void ExpectMetadataKept(const std::vector<uint8_t>& turned, bool big_endian_exif) {
-  EXPECT_EQ(SegmentData(turned, 0xE1),
-            (std::vector<std::vector<uint8_t>>{kXmp,
-                                               test::ExifWithOrientation(1, big_endian_exif)}));
+  EXPECT_EQ(SegmentData(turned, 0xE1), (std::vector<std::vector<uint8_t>>{
+                                           kXmp, test::ExifWithOrientation(1, big_endian_exif)}));
   EXPECT_EQ(SegmentData(turned, 0xE2), std::vector<std::vector<uint8_t>>{kIcc});
   EXPECT_EQ(SegmentData(turned, 0xFE), std::vector<std::vector<uint8_t>>{kComment});
   EXPECT_EQ(JpegOrientation(turned), 1);

@@ -162,8 +162,7 @@ class SelectionRotationTest : public QObject {
     QCOMPARE(test::ReadWholeFile(Photo(0)), protected_bytes);
     QCOMPARE(test::ReadWholeFile(Photo(1)), second);
     QCOMPARE(messages.asked.size(), 1);
-    QCOMPARE(messages.asked[0].text,
-             "Cannot create file \"" + Photo(0) + "\". Permission denied.");
+    QCOMPARE(messages.asked[0].text, "Cannot create file \"" + Photo(0) + "\". Permission denied.");
     const QImage shown = m_preview->pixmap().toImage();
     QVERIFY(shown.height() > 0);
     // Turned: red on top, blue below.
@@ -174,9 +173,7 @@ class SelectionRotationTest : public QObject {
  private:
   QString Name(int i) const { return QString("foto%1.jpg").arg(i); }
   QString Photo(int i) const { return m_photos + Name(i); }
-  QAction* RotateItem() const {
-    return m_fx->form->findChild<QAction*>("Afbeeldingroteren1");
-  }
+  QAction* RotateItem() const { return m_fx->form->findChild<QAction*>("Afbeeldingroteren1"); }
 
   std::unique_ptr<test::MainWindowFixture> m_fx;
   QString m_photos;

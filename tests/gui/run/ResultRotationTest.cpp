@@ -34,9 +34,9 @@ TBitmap32 Marked(int width, int height) {
   TBitmap32 picture(width, height);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
-      picture.At(x, y) = y < height / 8         ? MakePixel(30, 200, 30)
-                         : x < width / 2        ? MakePixel(220, 30, 30)
-                                                : MakePixel(30, 30, 220);
+      picture.At(x, y) = y < height / 8  ? MakePixel(30, 200, 30)
+                         : x < width / 2 ? MakePixel(220, 30, 30)
+                                         : MakePixel(30, 30, 220);
   return picture;
 }
 
@@ -162,8 +162,7 @@ class ResultRotationTest : public QObject {
     QVERIFY(finished.wait(kWait));
     QCOMPARE(Bytes(photo), before);
     QCOMPARE(messages.asked.size(), 1);
-    QCOMPARE(messages.asked[0].text,
-             "Cannot create file \"" + photo + "\". Permission denied.");
+    QCOMPARE(messages.asked[0].text, "Cannot create file \"" + photo + "\". Permission denied.");
     const QImage shown = m_preview->pixmap().toImage();
     QVERIFY(qGreen(shown.pixel(shown.width() - 3, shown.height() / 2)) > 150);
 

@@ -20,13 +20,13 @@ inline bool BecomeOrdinaryUser() {
 }  // namespace fotoloom::test
 
 // FOTOLOOM_GUI_TEST_MAIN run as an ordinary user.
-#define FOTOLOOM_GUI_TEST_MAIN_AS_ORDINARY_USER(TestObject)                         \
-  int main(int argc, char** argv) {                                                 \
-    if (!fotoloom::test::BecomeOrdinaryUser()) qFatal("cannot give up root");       \
-    const fotoloom::test::TemporaryHome temporary_home;                             \
-    QApplication app(argc, argv);                                                   \
-    app.setAttribute(Qt::AA_Use96Dpi, true);                                        \
-    TestObject test_object;                                                         \
-    QTEST_SET_MAIN_SOURCE_PATH                                                      \
-    return QTest::qExec(&test_object, argc, argv);                                  \
+#define FOTOLOOM_GUI_TEST_MAIN_AS_ORDINARY_USER(TestObject)                   \
+  int main(int argc, char** argv) {                                           \
+    if (!fotoloom::test::BecomeOrdinaryUser()) qFatal("cannot give up root"); \
+    const fotoloom::test::TemporaryHome temporary_home;                       \
+    QApplication app(argc, argv);                                             \
+    app.setAttribute(Qt::AA_Use96Dpi, true);                                  \
+    TestObject test_object;                                                   \
+    QTEST_SET_MAIN_SOURCE_PATH                                                \
+    return QTest::qExec(&test_object, argc, argv);                            \
   }

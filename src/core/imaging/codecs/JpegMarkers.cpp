@@ -36,7 +36,7 @@ std::vector<TJpegSegment> JpegHeaderSegments(std::span<const uint8_t> jpeg) {
       ++at;
       continue;
     }
-    if (marker == 0xDA || marker == 0xD9) break;  // start of scan, end of image
+    if (marker == 0xDA || marker == 0xD9) break;                 // start of scan, end of image
     if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {  // no length
       at += 2;
       continue;

@@ -44,18 +44,18 @@ TEST(JpegMarkersTest, DamagedExifIsLeftAloneWithinItsBounds) {
     damaged.emplace_back(good.begin(), good.begin() + cut);
   auto patched = [&](size_t at, std::vector<uint8_t> bytes) {
     std::vector<uint8_t> copy = good;
-    std::copy(bytes.begin(), bytes.end(), copy.begin() + at);
+    for (size_t i = 0; i < bytes.size(); ++i) copy.at(at + i) = bytes[i];
     return copy;
   };
   damaged.push_back(patched(10, {0xF0, 0xFF, 0xFF, 0xFF}));  // IFD offset near 4 GB
-  damaged.push_back(patched(10, {37, 0, 0, 0}));              // IFD in the last byte
+  damaged.push_back(patched(10, {37, 0, 0, 0}));             // IFD in the last byte
   // 65535 entries, none of them the orientation: the walk reaches the end.
   std::vector<uint8_t> many = patched(kEntryCount, {0xFF, 0xFF});
   many[kOrientationType - 2] = 0x13;
   damaged.push_back(many);
-  damaged.push_back(patched(kOrientationType, {4, 0}));       // LONG instead of SHORT
-  damaged.push_back(patched(kOrientationCount, {2, 0}));      // two values
-  damaged.push_back(patched(6, {'I', 'M'}));                  // no byte order
+  damaged.push_back(patched(kOrientationType, {4, 0}));   // LONG instead of SHORT
+  damaged.push_back(patched(kOrientationCount, {2, 0}));  // two values
+  damaged.push_back(patched(6, {'I', 'M'}));              // no byte order
   for (size_t i = 0; i < damaged.size(); ++i) {
     SCOPED_TRACE("case " + std::to_string(i));
     const std::vector<uint8_t>& bytes = damaged[i];
@@ -72,11 +72,11 @@ TEST(JpegMarkersTest, DamagedExifIsLeftAloneWithinItsBounds) {
 // the walk: every segment found lies inside the data.
 TEST(JpegMarkersTest, HostileSegmentLengthsEndTheWalk) {
   const std::vector<std::vector<uint8_t>> jpegs = {
-      {0xFF, 0xD8, 0xFF, 0xE1, 0xFF, 0xFF, 'E', 'x'},        // length past the end
-      {0xFF, 0xD8, 0xFF, 0xE1, 0x00, 0x01, 0xFF, 0xDA},      // length 1
+      {0xFF, 0xD8, 0xFF, 0xE1, 0xFF, 0xFF, 'E', 'x'},          // length past the end
+      {0xFF, 0xD8, 0xFF, 0xE1, 0x00, 0x01, 0xFF, 0xDA},        // length 1
       {0xFF, 0xD8, 0xFF, 0xE1, 0x00, 0x04, 0, 0, 0xFF, 0xE2},  // cut inside the next header
-      {0xFF, 0xD8, 0xFF},                                    // cut inside the first
-      {0xFF, 0xD8, 0x00, 0xE1, 0x00, 0x02},                  // no FF before the marker
+      {0xFF, 0xD8, 0xFF},                                      // cut inside the first
+      {0xFF, 0xD8, 0x00, 0xE1, 0x00, 0x02},                    // no FF before the marker
       {0xD8},
   };
   for (const std::vector<uint8_t>& jpeg : jpegs) {
