@@ -92,14 +92,15 @@ TBitmap32 RotateOriginalPhoto(const std::string& path,
   show(picture);
   picture = TurnQuarterClockwise(picture);
   show(picture);
-  if (std::optional<std::vector<uint8_t>> turned = TurnJpegLosslessly(original)) {
-    RewriteFile(path, *turned);
-  } else {
-    std::vector<uint8_t> encoded =
-        WithMetadataOf(original, EncodeJpeg(picture, kRotationJpegQuality));
-    ResetJpegOrientation(encoded);
-    RewriteFile(path, encoded);
+  std::optional<std::vector<uint8_t>> turned = TurnJpegLosslessly(original);
+  if (!turned) {
+    turned = WithMetadataOf(original, EncodeJpeg(picture, kRotationJpegQuality));
+    ResetJpegOrientation(*turned);
   }
+  // Whatever a camera put after the image (a motion photo's video) stays behind it.
+  const std::span<const uint8_t> trailer = JpegTrailer(original);
+  turned->insert(turned->end(), trailer.begin(), trailer.end());
+  RewriteFile(path, *turned);
   return picture;
 }
 

@@ -61,9 +61,14 @@ const std::vector<uint8_t> kXmp =
     Text("http://ns.adobe.com/xap/1.0/\0<x:xmpmeta>Mijn foto</x:xmpmeta>"s);
 const std::vector<uint8_t> kIcc = Text("ICC_PROFILE\0\1\1profile bytes"s);
 const std::vector<uint8_t> kComment = Text("Vakantie 2026");
+// What a phone's motion photo puts after the image: a video, which may hold FF D9 itself.
+const std::vector<uint8_t> kMotionVideo = Text(
+    "\0\0\0\x18"
+    "ftypmp42 \xFF\xD9 frames"s);
 
 // A camera-like photo: JFIF, then XMP (an APP1 before the EXIF one), an ICC profile and a
-// comment, then EXIF with the orientation, big-endian for the even orientations.
+// comment, then EXIF with the orientation, big-endian for the even orientations; a motion
+// video after the end of the image.
 std::vector<uint8_t> CameraPhoto(int width, int height, int orientation) {
   std::vector<uint8_t> jpeg = test::MakeTestJpeg(
       Samples(width, height), width, height,
@@ -73,6 +78,7 @@ std::vector<uint8_t> CameraPhoto(int width, int height, int orientation) {
     extra.insert(extra.end(), segment.begin(), segment.end());
   constexpr size_t kAfterJfif = 2 + 18;
   jpeg.insert(jpeg.begin() + kAfterJfif, extra.begin(), extra.end());
+  jpeg.insert(jpeg.end(), kMotionVideo.begin(), kMotionVideo.end());
   return jpeg;
 }
 
@@ -118,13 +124,17 @@ TBitmap32 Turn(const std::string& photo) {
 }
 
 // The metadata is all there, byte for byte; only the orientation now says upright, in the
-// EXIF block's own byte order.
+// EXIF block's own byte order. So is the motion video.
 void ExpectMetadataKept(const std::vector<uint8_t>& turned, bool big_endian_exif) {
   EXPECT_EQ(SegmentData(turned, 0xE1), (std::vector<std::vector<uint8_t>>{
                                            kXmp, test::ExifWithOrientation(1, big_endian_exif)}));
   EXPECT_EQ(SegmentData(turned, 0xE2), std::vector<std::vector<uint8_t>>{kIcc});
   EXPECT_EQ(SegmentData(turned, 0xFE), std::vector<std::vector<uint8_t>>{kComment});
   EXPECT_EQ(JpegOrientation(turned), 1);
+  // The video follows the end of the image once, as it was.
+  std::vector<uint8_t> end = {0xFF, 0xD9};
+  end.insert(end.end(), kMotionVideo.begin(), kMotionVideo.end());
+  EXPECT_TRUE(turned.size() > end.size() && std::equal(end.rbegin(), end.rend(), turned.rbegin()));
 }
 
 TEST(OriginalRotationTest, FourLosslessTurnsGiveBackTheSamePixelsAndKeepTheMetadata) {

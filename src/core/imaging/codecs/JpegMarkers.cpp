@@ -63,6 +63,16 @@ void ResetJpegOrientation(std::vector<uint8_t>& jpeg) {
     if (segment.marker == kApp1) ResetExifOrientation(jpeg.data() + segment.data, segment.size);
 }
 
+std::span<const uint8_t> JpegTrailer(std::span<const uint8_t> jpeg) {
+  const std::vector<TJpegSegment> header = JpegHeaderSegments(jpeg);
+  // The scan data never holds FF D9: a literal FF is followed by 00, and markers between
+  // scans are not FF D9 either. Thumbnails inside the header segments are skipped.
+  size_t at = header.empty() ? 2 : header.back().data + header.back().size;
+  for (; at + 1 < jpeg.size(); ++at)
+    if (jpeg[at] == 0xFF && jpeg[at + 1] == 0xD9) return jpeg.subspan(at + 2);
+  return {};
+}
+
 std::vector<uint8_t> WithMetadataOf(std::span<const uint8_t> original,
                                     std::span<const uint8_t> encoded) {
   // Our encoder writes the start of the image and a JFIF header; the metadata follows them.

@@ -28,6 +28,10 @@ int JpegOrientation(std::span<const uint8_t> jpeg);
 // Sets the orientation tag of every EXIF segment to 1.
 void ResetJpegOrientation(std::vector<uint8_t>& jpeg);
 
+// What follows the end of the image (the first end-of-image marker after the header), such
+// as the video of a phone's motion photo; empty when nothing follows or the end is missing.
+std::span<const uint8_t> JpegTrailer(std::span<const uint8_t> jpeg);
+
 // `encoded` (a JPEG that our encoder wrote) with the metadata segments of `original` put
 // back after its own header: every APPn and comment segment except the JFIF header and
 // Adobe's colour transform marker, which describe the old encoding, not the picture.
