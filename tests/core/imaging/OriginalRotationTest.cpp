@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -11,7 +10,8 @@
 #include "core/imaging/LoadByExtension.h"
 #include "core/imaging/PhotoRotation.h"
 #include "core/imaging/QuarterTurn.h"
-#include "core/imaging/codecs/ExifOrientation.h"
+#include "core/imaging/codecs/BmpWriter.h"
+#include "core/imaging/codecs/GifWriter.h"
 #include "core/imaging/codecs/JpegMarkers.h"
 #include "core/imaging/codecs/JpegWriter.h"
 #include "support/TempDir.h"
@@ -198,6 +198,28 @@ TEST(OriginalRotationTest, PartialBlocksReencodeAtQuality90AndKeepTheMetadata) {
     EXPECT_EQ(QuantisationValues(turned), quality90);
     ExpectMetadataKept(turned, orientation % 2 == 0);
     EXPECT_LT(MeanDifference(LoadPictureByExtension(photo), TurnQuarterClockwise(seen)), 8.0);
+  }
+}
+
+// GIF and BMP photos have no lossless turn: they turn exactly in memory and stay in their
+// own format, shown loaded and then turned like a JPEG.
+TEST(OriginalRotationTest, BmpAndGifPhotosTurnExactlyInTheirOwnFormat) {
+  TempDir dir;
+  TBitmap32 picture(5, 3);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x)
+      picture.At(x, y) = MakePixel(static_cast<uint8_t>(40 * x), static_cast<uint8_t>(80 * y), 9);
+  for (const char* name : {"photo.bmp", "photo.GIF"}) {
+    SCOPED_TRACE(name);
+    const std::string photo = dir.File(name);
+    const std::string extension = name + 6;
+    WriteFileBytes(photo, extension == "bmp" ? EncodeBmp24(picture) : *EncodeGif(picture));
+    std::vector<TBitmap32> shown;
+    RotateOriginalPhoto(photo, [&](const TBitmap32& p) { shown.push_back(p); });
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_TRUE(Same(shown[0], picture));
+    EXPECT_TRUE(Same(shown[1], TurnQuarterClockwise(picture)));
+    EXPECT_TRUE(Same(LoadPictureByExtension(photo), TurnQuarterClockwise(picture)));
   }
 }
 
