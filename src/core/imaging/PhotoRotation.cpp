@@ -6,6 +6,7 @@
 #include "core/base/Error.h"
 #include "core/base/Stream.h"
 #include "core/imaging/codecs/BmpWriter.h"
+#include "core/imaging/codecs/ExifThumbnail.h"
 #include "core/imaging/codecs/GifWriter.h"
 #include "core/imaging/codecs/JpegMarkers.h"
 #include "core/imaging/codecs/JpegWriter.h"
@@ -97,6 +98,7 @@ TBitmap32 RotateOriginalPhoto(const std::string& path,
     turned = WithMetadataOf(original, EncodeJpeg(picture, kRotationJpegQuality));
     ResetJpegOrientation(*turned);
   }
+  TurnExifThumbnail(*turned, JpegOrientation(original));
   // Whatever a camera put after the image (a motion photo's video) stays behind it.
   const std::span<const uint8_t> trailer = JpegTrailer(original);
   turned->insert(turned->end(), trailer.begin(), trailer.end());

@@ -7,13 +7,18 @@
 #include <vector>
 
 #include "core/base/Error.h"
+#include "core/base/Stream.h"
 #include "core/imaging/LoadByExtension.h"
+#include "core/imaging/LoadPicture.h"
 #include "core/imaging/PhotoRotation.h"
 #include "core/imaging/QuarterTurn.h"
 #include "core/imaging/codecs/BmpWriter.h"
+#include "core/imaging/codecs/ExifOrientation.h"
+#include "core/imaging/codecs/ExifThumbnail.h"
 #include "core/imaging/codecs/GifWriter.h"
 #include "core/imaging/codecs/JpegMarkers.h"
 #include "core/imaging/codecs/JpegWriter.h"
+#include "core/imaging/resample/Orientation.h"
 #include "support/TempDir.h"
 #include "support/TestJpeg.h"
 
@@ -220,6 +225,37 @@ TEST(OriginalRotationTest, BmpAndGifPhotosTurnExactlyInTheirOwnFormat) {
     EXPECT_TRUE(Same(shown[0], picture));
     EXPECT_TRUE(Same(shown[1], TurnQuarterClockwise(picture)));
     EXPECT_TRUE(Same(LoadPictureByExtension(photo), TurnQuarterClockwise(picture)));
+  }
+}
+
+// Viewers that show the EXIF thumbnail show it turned as the photo, upright as stored.
+TEST(OriginalRotationTest, TheExifThumbnailTurnsWithThePhoto) {
+  TempDir dir;
+  const std::string photo = dir.File("camera.jpg");
+  TBitmap32 stored(16, 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 16; ++x)
+      stored.At(x, y) = x < 8 ? MakePixel(220, 30, 30) : MakePixel(30, 30, 220);
+  const std::vector<uint8_t> thumbnail = EncodeJpeg(stored, 95);
+  for (const int orientation : {1, 6}) {
+    SCOPED_TRACE("orientation " + std::to_string(orientation));
+    WriteFileBytes(photo,
+                   test::MakeTestJpeg(Samples(48, 32), 48, 32,
+                                      {.app1 = test::ExifWithThumbnail(orientation, thumbnail)}));
+    Turn(photo);
+    const std::vector<uint8_t> exif = SegmentData(ReadFileBytes(photo), 0xE1).at(0);
+    EXPECT_EQ(ReadExifOrientation(exif.data(), exif.size()), 1);
+    const std::optional<TExifThumbnail> found = FindExifThumbnail(exif.data(), exif.size());
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->start + found->size, exif.size());
+    TMemoryStream stream({exif.begin() + found->start, exif.end()});
+    TBitmap32 turned;
+    LoadPicture(stream, itJPEG, turned);
+    TMemoryStream old_stream(thumbnail);
+    TBitmap32 old_thumbnail;
+    LoadPicture(old_stream, itJPEG, old_thumbnail);
+    EXPECT_LT(MeanDifference(turned, TurnQuarterClockwise(Upright(old_thumbnail, orientation))),
+              8.0);
   }
 }
 

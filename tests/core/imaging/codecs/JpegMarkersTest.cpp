@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/imaging/codecs/ExifOrientation.h"
+#include "core/imaging/codecs/ExifThumbnail.h"
 #include "support/TestJpeg.h"
 
 namespace fotoloom {
@@ -66,6 +67,37 @@ TEST(JpegMarkersTest, DamagedExifIsLeftAloneWithinItsBounds) {
   // Cut right after the entry's value field, the tag is still whole.
   std::vector<uint8_t> whole(good.begin(), good.begin() + kOrientationValue + 4);
   EXPECT_TRUE(ResetExifOrientation(whole.data(), whole.size()));
+}
+
+// The thumbnail's offsets are checked the same way: cut anywhere, or pointing anywhere,
+// the block is never read outside; a thumbnail that cannot be decoded is left as it was.
+TEST(JpegMarkersTest, DamagedExifThumbnailIsLeftAlone) {
+  const std::vector<uint8_t> thumbnail = {0xFF, 0xD8, 0xFF, 0xD9, 'x', 'y'};
+  const std::vector<uint8_t> good = test::ExifWithThumbnail(6, thumbnail);
+  ASSERT_TRUE(FindExifThumbnail(good.data(), good.size()));
+  for (size_t cut = 0; cut < good.size(); ++cut) {
+    const std::unique_ptr<uint8_t[]> block = Exact({good.begin(), good.begin() + cut});
+    EXPECT_FALSE(FindExifThumbnail(block.get(), cut)) << cut;
+  }
+  constexpr size_t kNextIfd = 6 + 8 + 2 + 12;
+  constexpr size_t kThumbnailStart = kNextIfd + 4 + 2 + 8;
+  for (const size_t at : {kNextIfd, kThumbnailStart, kThumbnailStart + 12}) {
+    // 61 points at the block's last byte.
+    for (const uint32_t value : {0xFFFFFFFFu, 0xFFFFFFF0u, 61u}) {
+      std::vector<uint8_t> bad = good;
+      for (int i = 0; i < 4; ++i) bad[at + i] = static_cast<uint8_t>(value >> (8 * i));
+      const std::unique_ptr<uint8_t[]> block = Exact(bad);
+      EXPECT_FALSE(FindExifThumbnail(block.get(), bad.size())) << at << " " << value;
+    }
+  }
+  std::vector<uint8_t> jpeg(6 + good.size());
+  const size_t length = good.size() + 2;
+  jpeg[0] = 0xFF, jpeg[1] = 0xD8, jpeg[2] = 0xFF, jpeg[3] = 0xE1;
+  jpeg[4] = static_cast<uint8_t>(length >> 8), jpeg[5] = static_cast<uint8_t>(length);
+  std::copy(good.begin(), good.end(), jpeg.begin() + 6);
+  const std::vector<uint8_t> before = jpeg;
+  TurnExifThumbnail(jpeg, 6);
+  EXPECT_EQ(jpeg, before);
 }
 
 // Segment lengths that run past the end, or that are too short to count themselves, end
