@@ -64,7 +64,11 @@ std::vector<uint8_t> Text(const std::string& text) {
 
 const std::vector<uint8_t> kXmp =
     Text("http://ns.adobe.com/xap/1.0/\0<x:xmpmeta>Mijn foto</x:xmpmeta>"s);
-const std::vector<uint8_t> kIcc = Text("ICC_PROFILE\0\1\1profile bytes"s);
+// The one chunk of an ICC profile whose header names its colour space ("RGB ", "CMYK").
+std::vector<uint8_t> IccChunk(const std::string& colour_space) {
+  return Text("ICC_PROFILE\0\1\1"s + std::string(16, '\x11') + colour_space + "profile"s);
+}
+const std::vector<uint8_t> kIcc = IccChunk("RGB ");
 const std::vector<uint8_t> kComment = Text("Vakantie 2026");
 // What a phone's motion photo puts after the image: a video, which may hold FF D9 itself.
 const std::vector<uint8_t> kMotionVideo = Text(
@@ -203,6 +207,18 @@ TEST(OriginalRotationTest, PartialBlocksReencodeAtQuality90AndKeepTheMetadata) {
     EXPECT_EQ(QuantisationValues(turned), quality90);
     ExpectMetadataKept(turned, orientation % 2 == 0);
     EXPECT_LT(MeanDifference(LoadPictureByExtension(photo), TurnQuarterClockwise(seen)), 8.0);
+  }
+  // The new encoding is RGB: a profile for grey or CMYK pictures would colour it wrongly.
+  for (const char* colour_space : {"GRAY", "CMYK"}) {
+    std::vector<uint8_t> jpeg = CameraPhoto(30, 20, 1);
+    const std::vector<uint8_t> rgb = Segment(0xE2, kIcc);
+    const auto at = std::search(jpeg.begin(), jpeg.end(), rgb.begin(), rgb.end());
+    ASSERT_NE(at, jpeg.end());
+    const std::vector<uint8_t> other = IccChunk(colour_space);
+    std::copy(other.begin(), other.end(), at + 4);
+    WriteFileBytes(photo, jpeg);
+    Turn(photo);
+    EXPECT_TRUE(SegmentData(ReadFileBytes(photo), 0xE2).empty()) << colour_space;
   }
 }
 

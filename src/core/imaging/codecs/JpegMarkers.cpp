@@ -8,11 +8,33 @@
 namespace fotoloom {
 namespace {
 
-constexpr uint8_t kApp0 = 0xE0, kApp1 = 0xE1, kApp14 = 0xEE, kApp15 = 0xEF, kComment = 0xFE;
+constexpr uint8_t kApp0 = 0xE0, kApp1 = 0xE1, kApp2 = 0xE2, kApp14 = 0xEE, kApp15 = 0xEF,
+                  kComment = 0xFE;
 
 bool StartsWith(std::span<const uint8_t> jpeg, const TJpegSegment& segment, const char* tag,
                 size_t length) {
   return segment.size >= length && std::memcmp(jpeg.data() + segment.data, tag, length) == 0;
+}
+
+constexpr char kIccTag[] = "ICC_PROFILE";  // with its NUL, 12 bytes
+constexpr size_t kIccHeader = 14;          // the tag, the chunk's number and the count
+constexpr size_t kIccColourSpace = 16;     // in the profile's own header
+
+bool IsIccChunk(std::span<const uint8_t> jpeg, const TJpegSegment& segment) {
+  return segment.marker == kApp2 && StartsWith(jpeg, segment, kIccTag, sizeof kIccTag);
+}
+
+// Whether the ICC profile, whose first chunk holds its header, describes RGB pictures: only
+// such a profile fits the RGB picture our encoder writes. A grey or CMYK photo decoded to
+// RGB would be coloured wrongly by its old profile.
+bool HasRgbProfile(std::span<const uint8_t> jpeg, const std::vector<TJpegSegment>& segments) {
+  for (const TJpegSegment& segment : segments) {
+    if (!IsIccChunk(jpeg, segment) || segment.size < kIccHeader + kIccColourSpace + 4 ||
+        jpeg[segment.data + 12] != 1)
+      continue;
+    return std::memcmp(jpeg.data() + segment.data + kIccHeader + kIccColourSpace, "RGB ", 4) == 0;
+  }
+  return false;
 }
 
 bool IsMetadata(std::span<const uint8_t> jpeg, const TJpegSegment& segment) {
@@ -82,8 +104,11 @@ std::vector<uint8_t> WithMetadataOf(std::span<const uint8_t> original,
     insert_at = segment.data + segment.size;
   }
   std::vector<uint8_t> result(encoded.begin(), encoded.begin() + insert_at);
-  for (const TJpegSegment& segment : JpegHeaderSegments(original)) {
-    if (!IsMetadata(original, segment)) continue;
+  const std::vector<TJpegSegment> segments = JpegHeaderSegments(original);
+  const bool keep_profile = HasRgbProfile(original, segments);
+  for (const TJpegSegment& segment : segments) {
+    if (!IsMetadata(original, segment) || (IsIccChunk(original, segment) && !keep_profile))
+      continue;
     const auto begin = original.begin() + segment.start;
     result.insert(result.end(), begin, begin + 4 + segment.size);
   }

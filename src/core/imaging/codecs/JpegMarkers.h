@@ -34,7 +34,8 @@ std::span<const uint8_t> JpegTrailer(std::span<const uint8_t> jpeg);
 
 // `encoded` (a JPEG that our encoder wrote) with the metadata segments of `original` put
 // back after its own header: every APPn and comment segment except the JFIF header and
-// Adobe's colour transform marker, which describe the old encoding, not the picture.
+// Adobe's colour transform marker, which describe the old encoding, not the picture, and an
+// ICC profile that is not one for RGB pictures.
 std::vector<uint8_t> WithMetadataOf(std::span<const uint8_t> original,
                                     std::span<const uint8_t> encoded);
 
