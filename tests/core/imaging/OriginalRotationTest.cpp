@@ -62,12 +62,18 @@ std::vector<uint8_t> Text(const std::string& text) {
   return {text.begin(), text.end()};
 }
 
-const std::vector<uint8_t> kXmp =
-    Text("http://ns.adobe.com/xap/1.0/\0<x:xmpmeta>Mijn foto</x:xmpmeta>"s);
+// XMP with its copy of the orientation, as an attribute and as an element.
+std::vector<uint8_t> Xmp(int orientation) {
+  const std::string n = std::to_string(orientation);
+  return Text("http://ns.adobe.com/xap/1.0/\0<x:xmpmeta><rdf:Description tiff:Orientation=\""s + n +
+              "\"/><tiff:Orientation>" + n + "</tiff:Orientation>Mijn foto</x:xmpmeta>");
+}
+
 // The one chunk of an ICC profile whose header names its colour space ("RGB ", "CMYK").
 std::vector<uint8_t> IccChunk(const std::string& colour_space) {
   return Text("ICC_PROFILE\0\1\1"s + std::string(16, '\x11') + colour_space + "profile"s);
 }
+
 const std::vector<uint8_t> kIcc = IccChunk("RGB ");
 const std::vector<uint8_t> kComment = Text("Vakantie 2026");
 // What a phone's motion photo puts after the image: a video, which may hold FF D9 itself.
@@ -82,7 +88,7 @@ std::vector<uint8_t> CameraPhoto(int width, int height, int orientation) {
   std::vector<uint8_t> jpeg = test::MakeTestJpeg(
       Samples(width, height), width, height,
       {.quality = 95, .app1 = test::ExifWithOrientation(orientation, orientation % 2 == 0)});
-  std::vector<uint8_t> extra = Segment(0xE1, kXmp);
+  std::vector<uint8_t> extra = Segment(0xE1, Xmp(orientation));
   for (const auto& segment : {Segment(0xE2, kIcc), Segment(0xFE, kComment)})
     extra.insert(extra.end(), segment.begin(), segment.end());
   constexpr size_t kAfterJfif = 2 + 18;
@@ -136,7 +142,7 @@ TBitmap32 Turn(const std::string& photo) {
 // EXIF block's own byte order. So is the motion video.
 void ExpectMetadataKept(const std::vector<uint8_t>& turned, bool big_endian_exif) {
   EXPECT_EQ(SegmentData(turned, 0xE1), (std::vector<std::vector<uint8_t>>{
-                                           kXmp, test::ExifWithOrientation(1, big_endian_exif)}));
+                                           Xmp(1), test::ExifWithOrientation(1, big_endian_exif)}));
   EXPECT_EQ(SegmentData(turned, 0xE2), std::vector<std::vector<uint8_t>>{kIcc});
   EXPECT_EQ(SegmentData(turned, 0xFE), std::vector<std::vector<uint8_t>>{kComment});
   EXPECT_EQ(JpegOrientation(turned), 1);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "core/imaging/codecs/ExifOrientation.h"
 
@@ -35,6 +36,30 @@ bool HasRgbProfile(std::span<const uint8_t> jpeg, const std::vector<TJpegSegment
     return std::memcmp(jpeg.data() + segment.data + kIccHeader + kIccColourSpace, "RGB ", 4) == 0;
   }
   return false;
+}
+
+constexpr char kXmpTag[] = "http://ns.adobe.com/xap/1.0/";  // with its NUL
+
+// Sets XMP's copy of the orientation, tiff:Orientation as an attribute or an element, to
+// 1: programs that read XMP would otherwise turn the photo once more. The digit is replaced
+// in place, so the packet keeps its length.
+void ResetXmpOrientation(uint8_t* data, size_t size) {
+  static constexpr std::string_view kName = "tiff:Orientation";
+  const std::string_view xmp(reinterpret_cast<const char*>(data), size);
+  for (size_t at = xmp.find(kName); at != std::string_view::npos; at = xmp.find(kName, at + 1)) {
+    // tiff:Orientation="6" (or '6'), or <tiff:Orientation>6</tiff:Orientation>.
+    const size_t value = at + kName.size();
+    const std::string_view rest = xmp.substr(value, 4);
+    size_t digit;
+    if (rest.size() == 4 && rest[0] == '=' && (rest[1] == '"' || rest[1] == '\'') &&
+        rest[3] == rest[1])
+      digit = 2;
+    else if (rest.size() >= 3 && rest[0] == '>' && rest[2] == '<')
+      digit = 1;
+    else
+      continue;
+    if (rest[digit] >= '1' && rest[digit] <= '8') data[value + digit] = '1';
+  }
 }
 
 bool IsMetadata(std::span<const uint8_t> jpeg, const TJpegSegment& segment) {
@@ -81,8 +106,14 @@ int JpegOrientation(std::span<const uint8_t> jpeg) {
 }
 
 void ResetJpegOrientation(std::vector<uint8_t>& jpeg) {
-  for (const TJpegSegment& segment : JpegHeaderSegments(jpeg))
-    if (segment.marker == kApp1) ResetExifOrientation(jpeg.data() + segment.data, segment.size);
+  for (const TJpegSegment& segment : JpegHeaderSegments(jpeg)) {
+    if (segment.marker != kApp1) continue;
+    uint8_t* data = jpeg.data() + segment.data;
+    if (IsExifSegment(data, segment.size))
+      ResetExifOrientation(data, segment.size);
+    else if (StartsWith(jpeg, segment, kXmpTag, sizeof kXmpTag))
+      ResetXmpOrientation(data, segment.size);
+  }
 }
 
 std::span<const uint8_t> JpegTrailer(std::span<const uint8_t> jpeg) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "core/imaging/codecs/ExifOrientation.h"
@@ -25,6 +27,16 @@ std::unique_ptr<uint8_t[]> Exact(const std::vector<uint8_t>& bytes) {
   auto block = std::make_unique<uint8_t[]>(bytes.size());
   std::copy(bytes.begin(), bytes.end(), block.get());
   return block;
+}
+
+// The start of a JPEG with one APP1 segment holding `data`.
+std::vector<uint8_t> WithApp1(const std::vector<uint8_t>& data) {
+  std::vector<uint8_t> jpeg(6 + data.size());
+  const size_t length = data.size() + 2;
+  jpeg[0] = 0xFF, jpeg[1] = 0xD8, jpeg[2] = 0xFF, jpeg[3] = 0xE1;
+  jpeg[4] = static_cast<uint8_t>(length >> 8), jpeg[5] = static_cast<uint8_t>(length);
+  std::copy(data.begin(), data.end(), jpeg.begin() + 6);
+  return jpeg;
 }
 
 TEST(JpegMarkersTest, OrientationIsResetInItsOwnByteOrder) {
@@ -90,14 +102,31 @@ TEST(JpegMarkersTest, DamagedExifThumbnailIsLeftAlone) {
       EXPECT_FALSE(FindExifThumbnail(block.get(), bad.size())) << at << " " << value;
     }
   }
-  std::vector<uint8_t> jpeg(6 + good.size());
-  const size_t length = good.size() + 2;
-  jpeg[0] = 0xFF, jpeg[1] = 0xD8, jpeg[2] = 0xFF, jpeg[3] = 0xE1;
-  jpeg[4] = static_cast<uint8_t>(length >> 8), jpeg[5] = static_cast<uint8_t>(length);
-  std::copy(good.begin(), good.end(), jpeg.begin() + 6);
+  std::vector<uint8_t> jpeg = WithApp1(good);
   const std::vector<uint8_t> before = jpeg;
   TurnExifThumbnail(jpeg, 6);
   EXPECT_EQ(jpeg, before);
+}
+
+// XMP's copy of the orientation is set to 1 only where the whole value is there: a packet
+// cut short is neither read past its end nor changed.
+TEST(JpegMarkersTest, XmpOrientationIsResetOnlyWhenWhole) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"tiff:Orientation=\"6\"", "tiff:Orientation=\"1\""},
+      {"tiff:Orientation='8'/>", "tiff:Orientation='1'/>"},
+      {"<tiff:Orientation>3</tiff:Orientation>", "<tiff:Orientation>1</tiff:Orientation>"},
+      {"tiff:Orientation=\"6", "tiff:Orientation=\"6"},
+      {"tiff:Orientation=\"9\"", "tiff:Orientation=\"9\""},
+      {"<tiff:Orientation>6", "<tiff:Orientation>6"},
+      {"tiff:Orientation", "tiff:Orientation"},
+  };
+  const std::string tag("http://ns.adobe.com/xap/1.0/\0", 29);
+  for (const auto& [xmp, expected] : cases) {
+    const std::string data = tag + xmp;
+    std::vector<uint8_t> jpeg = WithApp1({data.begin(), data.end()});
+    ResetJpegOrientation(jpeg);
+    EXPECT_EQ(std::string(jpeg.begin() + 6 + 29, jpeg.end()), expected);
+  }
 }
 
 // Segment lengths that run past the end, or that are too short to count themselves, end
