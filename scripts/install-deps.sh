@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  libjpeg-dev libpng-dev libgif-dev zlib1g-dev
+  libjpeg-dev libturbojpeg0-dev libpng-dev libgif-dev zlib1g-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   qt6-base-dev qt6-svg-dev qt6-translations-l10n  # Qt's own dialogs and menus in Dutch
   libgtest-dev libbenchmark-dev

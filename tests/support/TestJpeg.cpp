@@ -81,4 +81,36 @@ std::vector<uint8_t> ExifWithOrientation(int orientation, bool big_endian) {
   return out;
 }
 
+std::vector<uint8_t> ExifWithThumbnail(int orientation, const std::vector<uint8_t>& thumbnail) {
+  std::vector<uint8_t> out = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0};
+  auto word = [&](unsigned v) {
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+  };
+  auto dword = [&](unsigned v) {
+    word(v & 0xFFFF);
+    word(v >> 16);
+  };
+  auto entry = [&](unsigned tag, unsigned type, unsigned value) {
+    word(tag);
+    word(type);
+    dword(1);
+    if (type == 3) {
+      word(value);
+      word(0);
+    } else {
+      dword(value);
+    }
+  };
+  word(1);  // IFD0 at 8: the orientation, then IFD1 at 26
+  entry(0x0112, 3, static_cast<unsigned>(orientation));
+  dword(26);
+  word(2);  // IFD1: the thumbnail at 56
+  entry(0x0201, 4, 56);
+  entry(0x0202, 4, static_cast<unsigned>(thumbnail.size()));
+  dword(0);
+  out.insert(out.end(), thumbnail.begin(), thumbnail.end());
+  return out;
+}
+
 }  // namespace fotoloom::test

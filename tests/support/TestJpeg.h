@@ -26,4 +26,8 @@ std::vector<uint8_t> MakeTestJpeg(const std::vector<uint8_t>& samples, int width
 // The data of an APP1 EXIF segment that holds only an orientation tag.
 std::vector<uint8_t> ExifWithOrientation(int orientation, bool big_endian = false);
 
+// The data of a little-endian APP1 EXIF segment whose IFD0 holds the orientation and whose
+// IFD1 holds a JPEG thumbnail, stored at the segment's end.
+std::vector<uint8_t> ExifWithThumbnail(int orientation, const std::vector<uint8_t>& thumbnail);
+
 }  // namespace fotoloom::test

@@ -4,16 +4,36 @@
 #include <vector>
 
 #include "core/base/Error.h"
+#include "core/base/Stream.h"
 #include "core/imaging/codecs/BmpWriter.h"
+#include "core/imaging/codecs/ExifThumbnail.h"
 #include "core/imaging/codecs/GifWriter.h"
+#include "core/imaging/codecs/JpegMarkers.h"
+#include "core/imaging/codecs/JpegWriter.h"
+#include "core/imaging/codecs/LosslessJpegTurn.h"
 #include "core/imaging/LoadByExtension.h"
+#include "core/imaging/LoadPicture.h"
 #include "core/imaging/QuarterTurn.h"
 #include "core/imaging/SafeRewrite.h"
 
 namespace fotoloom {
+namespace {
 
-void TurnAndWritePhoto(TBitmap32& picture, const std::string& path) {
-  picture = TurnQuarterClockwise(picture);
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+  TFileStream file = TFileStream::OpenRead(path);
+  std::vector<uint8_t> bytes;
+  constexpr size_t kChunk = 1 << 20;
+  for (size_t read = kChunk; read == kChunk;) {
+    const size_t old_size = bytes.size();
+    bytes.resize(old_size + kChunk);
+    read = file.Read(bytes.data() + old_size, kChunk);
+    bytes.resize(old_size + read);
+  }
+  return bytes;
+}
+
+// Writes a turned picture over `path` in the format its extension names.
+void WriteTurnedPhoto(const TBitmap32& picture, const std::string& path) {
   switch (ImageTypeFromExtension(path)) {
     case itJPEG:
       RewriteJpegFile(path, picture, kRotationJpegQuality);
@@ -38,6 +58,13 @@ void TurnAndWritePhoto(TBitmap32& picture, const std::string& path) {
   throw Error("Een PNG-bestand kan niet gedraaid worden.");
 }
 
+}  // namespace
+
+void TurnAndWritePhoto(TBitmap32& picture, const std::string& path) {
+  picture = TurnQuarterClockwise(picture);
+  WriteTurnedPhoto(picture, path);
+}
+
 void TurnAndWriteJpeg(TBitmap32& picture, const std::string& path) {
   picture = TurnQuarterClockwise(picture);
   RewriteJpegFile(path, picture, kRotationJpegQuality);
@@ -46,6 +73,36 @@ void TurnAndWriteJpeg(TBitmap32& picture, const std::string& path) {
 TBitmap32 RotatePhotoFile(const std::string& path) {
   TBitmap32 picture = LoadPictureByExtension(path);
   TurnAndWritePhoto(picture, path);
+  return picture;
+}
+
+TBitmap32 RotateOriginalPhoto(const std::string& path,
+                              const std::function<void(const TBitmap32&)>& show) {
+  if (ImageTypeFromExtension(path) != itJPEG) {
+    TBitmap32 picture = LoadPictureByExtension(path);
+    show(picture);
+    picture = TurnQuarterClockwise(picture);
+    show(picture);
+    WriteTurnedPhoto(picture, path);
+    return picture;
+  }
+  TMemoryStream stream(ReadFileBytes(path));
+  const std::vector<uint8_t>& original = stream.Bytes();
+  TBitmap32 picture;
+  LoadPicture(stream, itJPEG, picture);
+  show(picture);
+  picture = TurnQuarterClockwise(picture);
+  show(picture);
+  std::optional<std::vector<uint8_t>> turned = TurnJpegLosslessly(original);
+  if (!turned) {
+    turned = WithMetadataOf(original, EncodeJpeg(picture, kRotationJpegQuality));
+    ResetJpegOrientation(*turned);
+  }
+  TurnExifThumbnail(*turned, JpegOrientation(original));
+  // Whatever a camera put after the image (a motion photo's video) stays behind it.
+  const std::span<const uint8_t> trailer = JpegTrailer(original);
+  turned->insert(turned->end(), trailer.begin(), trailer.end());
+  RewriteFile(path, *turned);
   return picture;
 }
 

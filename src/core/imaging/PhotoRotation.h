@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "core/imaging/Bitmap32.h"
@@ -21,5 +22,15 @@ void TurnAndWriteJpeg(TBitmap32& picture, const std::string& path);
 
 // Loads a photo by its extension, turns it and writes it back. Returns the turned picture.
 TBitmap32 RotatePhotoFile(const std::string& path);
+
+// Turns a photo of the selection list, the user's own original, a quarter turn clockwise as
+// it is seen, and returns the turned picture. A JPEG (by its extension) is turned without
+// loss and keeps its metadata (see TurnJpegLosslessly); one whose size does not allow that
+// is encoded anew at quality 90 with its metadata put back and its orientation set to 1.
+// GIF and BMP photos are written as TurnAndWritePhoto writes them. `show` sees the picture
+// as it was loaded and then turned, both before the file is written, which is replaced
+// through RewriteFile or left unchanged.
+TBitmap32 RotateOriginalPhoto(const std::string& path,
+                              const std::function<void(const TBitmap32&)>& show);
 
 }  // namespace fotoloom

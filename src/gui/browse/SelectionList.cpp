@@ -216,9 +216,20 @@ const TListEntry* TSelectionList::FirstSelected() const {
   return row < 0 ? nullptr : &m_widgets.entries->Entry(row);
 }
 
+void TSelectionList::HoldPreview(bool held) {
+  m_preview_held = held;
+  if (held) {
+    CancelPreviewLoads(m_widgets.preview);
+    m_loading_for = -1;
+    m_changes_at_hold = m_selection_changes;
+  } else if (m_changes_at_hold == m_selection_changes) {
+    m_preview_timer.stop();
+  }
+}
+
 // A photo that cannot be read is tried again at the next tick; the old picture stays.
 void TSelectionList::PreviewTick() {
-  if (m_busy || m_loading_for == m_selection_changes) return;
+  if (m_busy || m_preview_held || m_loading_for == m_selection_changes) return;
   const TListEntry* entry = FirstSelected();
   if (!entry) return;
   const std::string file = entry->File();

@@ -68,6 +68,10 @@ class TSelectionList : public QObject {
   // drop of them would add them.
   void AddFromBrowser();
   void AddAllFromBrowser();
+  // While held, the preview is left to the command that shows its own photos in it (the
+  // rotation): no load starts and one still running is dropped. Released, the preview keeps
+  // that command's last picture unless the selection changed meanwhile.
+  void HoldPreview(bool held);
   // "Selectie verwijderen" and "Alles verwijderen".
   void RemoveSelection();
   void RemoveAll();
@@ -99,6 +103,8 @@ class TSelectionList : public QObject {
   // Counts selection changes; the load in flight belongs to the one it was started for.
   int m_selection_changes = 0;
   int m_loading_for = -1;
+  bool m_preview_held = false;
+  int m_changes_at_hold = 0;
   // Last: an add still running is cancelled and waited for before the rest goes.
   TBackgroundWork m_adder{this};
 };

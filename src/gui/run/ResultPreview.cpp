@@ -55,7 +55,8 @@ void TResultPreview::LoadNow() {
   std::error_code error;
   if (!std::filesystem::exists(file, error)) return;
   emit LoadStarted(QString::fromStdString(file));
-  LoadPreview(m_preview, file, Qt::FastTransformation);
+  // The full-size picture stays with the preview for the rotation, which turns it.
+  LoadPreview(m_preview, file, m_mode, {}, true);
 }
 
 }  // namespace fotoloom

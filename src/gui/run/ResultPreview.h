@@ -25,6 +25,10 @@ class TResultPreview : public QObject {
   TResultPreview(QTreeView* results, TPhotoListModel* entries, QLabel* preview,
                  std::function<QString()> target_folder);
 
+  // From the first turned picture on, the preview draws with smooth (Lanczos-like)
+  // resampling instead of nearest pixels.
+  void DrawSmoothly() { m_mode = Qt::SmoothTransformation; }
+
  signals:
   // A load of `file` has begun.
   void LoadStarted(const QString& file);
@@ -42,6 +46,7 @@ class TResultPreview : public QObject {
   QLabel* m_preview;
   std::function<QString()> m_target_folder;
   TSource m_source = TSource::SelectedEntry;
+  Qt::TransformationMode m_mode = Qt::FastTransformation;
   QTimer m_burst;
 };
 

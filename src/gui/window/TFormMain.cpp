@@ -25,6 +25,7 @@
 #include "gui/browse/FolderTree.h"
 #include "gui/browse/PlacesList.h"
 #include "gui/browse/SelectionList.h"
+#include "gui/browse/SelectionRotation.h"
 #include "gui/browse/ThumbnailBrowser.h"
 #include "gui/common/Artwork.h"
 #include "gui/common/CommandRow.h"
@@ -38,6 +39,7 @@
 #include "gui/publish/TFormExport.h"
 #include "gui/run/ResultCommands.h"
 #include "gui/run/ResultPreview.h"
+#include "gui/run/ResultRotation.h"
 #include "gui/run/RunController.h"
 #include "gui/step2/SizeProfilePanel.h"
 #include "gui/step2/Step2Panel.h"
@@ -172,8 +174,8 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
                                .add_item = m_menus.add_selected,
                                .add_all_item = m_menus.add_all,
                                .settings = &m_settings});
-  new TResultPreview(m_result_view, m_result_entries, m_step3_preview,
-                     [this] { return TargetFolder(); });
+  auto* result_preview = new TResultPreview(m_result_view, m_result_entries, m_step3_preview,
+                                            [this] { return TargetFolder(); });
   m_run = std::make_unique<TRunController>(
       m_run_gate, TRunController::TWidgets{.window = this,
                                          .results = m_result_view,
@@ -186,6 +188,31 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
   connect(m_run.get(), &TRunController::TargetFolderChanged, this, &TFormMain::SetTargetFolder);
   connect(m_run.get(), &TRunController::RunEnded, this, &TFormMain::ShowRunEnd);
   connect(m_menus.export_photos, &QAction::triggered, this, &TFormMain::Fotosexporteren1Click);
+
+  // Rotation from both lists.
+  const auto set_busy = [this](bool busy) { SetBusy(busy); };
+  m_selection_rotation = new TSelectionRotation(
+      {.window = this,
+       .list = m_selection_view,
+       .entries = m_selection_entries,
+       .preview = m_step1_preview,
+       .set_busy = set_busy,
+       .hold_preview = [this](bool held) { m_selection->HoldPreview(held); }});
+  connect(m_menus.rotate_selection, &QAction::triggered, m_selection_rotation,
+          &TSelectionRotation::Afbeeldingroteren1Click);
+  connect(m_step1_rotate_button, &QToolButton::clicked, m_selection_rotation,
+          &TSelectionRotation::Afbeeldingroteren1Click);
+  m_result_rotation = new TResultRotation({.window = this,
+                                           .list = m_result_view,
+                                           .entries = m_result_entries,
+                                           .preview = m_step3_preview,
+                                           .set_busy = set_busy});
+  connect(m_menus.rotate_result, &QAction::triggered, m_result_rotation,
+          &TResultRotation::Roteren90gradenClick);
+  connect(m_rotate_button, &QToolButton::clicked, m_result_rotation,
+          &TResultRotation::Roteren90gradenClick);
+  connect(m_result_rotation, &TResultRotation::Turned, result_preview,
+          &TResultPreview::DrawSmoothly);
 
   setMinimumSize(650, 480);
   resize(952, 665);

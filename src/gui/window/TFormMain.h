@@ -27,8 +27,10 @@ class TFolderTree;
 class TPhotoListModel;
 class TStep2Panel;
 class TThumbnailBrowser;
+class TResultRotation;
 class TRunController;
 class TSelectionList;
+class TSelectionRotation;
 class TWizard;
 
 // The main window: the wizard of steps 1 and 2 on the first page of `Notebook1`, the result
@@ -147,6 +149,8 @@ class TFormMain : public QWidget {
   TRunGate m_run_gate;
   std::unique_ptr<TSelectionList> m_selection;
   std::unique_ptr<TRunController> m_run;
+  TSelectionRotation* m_selection_rotation = nullptr;
+  TResultRotation* m_result_rotation = nullptr;
 };
 
 }  // namespace fotoloom

@@ -119,7 +119,9 @@ TJpegReader::TJpegReader(TStream& stream, int bytes_per_pixel, int scale)
   });
   ReservePictureMemory(m->cinfo.image_width, m->cinfo.image_height);
   for (jpeg_saved_marker_ptr marker = m->cinfo.marker_list; marker; marker = marker->next) {
-    if (marker->marker != JPEG_APP0 + 1) continue;
+    // XMP also lives in APP1 and may come first.
+    if (marker->marker != JPEG_APP0 + 1 || !IsExifSegment(marker->data, marker->data_length))
+      continue;
     m->orientation = ReadExifOrientation(marker->data, marker->data_length);
     break;
   }
