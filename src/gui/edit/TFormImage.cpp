@@ -178,7 +178,7 @@ void TFormImage::done(int result) {
   // A save in progress ends the editor itself when its file is complete.
   if (m_saving) return;
   m_work.CancelAll();
-  m_save_waiting = false;
+  m_rendering = m_render_pending = m_save_waiting = false;
   unsetCursor();
   m_loaded.reset();
   Image1->Clear();
@@ -196,6 +196,7 @@ void TFormImage::done(int result) {
 void TFormImage::StartLoad() {
   ++m_generation;
   m_loaded.reset();
+  m_rendering = m_render_pending = false;
   SetPictureControlsEnabled(false);
   m_work.Replace(
       [file = m_photo_file.toStdString()](const TBackgroundWork::TJob&) {
@@ -224,40 +225,71 @@ void TFormImage::ShowLoaded(TLoaded loaded) {
 
 void TFormImage::Render() {
   if (!m_loaded) return;
-  const uint64_t generation = ++m_generation;
-  // Supersedes a recompute still running: a drag only ever waits for the newest position.
-  m_work.Replace(
+  ++m_generation;
+  // A recompute that runs is let finish, so that a drag shows pictures as it goes; the
+  // newest request follows it.
+  if (m_rendering) {
+    m_render_pending = true;
+    return;
+  }
+  StartRender();
+}
+
+void TFormImage::StartRender() {
+  m_rendering = true;
+  m_work.Start(
       [loaded = m_loaded, edits = m_edits, area = Image1->FitArea(),
-       generation](const TBackgroundWork::TJob& job) {
+       generation = m_generation](const TBackgroundWork::TJob& job) {
         TRendered rendered;
         rendered.generation = generation;
-        std::shared_ptr<const TBitmap32> picture = loaded;
-        std::shared_ptr<TBitmap32> own;
-        for (const TSelection& crop : edits.crops) {
-          own = std::make_shared<TBitmap32>(CropPicture(*picture, crop));
-          picture = own;
+        try {
+          RenderEdits(loaded, edits, area, job, rendered);
+        } catch (const std::exception& error) {
+          // Out of memory, say: reported, and the picture before stays.
+          rendered = {.generation = generation, .error = error.what()};
         }
-        if (edits.black_and_white || edits.contrast != 0 || edits.brightness != 0) {
-          if (job.Cancelled()) return rendered;
-          if (!own) own = std::make_shared<TBitmap32>(*picture);
-          if (edits.black_and_white)
-            MakeBlackAndWhite(*own);
-          else
-            AdjustContrastBrightness(*own, edits.contrast, edits.brightness);
-          picture = own;
-        }
-        if (job.Cancelled()) return rendered;
-        rendered.fitted = FitView(*picture, area);
-        rendered.picture = std::move(picture);
         return rendered;
       },
       [this](TRendered rendered) { ShowRendered(std::move(rendered)); });
 }
 
+void TFormImage::RenderEdits(const std::shared_ptr<const TBitmap32>& loaded, const TEdits& edits,
+                             QSize area, const TBackgroundWork::TJob& job, TRendered& rendered) {
+  std::shared_ptr<const TBitmap32> picture = loaded;
+  std::shared_ptr<TBitmap32> own;
+  for (const TSelection& crop : edits.crops) {
+    own = std::make_shared<TBitmap32>(CropPicture(*picture, crop));
+    picture = own;
+  }
+  if (edits.black_and_white || edits.contrast != 0 || edits.brightness != 0) {
+    if (job.Cancelled()) return;
+    if (!own) own = std::make_shared<TBitmap32>(*picture);
+    if (edits.black_and_white)
+      MakeBlackAndWhite(*own);
+    else
+      AdjustContrastBrightness(*own, edits.contrast, edits.brightness);
+    picture = own;
+  }
+  if (job.Cancelled()) return;
+  rendered.fitted = FitView(*picture, area);
+  rendered.picture = std::move(picture);
+}
+
 void TFormImage::ShowRendered(TRendered rendered) {
-  if (!rendered.picture) return;
-  m_shown_generation = rendered.generation;
-  Image1->SetPicture(std::move(rendered.picture), std::move(rendered.fitted));
+  m_rendering = false;
+  if (rendered.picture) {
+    m_shown_generation = rendered.generation;
+    Image1->SetPicture(std::move(rendered.picture), std::move(rendered.fitted));
+  } else if (!rendered.error.empty()) {
+    m_save_waiting = false;
+    unsetCursor();
+    ShowError(this, QString::fromStdString(rendered.error));
+  }
+  if (m_render_pending) {
+    m_render_pending = false;
+    StartRender();
+    return;
+  }
   if (m_save_waiting && !Computing()) {
     m_save_waiting = false;
     unsetCursor();

@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/imaging/Bitmap32.h"
@@ -24,7 +25,8 @@ class TIniFile;
 // with the mouse, and saving as a JPEG of a chosen quality. Made once and opened for every
 // photo; "Autosize", the quality and a selection not yet cropped stay from one opening to
 // the next. Loading, every recompute and saving run off the window's thread: while a slider
-// is dragged only its newest position is computed.
+// is dragged, each finished picture is shown and the next one computed is that of the
+// slider's newest position.
 class TFormImage : public QDialog {
   Q_OBJECT
 
@@ -58,6 +60,7 @@ class TFormImage : public QDialog {
     std::shared_ptr<const TBitmap32> picture;
     QImage fitted;
     uint64_t generation = 0;
+    std::string error;
   };
   struct TLoaded {
     std::shared_ptr<const TBitmap32> picture;
@@ -66,8 +69,14 @@ class TFormImage : public QDialog {
 
   void StartLoad();
   void ShowLoaded(TLoaded loaded);
-  // Recomputes the displayed picture from the loaded one and the edits.
+  // Recomputes the displayed picture from the loaded one and the edits. While a recompute
+  // runs, the newest request waits for it and the ones before it are dropped.
   void Render();
+  void StartRender();
+  // The work of one recompute, off the window's thread; leaves `rendered` without a
+  // picture when the job was cancelled.
+  static void RenderEdits(const std::shared_ptr<const TBitmap32>& loaded, const TEdits& edits,
+                          QSize area, const TBackgroundWork::TJob& job, TRendered& rendered);
   void ShowRendered(TRendered rendered);
   // The size of the displayed picture as the edits make it, known before it is computed.
   QSize EditedSize() const;
@@ -89,6 +98,8 @@ class TFormImage : public QDialog {
   TEdits m_edits;
   uint64_t m_generation = 0;
   uint64_t m_shown_generation = 0;
+  bool m_rendering = false;
+  bool m_render_pending = false;
   bool m_save_waiting = false;
   bool m_saving = false;
 
