@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace fotoloom {
 namespace {
@@ -23,16 +24,20 @@ QSizeF FittedSize(QSizeF picture, QSizeF area) {
 
 }  // namespace
 
-QImage FitView(const TBitmap32& picture, QSize area) {
+TBitmap32 FitView(const TBitmap32& picture, QSize area) {
   const QSize target = FittedSize(QSizeF(picture.Width(), picture.Height()), area).toSize();
   if (target.isEmpty()) return {};
+  if (target == QSize(picture.Width(), picture.Height())) return picture;
   const QImage wrapped = Wrap(picture);
-  // Every branch makes a new image: none may point into the picture's buffer.
-  if (target == wrapped.size()) return wrapped.copy();
-  if (wrapped.width() > 2 * target.width() && wrapped.height() > 2 * target.height())
-    return wrapped.scaled(target * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation)
-        .scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-  return wrapped.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  const QImage scaled =
+      wrapped.width() > 2 * target.width() && wrapped.height() > 2 * target.height()
+          ? wrapped.scaled(target * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                .scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+          : wrapped.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  TBitmap32 view(scaled.width(), scaled.height());
+  for (int y = 0; y < view.Height(); ++y)
+    std::memcpy(view.Row(y), scaled.constScanLine(y), sizeof(TPixel32) * view.Width());
+  return view;
 }
 
 TEditorPicture::TEditorPicture(QWidget* parent) : QWidget(parent) {
@@ -42,15 +47,21 @@ TEditorPicture::TEditorPicture(QWidget* parent) : QWidget(parent) {
   setMinimumSize(100, 100);
 }
 
-void TEditorPicture::SetPicture(std::shared_ptr<const TBitmap32> picture, QImage fitted) {
+void TEditorPicture::SetPicture(std::shared_ptr<const TBitmap32> picture,
+                                std::shared_ptr<const TBitmap32> fitted) {
   m_picture = std::move(picture);
+  m_fitted = std::move(fitted);
+  update();
+}
+
+void TEditorPicture::SetFitted(std::shared_ptr<const TBitmap32> fitted) {
   m_fitted = std::move(fitted);
   update();
 }
 
 void TEditorPicture::Clear() {
   m_picture.reset();
-  m_fitted = QImage();
+  m_fitted.reset();
   update();
 }
 
@@ -76,8 +87,9 @@ void TEditorPicture::paintEvent(QPaintEvent*) {
   if (!m_picture) return;
   if (!m_actual_size) {
     // The view may still be of the size before a resize until the new one comes.
-    const QSizeF shown = FittedSize(QSizeF(m_picture->Width(), m_picture->Height()), size());
-    if (!m_fitted.isNull()) painter.drawImage(QRectF(QPointF(0, 0), shown), m_fitted);
+    if (!m_fitted || m_fitted->Empty()) return;
+    const QSizeF shown = FittedSize(QSizeF(m_fitted->Width(), m_fitted->Height()), size());
+    painter.drawImage(QRectF(QPointF(0, 0), shown), Wrap(*m_fitted));
     return;
   }
   // Only the part that fits is drawn; the rest of a big photo is never touched.

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QImage>
 #include <QWidget>
 #include <memory>
 
@@ -21,11 +20,16 @@ class TEditorPicture : public QWidget {
 
   // The picture at full size and its view made for FitArea(). A big picture is scaled down
   // off the window's thread, so the view comes with it.
-  void SetPicture(std::shared_ptr<const TBitmap32> picture, QImage fitted);
+  void SetPicture(std::shared_ptr<const TBitmap32> picture,
+                  std::shared_ptr<const TBitmap32> fitted);
+  // A new view alone, shown until the picture it stands for comes.
+  void SetFitted(std::shared_ptr<const TBitmap32> fitted);
   void Clear();
   // Null while nothing is shown.
   const TBitmap32* Picture() const { return m_picture.get(); }
   std::shared_ptr<const TBitmap32> SharedPicture() const { return m_picture; }
+  // The view shown while the picture is fitted; null while there is none.
+  const TBitmap32* Fitted() const { return m_fitted.get(); }
 
   // The size, in device pixels, that a fitted view should have.
   QSize FitArea() const;
@@ -52,15 +56,15 @@ class TEditorPicture : public QWidget {
   bool CanSelect() const { return m_actual_size && m_picture; }
 
   std::shared_ptr<const TBitmap32> m_picture;
-  QImage m_fitted;
+  std::shared_ptr<const TBitmap32> m_fitted;
   bool m_actual_size = false;
   TSelection m_selection;
   bool m_selecting = false;
 };
 
-// The view of `picture` that fits `area` with its aspect ratio kept, up or down. Scales a
-// 24-megapixel photo in a few milliseconds: a fast sampling step to twice the size first,
-// then a smooth step.
-QImage FitView(const TBitmap32& picture, QSize area);
+// The view of `picture` that fits `area` with its aspect ratio kept, up or down; empty for an
+// empty area. Scales a 24-megapixel photo in a few milliseconds: a fast sampling step to
+// twice the size first, then a smooth step.
+TBitmap32 FitView(const TBitmap32& picture, QSize area);
 
 }  // namespace fotoloom

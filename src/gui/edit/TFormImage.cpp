@@ -49,6 +49,13 @@ QPushButton* NewButton(const char* name, const QString& caption, QWidget* parent
   return button;
 }
 
+void Adjust(TBitmap32& picture, bool black_and_white, int contrast, int brightness) {
+  if (black_and_white)
+    MakeBlackAndWhite(picture);
+  else if (contrast != 0 || brightness != 0)
+    AdjustContrastBrightness(picture, contrast, brightness);
+}
+
 bool IsJpegName(const QString& file) {
   const QString suffix = QFileInfo(file).suffix().toLower();
   return suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg");
@@ -181,6 +188,7 @@ void TFormImage::done(int result) {
   m_rendering = m_render_pending = m_save_waiting = false;
   unsetCursor();
   m_loaded.reset();
+  m_uncropped_view.reset();
   Image1->Clear();
   if (m_size_restored) {
     Guard(this, [&] {
@@ -196,6 +204,7 @@ void TFormImage::done(int result) {
 void TFormImage::StartLoad() {
   ++m_generation;
   m_loaded.reset();
+  m_uncropped_view.reset();
   m_rendering = m_render_pending = false;
   SetPictureControlsEnabled(false);
   m_work.Replace(
@@ -261,17 +270,19 @@ void TFormImage::RenderEdits(const std::shared_ptr<const TBitmap32>& loaded, con
     own = std::make_shared<TBitmap32>(CropPicture(*picture, crop));
     picture = own;
   }
+  // The view is scaled before the adjustments, the same way as the quick view is made.
+  auto view = std::make_shared<TBitmap32>(FitView(*picture, area));
+  if (edits.crops.empty()) rendered.uncropped_view = std::make_shared<const TBitmap32>(*view);
+  Adjust(*view, edits.black_and_white, edits.contrast, edits.brightness);
   if (edits.black_and_white || edits.contrast != 0 || edits.brightness != 0) {
     if (job.Cancelled()) return;
     if (!own) own = std::make_shared<TBitmap32>(*picture);
-    if (edits.black_and_white)
-      MakeBlackAndWhite(*own);
-    else
-      AdjustContrastBrightness(*own, edits.contrast, edits.brightness);
+    Adjust(*own, edits.black_and_white, edits.contrast, edits.brightness);
     picture = own;
   }
   if (job.Cancelled()) return;
-  rendered.fitted = FitView(*picture, area);
+  rendered.fitted = std::move(view);
+  rendered.area = area;
   rendered.picture = std::move(picture);
 }
 
@@ -279,6 +290,10 @@ void TFormImage::ShowRendered(TRendered rendered) {
   m_rendering = false;
   if (rendered.picture) {
     m_shown_generation = rendered.generation;
+    if (rendered.uncropped_view) {
+      m_uncropped_view = std::move(rendered.uncropped_view);
+      m_uncropped_view_area = rendered.area;
+    }
     Image1->SetPicture(std::move(rendered.picture), std::move(rendered.fitted));
   } else if (!rendered.error.empty()) {
     m_save_waiting = false;
@@ -295,6 +310,14 @@ void TFormImage::ShowRendered(TRendered rendered) {
     unsetCursor();
     SaveShownPicture();
   }
+}
+
+void TFormImage::ShowQuickView() {
+  if (!m_uncropped_view || m_uncropped_view_area != Image1->FitArea() || Image1->ActualSize())
+    return;
+  auto view = std::make_shared<TBitmap32>(*m_uncropped_view);
+  Adjust(*view, m_edits.black_and_white, m_edits.contrast, m_edits.brightness);
+  Image1->SetFitted(std::move(view));
 }
 
 QSize TFormImage::EditedSize() const {
@@ -319,6 +342,7 @@ void TFormImage::TrackBarChange() {
   m_edits.brightness = TrackBar2->value();
   m_edits.black_and_white = false;
   m_edits.crops.clear();
+  ShowQuickView();
   Render();
 }
 
@@ -336,6 +360,7 @@ void TFormImage::Button4Click() {
   // From the photo as loaded; the sliders keep their positions.
   m_edits.black_and_white = true;
   m_edits.crops.clear();
+  ShowQuickView();
   Render();
 }
 

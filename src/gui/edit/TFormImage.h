@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QSize>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -58,7 +59,11 @@ class TFormImage : public QDialog {
   };
   struct TRendered {
     std::shared_ptr<const TBitmap32> picture;
-    QImage fitted;
+    std::shared_ptr<const TBitmap32> fitted;
+    // The view of the loaded picture before the adjustments, when there were no crops:
+    // a slider or "Zwart/wit" shows its effect on it at once.
+    std::shared_ptr<const TBitmap32> uncropped_view;
+    QSize area;
     uint64_t generation = 0;
     std::string error;
   };
@@ -78,6 +83,9 @@ class TFormImage : public QDialog {
   static void RenderEdits(const std::shared_ptr<const TBitmap32>& loaded, const TEdits& edits,
                           QSize area, const TBackgroundWork::TJob& job, TRendered& rendered);
   void ShowRendered(TRendered rendered);
+  // The effect of the sliders or of "Zwart/wit" on the fitted view, at once, while the
+  // full-size picture is computed.
+  void ShowQuickView();
   // The size of the displayed picture as the edits make it, known before it is computed.
   QSize EditedSize() const;
   void SetPictureControlsEnabled(bool enabled);
@@ -95,6 +103,8 @@ class TFormImage : public QDialog {
   bool m_size_restored = false;
   QString m_photo_file;
   std::shared_ptr<const TBitmap32> m_loaded;  // LoadedPicture
+  std::shared_ptr<const TBitmap32> m_uncropped_view;
+  QSize m_uncropped_view_area;
   TEdits m_edits;
   uint64_t m_generation = 0;
   uint64_t m_shown_generation = 0;
