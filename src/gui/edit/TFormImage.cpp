@@ -81,7 +81,6 @@ TFormImage::TFormImage(TIniFile& settings_file, QWidget* owner)
     : QDialog(owner), m_settings_file(settings_file) {
   setObjectName(QStringLiteral("FormImage"));
   setWindowTitle(QStringLiteral("Fotoloom"));
-  setMinimumSize(520, 400);
 
   auto* Panel1 = Named(new QFrame(this), "Panel1");
   Image1 = new TEditorPicture(Panel1);
@@ -115,9 +114,10 @@ TFormImage::TFormImage(TIniFile& settings_file, QWidget* owner)
   Button1->setDefault(true);
   auto* button_row = new QHBoxLayout(buttons);
   button_row->setContentsMargins(12, 4, 12, 8);
+  button_row->setSpacing(6);
   for (QWidget* control : std::initializer_list<QWidget*>{Button3, Button4, btnCrop})
     button_row->addWidget(control);
-  button_row->addSpacing(12);
+  button_row->addStretch();
   button_row->addWidget(new QLabel(QStringLiteral("JPG Kwaliteit"), buttons));
   button_row->addWidget(editJPGQuality);
   button_row->addWidget(chkStretch);
@@ -173,7 +173,8 @@ int TFormImage::Edit(const QString& photo_file) {
     Guard(this, [&] {
       const int width = m_settings_file.ReadInteger(kSizeSection, "Width", kDefaultWidth);
       const int height = m_settings_file.ReadInteger(kSizeSection, "Height", kDefaultHeight);
-      resize(std::clamp(width, minimumWidth(), 8000), std::clamp(height, minimumHeight(), 8000));
+      resize(std::clamp(width, minimumSizeHint().width(), 8000),
+             std::clamp(height, minimumSizeHint().height(), 8000));
     });
     CentreOnScreen(this);
   }

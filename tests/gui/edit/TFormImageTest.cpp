@@ -17,6 +17,7 @@
 
 #include "core/imaging/EditorOperations.h"
 #include "core/imaging/LoadByExtension.h"
+#include "core/imaging/codecs/GifWriter.h"
 #include "core/imaging/codecs/JpegWriter.h"
 #include "core/settings/IniFile.h"
 #include "gui/edit/EditorPicture.h"
@@ -234,20 +235,59 @@ class TFormImageTest : public QObject {
     }
   }
 
+  // The editor writes JPEG data, so a GIF photo is offered a ".jpg" name beside it.
+  void saveCancelledWritesNothing_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("proposed_name");
+    QTest::newRow("JPEG") << "foto.jpg" << "foto.jpg";
+    QTest::newRow("GIF") << "plaatje.gif" << "plaatje.jpg";
+  }
   void saveCancelledWritesNothing() {
-    const QByteArray before = ReadWholeFile(m_photo);
+    QFETCH(QString, name);
+    const QString photo = Path(name);
+    if (name.endsWith(".gif")) {
+      TBitmap32 picture(40, 30);
+      picture.Fill(MakePixel(10, 200, 30));
+      const std::vector<uint8_t> gif = EncodeGif(picture).value();
+      QVERIFY(WriteTextFile(photo, QByteArray(reinterpret_cast<const char*>(gif.data()),
+                                              static_cast<qsizetype>(gif.size()))));
+    }
+    // The photos and any temporary file of a save; the settings file keeps the window size.
+    auto photo_files = [&] {
+      QStringList files = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
+      files.removeAll("fotoloom.crp");
+      return files;
+    };
+    const QStringList files = photo_files();
+    const QByteArray before = ReadWholeFile(photo);
     QString proposed;
-    const int result = EditWith(m_photo, [&](TFormImage* editor) {
+    const int result = EditWith(photo, [&](TFormImage* editor) {
       Click(Control<QPushButton>(editor, "Button4"));
       WhenSaveDialogShows({}, &proposed);
       // At once: the save waits for the black and white picture, then asks.
       Click(Control<QPushButton>(editor, "Button1"));
       QVERIFY(QTest::qWaitFor([&] { return !editor->isVisible(); }));
     });
-    QCOMPARE(proposed, m_photo);
+    QFETCH(QString, proposed_name);
+    QCOMPARE(proposed, Path(proposed_name));
     QCOMPARE(result, int(QDialog::Accepted));
-    QCOMPARE(ReadWholeFile(m_photo), before);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    QCOMPARE(ReadWholeFile(photo), before);
+    QCOMPARE(photo_files(), files);
+  }
+
+  void opnieuwDiscardsEveryChange() {
+    EditWith(m_photo, [&](TFormImage* editor) {
+      auto* contrast = Control<QSlider>(editor, "TrackBar1");
+      contrast->setFocus();
+      QTest::keyClick(contrast, Qt::Key_PageDown);
+      DragAndCrop(editor, {300, 200}, {100, 50});
+      QVERIFY(Shown(editor));
+      QCOMPARE(Image1(editor)->Picture()->Width(), 200);
+      Click(Control<QPushButton>(editor, "Button3"));
+      QVERIFY(QTest::qWaitFor([&] { return Image1(editor)->Picture() && !editor->Computing(); }));
+      QCOMPARE(contrast->value(), 0);
+      QVERIFY(SamePixels(*Image1(editor)->Picture(), m_loaded));
+    });
   }
 
   // Quality 0 counts as 1; the quality and "Autosize" stay for the next opening.
@@ -362,15 +402,21 @@ class TFormImageTest : public QObject {
     });
     again.Edit(m_photo);
     QCOMPARE(size, QSize(720, 610));
-    // A size that is no number gives the default.
+    // A size that is no number gives the size of an editor that never stored one.
+    auto first_size = [&](TIniFile& settings) {
+      TFormImage editor(settings, nullptr);
+      WhenModalShows<TFormImage>([&](TFormImage* shown) {
+        size = shown->size();
+        shown->reject();
+      });
+      editor.Edit(m_photo);
+      return size;
+    };
+    TIniFile empty(Path("leeg.crp").toStdString());
+    const QSize default_size = first_size(empty);
     m_settings->WriteString("FormImage", "Width", "breed");
-    TFormImage third(*m_settings, nullptr);
-    WhenModalShows<TFormImage>([&](TFormImage* editor) {
-      size = editor->size();
-      editor->reject();
-    });
-    third.Edit(m_photo);
-    QCOMPARE(size.width(), 640);
+    QCOMPARE(first_size(*m_settings).width(), default_size.width());
+    QVERIFY(default_size.width() < 720);
   }
 
   // Both lists open the editor on their selected photo, by button and by menu item; after
