@@ -59,8 +59,9 @@ bool Wait(Done done, int ms) {
 
 void Post(QSlider* slider, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
   const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-  QApplication::postEvent(slider, new QMouseEvent(type, QPointF(at), slider->mapToGlobal(QPointF(at)),
-                                                  button, buttons, Qt::NoModifier));
+  QApplication::postEvent(
+      slider, new QMouseEvent(type, QPointF(at), slider->mapToGlobal(QPointF(at)), button, buttons,
+                              Qt::NoModifier));
 }
 
 }  // namespace
@@ -89,8 +90,8 @@ int main(int argc, char** argv) {
     option.maximum = slider->maximum();
     option.sliderPosition = slider->value();
     option.sliderValue = slider->value();
-    const QRect handle =
-        slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
+    const QRect handle = slider->style()->subControlRect(QStyle::CC_Slider, &option,
+                                                         QStyle::SC_SliderHandle, slider);
     const int y = handle.center().y();
     // From the handle in the middle to the left end, then to the right end.
     const int left = -handle.width();
@@ -119,8 +120,9 @@ int main(int argc, char** argv) {
     Post(slider, QEvent::MouseButtonPress, handle.center(), Qt::LeftButton);
     int x = handle.center().x();
     for (int i = 1; i <= kMoves; ++i) {
-      const int to = i <= kMoves / 4 ? handle.center().x() + (left - handle.center().x()) * i / (kMoves / 4)
-                                     : left + (right - left) * (i - kMoves / 4) / (kMoves - kMoves / 4);
+      const int to = i <= kMoves / 4
+                         ? handle.center().x() + (left - handle.center().x()) * i / (kMoves / 4)
+                         : left + (right - left) * (i - kMoves / 4) / (kMoves - kMoves / 4);
       x = to;
       Post(slider, QEvent::MouseMove, {x, y}, Qt::LeftButton);
       QElapsedTimer step;
@@ -139,7 +141,8 @@ int main(int argc, char** argv) {
         "over %lld ms: longest UI-thread gap %lld ms; %d views and %d full-size pictures shown "
         "during the drag; last position at full size %lld ms after the release\n",
         kWidth, kHeight, slider->value(), kMoves, static_cast<long long>(released),
-        static_cast<long long>(longest_gap), views, shown, static_cast<long long>(settled - released));
+        static_cast<long long>(longest_gap), views, shown,
+        static_cast<long long>(settled - released));
     editor.reject();
   });
   editor.Edit(photo);

@@ -11,8 +11,8 @@ namespace {
 
 // The picture's buffer as a QImage without a copy; valid while the picture lives.
 QImage Wrap(const TBitmap32& picture) {
-  return QImage(reinterpret_cast<const uchar*>(picture.Bits()), picture.Width(),
-                picture.Height(), picture.Width() * 4, QImage::Format_RGB32);
+  return QImage(reinterpret_cast<const uchar*>(picture.Bits()), picture.Width(), picture.Height(),
+                picture.Width() * 4, QImage::Format_RGB32);
 }
 
 QSizeF FittedSize(QSizeF picture, QSizeF area) {
@@ -93,8 +93,7 @@ void TEditorPicture::paintEvent(QPaintEvent*) {
     return;
   }
   // Only the part that fits is drawn; the rest of a big photo is never touched.
-  const QRect visible =
-      QRect(0, 0, m_picture->Width(), m_picture->Height()).intersected(rect());
+  const QRect visible = QRect(0, 0, m_picture->Width(), m_picture->Height()).intersected(rect());
   painter.drawImage(visible.topLeft(), Wrap(*m_picture), visible);
   const TSelection& s = m_selection;
   if (s.X1 == 0 && s.Y1 == 0 && s.X2 == 0 && s.Y2 == 0) return;

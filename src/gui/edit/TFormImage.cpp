@@ -19,6 +19,7 @@
 #include "core/imaging/LoadByExtension.h"
 #include "core/imaging/SafeRewrite.h"
 #include "core/settings/IniFile.h"
+#include "core/settings/Settings.h"
 #include "gui/common/FormHeader.h"
 #include "gui/common/HandlerGuard.h"
 #include "gui/common/Messages.h"
@@ -29,7 +30,9 @@
 namespace fotoloom {
 namespace {
 
-constexpr char kSizeSection[] = "FormImage";
+// The window's size lives among the program's settings: every other section of the file
+// would be taken for a size profile.
+constexpr const char* kSizeSection = kSettingsSection;
 constexpr int kDefaultWidth = 640;
 constexpr int kDefaultHeight = 567;
 constexpr int kDefaultQuality = 90;
@@ -171,8 +174,8 @@ int TFormImage::Edit(const QString& photo_file) {
   if (!m_size_restored) {
     m_size_restored = true;
     Guard(this, [&] {
-      const int width = m_settings_file.ReadInteger(kSizeSection, "Width", kDefaultWidth);
-      const int height = m_settings_file.ReadInteger(kSizeSection, "Height", kDefaultHeight);
+      const int width = m_settings_file.ReadInteger(kSizeSection, "EditorWidth", kDefaultWidth);
+      const int height = m_settings_file.ReadInteger(kSizeSection, "EditorHeight", kDefaultHeight);
       resize(std::clamp(width, minimumSizeHint().width(), 8000),
              std::clamp(height, minimumSizeHint().height(), 8000));
     });
@@ -193,10 +196,10 @@ void TFormImage::done(int result) {
   Image1->Clear();
   if (m_size_restored) {
     Guard(this, [&] {
-      if (m_settings_file.ReadInteger(kSizeSection, "Width", 0) != width())
-        m_settings_file.WriteInteger(kSizeSection, "Width", width());
-      if (m_settings_file.ReadInteger(kSizeSection, "Height", 0) != height())
-        m_settings_file.WriteInteger(kSizeSection, "Height", height());
+      if (m_settings_file.ReadInteger(kSizeSection, "EditorWidth", 0) != width())
+        m_settings_file.WriteInteger(kSizeSection, "EditorWidth", width());
+      if (m_settings_file.ReadInteger(kSizeSection, "EditorHeight", 0) != height())
+        m_settings_file.WriteInteger(kSizeSection, "EditorHeight", height());
     });
   }
   QDialog::done(result);

@@ -40,8 +40,9 @@ bool WriteGradientPhoto(const QString& path) {
   TBitmap32 picture(400, 300);
   for (int y = 0; y < 300; ++y)
     for (int x = 0; x < 400; ++x)
-      picture.At(x, y) = MakePixel(static_cast<uint8_t>(x * 255 / 399),
-                                   static_cast<uint8_t>(y * 255 / 299), static_cast<uint8_t>(x ^ y));
+      picture.At(x, y) =
+          MakePixel(static_cast<uint8_t>(x * 255 / 399), static_cast<uint8_t>(y * 255 / 299),
+                    static_cast<uint8_t>(x ^ y));
   const std::vector<uint8_t> bytes = EncodeJpeg(picture, 95);
   return WriteTextFile(path, QByteArray(reinterpret_cast<const char*>(bytes.data()),
                                         static_cast<qsizetype>(bytes.size())));
@@ -239,8 +240,10 @@ class TFormImageTest : public QObject {
   void saveCancelledWritesNothing_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("proposed_name");
-    QTest::newRow("JPEG") << "foto.jpg" << "foto.jpg";
-    QTest::newRow("GIF") << "plaatje.gif" << "plaatje.jpg";
+    QTest::newRow("JPEG") << "foto.jpg"
+                          << "foto.jpg";
+    QTest::newRow("GIF") << "plaatje.gif"
+                         << "plaatje.jpg";
   }
   void saveCancelledWritesNothing() {
     QFETCH(QString, name);
@@ -308,9 +311,8 @@ class TFormImageTest : public QObject {
     });
     QCOMPARE(result, int(QDialog::Accepted));
     const std::vector<uint8_t> expected = EncodeJpeg(CropPicture(m_loaded, {100, 50, 300, 200}), 1);
-    QCOMPARE(ReadWholeFile(copy),
-             QByteArray(reinterpret_cast<const char*>(expected.data()),
-                        static_cast<qsizetype>(expected.size())));
+    QCOMPARE(ReadWholeFile(copy), QByteArray(reinterpret_cast<const char*>(expected.data()),
+                                             static_cast<qsizetype>(expected.size())));
 
     EditWith(m_photo, [&](TFormImage* editor) {
       QCOMPARE(Control<QSpinBox>(editor, "editJPGQuality")->value(), 0);
@@ -402,6 +404,8 @@ class TFormImageTest : public QObject {
     });
     again.Edit(m_photo);
     QCOMPARE(size, QSize(720, 610));
+    // Kept with the settings: any other section would be read as a size profile.
+    QCOMPARE(m_settings->ReadSections(), std::vector<std::string>{"Settings"});
     // A size that is no number gives the size of an editor that never stored one.
     auto first_size = [&](TIniFile& settings) {
       TFormImage editor(settings, nullptr);
@@ -414,7 +418,7 @@ class TFormImageTest : public QObject {
     };
     TIniFile empty(Path("leeg.crp").toStdString());
     const QSize default_size = first_size(empty);
-    m_settings->WriteString("FormImage", "Width", "breed");
+    m_settings->WriteString("Settings", "EditorWidth", "breed");
     QCOMPARE(first_size(*m_settings).width(), default_size.width());
     QVERIFY(default_size.width() < 720);
   }
@@ -425,10 +429,18 @@ class TFormImageTest : public QObject {
     QTest::addColumn<QString>("list");
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("preview");
-    QTest::newRow("selection, button") << "ListView1" << "SpeedButton4" << "Image321";
-    QTest::newRow("selection, menu") << "ListView1" << "Afbeeldingbewerken2" << "Image321";
-    QTest::newRow("results, button") << "ListView3" << "SpeedButton9" << "Image322";
-    QTest::newRow("results, menu") << "ListView3" << "Afbeeldingbewerken1" << "Image322";
+    QTest::newRow("selection, button") << "ListView1"
+                                       << "SpeedButton4"
+                                       << "Image321";
+    QTest::newRow("selection, menu") << "ListView1"
+                                     << "Afbeeldingbewerken2"
+                                     << "Image321";
+    QTest::newRow("results, button") << "ListView3"
+                                     << "SpeedButton9"
+                                     << "Image322";
+    QTest::newRow("results, menu") << "ListView3"
+                                   << "Afbeeldingbewerken1"
+                                   << "Image322";
   }
   void opensOnTheSelectedPhotoOfEitherList() {
     QFETCH(QString, list);
