@@ -287,6 +287,27 @@ class TFormImageTest : public QObject {
     QCOMPARE(photo_files(), files);
   }
 
+  // The editor stays open with its work when the file cannot be written, so that another
+  // name can be chosen; the photo itself is unchanged.
+  void failedSaveKeepsTheEditorOpen() {
+    const QByteArray before = ReadWholeFile(m_photo);
+    ScriptedMessages messages;
+    const int result = EditWith(m_photo, [&](TFormImage* editor) {
+      Click(Control<QPushButton>(editor, "Button4"));
+      WhenSaveDialogShows(Path("geen-map/kopie.jpg"));
+      Click(Control<QPushButton>(editor, "Button1"));
+      QVERIFY(QTest::qWaitFor([&] { return !messages.asked.isEmpty(); }));
+      QVERIFY(editor->isVisible());
+      QVERIFY(Control<QPushButton>(editor, "Button1")->isEnabled());
+    });
+    QCOMPARE(result, int(QDialog::Rejected));
+    QCOMPARE(messages.asked.size(), 1);
+    QCOMPARE(messages.asked[0].type, MessageType::Error);
+    QVERIFY(
+        messages.asked[0].text.startsWith("Cannot create file \"" + Path("geen-map/kopie.jpg")));
+    QCOMPARE(ReadWholeFile(m_photo), before);
+  }
+
   void opnieuwDiscardsEveryChange() {
     EditWith(m_photo, [&](TFormImage* editor) {
       auto* contrast = Control<QSlider>(editor, "TrackBar1");
