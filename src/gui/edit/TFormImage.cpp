@@ -191,6 +191,7 @@ void TFormImage::done(int result) {
   m_work.CancelAll();
   m_rendering = m_render_pending = m_save_waiting = false;
   unsetCursor();
+  Image1->unsetCursor();
   m_loaded.reset();
   m_uncropped_view.reset();
   Image1->Clear();
@@ -211,6 +212,7 @@ void TFormImage::StartLoad() {
   m_uncropped_view.reset();
   m_rendering = m_render_pending = false;
   SetPictureControlsEnabled(false);
+  Image1->setCursor(Qt::BusyCursor);
   m_work.Replace(
       [file = m_photo_file.toStdString()](const TBackgroundWork::TJob&) {
         TLoaded loaded;
@@ -225,6 +227,7 @@ void TFormImage::StartLoad() {
 }
 
 void TFormImage::ShowLoaded(TLoaded loaded) {
+  Image1->unsetCursor();
   if (!loaded.picture) {
     // A photo that cannot be read is not edited.
     ShowError(this, QString::fromStdString(loaded.error));
