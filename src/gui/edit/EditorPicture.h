@@ -30,6 +30,7 @@ class TEditorPicture : public QWidget {
   std::shared_ptr<const TBitmap32> SharedPicture() const { return m_picture; }
   // The view shown while the picture is fitted; null while there is none.
   const TBitmap32* Fitted() const { return m_fitted.get(); }
+  std::shared_ptr<const TBitmap32> SharedFitted() const { return m_fitted; }
 
   // The size, in device pixels, that a fitted view should have.
   QSize FitArea() const;

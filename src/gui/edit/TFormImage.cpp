@@ -301,7 +301,9 @@ void TFormImage::ShowRendered(TRendered rendered) {
       m_uncropped_view = std::move(rendered.uncropped_view);
       m_uncropped_view_area = rendered.area;
     }
-    Image1->SetPicture(std::move(rendered.picture), std::move(rendered.fitted));
+    Image1->SetPicture(std::move(rendered.picture), rendered.generation < m_quick_generation
+                                                        ? Image1->SharedFitted()
+                                                        : std::move(rendered.fitted));
   } else if (!rendered.error.empty()) {
     m_save_waiting = false;
     unsetCursor();
@@ -325,6 +327,7 @@ void TFormImage::ShowQuickView() {
   auto view = std::make_shared<TBitmap32>(*m_uncropped_view);
   Adjust(*view, m_edits.black_and_white, m_edits.contrast, m_edits.brightness);
   Image1->SetFitted(std::move(view));
+  m_quick_generation = m_generation;
 }
 
 QSize TFormImage::EditedSize() const {
@@ -349,8 +352,8 @@ void TFormImage::TrackBarChange() {
   m_edits.brightness = TrackBar2->value();
   m_edits.black_and_white = false;
   m_edits.crops.clear();
-  ShowQuickView();
   Render();
+  ShowQuickView();
 }
 
 void TFormImage::Button3Click() {
@@ -367,8 +370,8 @@ void TFormImage::Button4Click() {
   // From the photo as loaded; the sliders keep their positions.
   m_edits.black_and_white = true;
   m_edits.crops.clear();
-  ShowQuickView();
   Render();
+  ShowQuickView();
 }
 
 void TFormImage::chkStretchClick() {

@@ -108,6 +108,8 @@ class TFormImage : public QDialog {
   TEdits m_edits;
   uint64_t m_generation = 0;
   uint64_t m_shown_generation = 0;
+  // The change whose quick view shows; an older picture that comes later keeps it.
+  uint64_t m_quick_generation = 0;
   bool m_rendering = false;
   bool m_render_pending = false;
   bool m_save_waiting = false;
