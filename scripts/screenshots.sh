@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Screenshots of the main window at each step, at 100% and at 200% scaling, into the folder
+# Screenshots of the main window at each step and of the windows it opens (export list,
+# photo editor), at 100% and at 200% scaling, into the folder
 # given (default: screenshots/). The window runs under a real window manager (openbox in
 # Xvfb), so that the shots with "-screen" in their names show the windows' frames too;
 # photos are added by real mouse clicks (xdotool). Step 1 browses bench/photos when it exists.

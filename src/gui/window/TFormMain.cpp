@@ -34,8 +34,10 @@
 #include "gui/common/HandlerGuard.h"
 #include "gui/common/ListGestures.h"
 #include "gui/common/PhotoListModel.h"
+#include "gui/common/PreviewLoader.h"
 #include "gui/common/WidgetHelpers.h"
 #include "gui/common/WindowPlacement.h"
+#include "gui/edit/TFormImage.h"
 #include "gui/publish/TFormExport.h"
 #include "gui/run/ResultCommands.h"
 #include "gui/run/ResultPreview.h"
@@ -214,6 +216,15 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
   connect(m_result_rotation, &TResultRotation::Turned, result_preview,
           &TResultPreview::DrawSmoothly);
 
+  // The photo editor, from both lists.
+  m_editor = new TFormImage(m_settings_file, this);
+  connect(this, &TFormMain::EditSelectedPhoto, this, &TFormMain::Afbeeldingbewerken2Click);
+  connect(m_menus.edit_selection, &QAction::triggered, this, &TFormMain::Afbeeldingbewerken2Click);
+  connect(m_step1_edit_button, &QToolButton::clicked, this, &TFormMain::Afbeeldingbewerken2Click);
+  connect(this, &TFormMain::EditResultPhoto, this, &TFormMain::Afbeeldingbewerken1Click);
+  connect(m_menus.edit_result, &QAction::triggered, this, &TFormMain::Afbeeldingbewerken1Click);
+  connect(m_edit_button, &QToolButton::clicked, this, &TFormMain::Afbeeldingbewerken1Click);
+
   setMinimumSize(650, 480);
   resize(952, 665);
   CentreOnScreen(this);
@@ -247,6 +258,25 @@ void TFormMain::Fotosexporteren1Click() {
   Guard(this, [this](bool busy) { SetBusy(busy); }, [this] {
     TFormExport window(*m_result_entries, this);
     window.exec();
+  });
+}
+
+void TFormMain::Afbeeldingbewerken2Click() {
+  EditListPhoto(m_selection_view, *m_selection_entries, m_step1_preview, Qt::SmoothTransformation);
+}
+
+void TFormMain::Afbeeldingbewerken1Click() {
+  EditListPhoto(m_result_view, *m_result_entries, m_step3_preview, Qt::FastTransformation);
+}
+
+void TFormMain::EditListPhoto(const QTreeView* list, const TPhotoListModel& entries,
+                              QLabel* preview, Qt::TransformationMode preview_mode) {
+  const int row = FirstSelectedRow(list);
+  if (row < 0) return;
+  Guard(this, [this](bool busy) { SetBusy(busy); }, [&] {
+    const std::string file = entries.Entry(row).File();
+    if (m_editor->Edit(QString::fromStdString(file)) == QDialog::Accepted)
+      LoadPreview(preview, file, preview_mode);
   });
 }
 

@@ -24,6 +24,7 @@ class QTreeView;
 namespace fotoloom {
 
 class TFolderTree;
+class TFormImage;
 class TPhotoListModel;
 class TStep2Panel;
 class TThumbnailBrowser;
@@ -93,6 +94,12 @@ class TFormMain : public QWidget {
   void ShowRunEnd(TRunEnd end);
   // "Foto's exporteren...": the export list of the result list, modal, with the busy state.
   void Fotosexporteren1Click();
+  // "Afbeelding bewerken" of the selection list and of the result list: the photo editor on
+  // the list's selected photo, the list's preview reloaded when it closes with OK.
+  void Afbeeldingbewerken2Click();
+  void Afbeeldingbewerken1Click();
+  void EditListPhoto(const QTreeView* list, const TPhotoListModel& entries, QLabel* preview,
+                     Qt::TransformationMode preview_mode);
   QWidget* BuildStepsPage();
   // Step 1's upper half: the header line with the view buttons, the folder tree and the
   // thumbnail browser.
@@ -144,6 +151,7 @@ class TFormMain : public QWidget {
   QLabel* m_selection_count = nullptr;          // the status bar's one panel
   TStep2Panel* m_step2 = nullptr;
   TWizard* m_wizard = nullptr;
+  TFormImage* m_editor = nullptr;  // FormImage, made once and opened for every photo
 
   // Last, so that the run and the add stop their threads while the rest still stands.
   TRunGate m_run_gate;

@@ -1,7 +1,7 @@
 // Walks the main window through its steps with a few generated photos and saves a
 // screenshot of each: step 1, step 2 (also in the smallest window), step 3 after a
-// conversion, the progress window, and with "-screen" the whole window with its frame and
-// a dialog in front of it as the window manager shows them. Photos are added by a real mouse
+// conversion, the progress window, the export list, the photo editor, and with "-screen" the
+// whole window with its frame and a dialog in front of it as the window manager shows them. Photos are added by a real mouse
 // click through xdotool.
 // With a second argument, the step-1 browser shows that folder of photos.
 // Run it through scripts/screenshots.sh, which starts it under Xvfb and openbox at 100% and
@@ -9,14 +9,17 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QColorDialog>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -30,6 +33,8 @@
 #include "gui/common/Messages.h"
 #include "gui/common/WindowPlacement.h"
 #include "gui/run/RunController.h"
+#include "gui/edit/EditorPicture.h"
+#include "gui/edit/TFormImage.h"
 #include "gui/publish/TFormExport.h"
 #include "gui/run/TFormProgress.h"
 #include "gui/window/TFormMain.h"
@@ -192,6 +197,33 @@ int main(int argc, char** argv) {
   export_window.show();
   ok &= Save(&export_window, out + "/export.png");
   ok &= SaveDialogScreen(&form, &export_window, out + "/export-screen.png");
+  export_window.close();
+
+  // The photo editor on the first photo: fitted, then at its own size with a selection.
+  auto* editor = form.findChild<fotoloom::TFormImage*>();
+  QTimer::singleShot(0, [&] {
+    timer.restart();
+    while ((editor->Computing() || !editor->findChild<QPushButton*>("Button1")->isEnabled()) &&
+           timer.elapsed() < 30000)
+      Settle(50);
+    ok &= Save(editor, out + "/editor.png");
+    ok &= SaveScreen({&form, editor}, out + "/editor-screen.png");
+    Click(editor->findChild<QCheckBox*>("chkStretch"));
+    auto* picture = editor->findChild<fotoloom::TEditorPicture*>("Image1");
+    for (const auto& [type, at] : {std::pair{QEvent::MouseButtonPress, QPoint(60, 40)},
+                                   std::pair{QEvent::MouseMove, QPoint(300, 220)},
+                                   std::pair{QEvent::MouseButtonRelease, QPoint(300, 220)}}) {
+      QMouseEvent event(type, QPointF(at), picture->mapToGlobal(QPointF(at)),
+                        type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                        Qt::NoModifier);
+      QApplication::sendEvent(picture, &event);
+    }
+    ok &= Save(editor, out + "/editor-autosize.png");
+    editor->reject();
+  });
+  const auto& first = results->Entry(0);
+  editor->Edit(QString::fromStdString(first.File()));
   fotoloom::InstallMessagePresenter(nullptr);
   return ok && rotate->isEnabled() ? 0 : 1;
 }
