@@ -35,6 +35,7 @@
 #include "gui/common/WidgetHelpers.h"
 #include "gui/common/WindowPlacement.h"
 #include "gui/publish/TFormExport.h"
+#include "gui/publish/TFormInstellingen.h"
 #include "gui/run/ResultPreview.h"
 #include "gui/run/RunController.h"
 #include "gui/step2/SizeProfilePanel.h"
@@ -164,6 +165,9 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
   connect(m_run.get(), &TRunController::TargetFolderChanged, this, &TFormMain::SetTargetFolder);
   connect(m_run.get(), &TRunController::RunEnded, this, &TFormMain::ShowRunEnd);
   connect(m_menus.export_photos, &QAction::triggered, this, &TFormMain::Fotosexporteren1Click);
+  connect(m_menus.ftp_settings, &QAction::triggered, this, &TFormMain::FTPgegevensinstellenClick);
+  connect(m_menus.email_settings, &QAction::triggered, this,
+          &TFormMain::Emailinstellingen1Click);
 
   setMinimumSize(650, 480);
   resize(952, 665);
@@ -201,6 +205,19 @@ void TFormMain::Fotosexporteren1Click() {
   });
 }
 
+void TFormMain::FTPgegevensinstellenClick() {
+  Guard(this, [this](bool busy) { SetBusy(busy); }, [this] {
+    OpenSettingsDialog(TSettingsPage::Ftp, m_settings, [this] { SaveSettings(); }, this);
+  });
+}
+
+void TFormMain::Emailinstellingen1Click() {
+  Guard(this, [this](bool busy) { SetBusy(busy); }, [this] {
+    OpenSettingsDialog(TSettingsPage::EmailSettings, m_settings, [this] { SaveSettings(); },
+                       this);
+  });
+}
+
 void TFormMain::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (m_started) return;
@@ -228,7 +245,6 @@ void TFormMain::StartUp() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-  m_settings.Importmap = m_folder_tree->CurrentFolder().toStdString();
   Guard(this, [&] { SaveSettings(); });
   QWidget::closeEvent(event);
 }
@@ -240,6 +256,7 @@ void TFormMain::SetBusy(bool busy) {
 }
 
 void TFormMain::SaveSettings() {
+  m_settings.Importmap = m_folder_tree->CurrentFolder().toStdString();
   fotoloom::SaveSettings(m_settings_file, m_settings);
 }
 

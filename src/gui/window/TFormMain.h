@@ -66,7 +66,8 @@ class TFormMain : public QWidget {
   // also holds the size profiles.
   TSettings& Settings() { return m_settings; }
   TIniFile& SettingsFile() { return m_settings_file; }
-  // Writes the settings record to the settings file.
+  // Takes the folder of the step-1 folder tree into the record and writes the record to
+  // the settings file.
   void SaveSettings();
   TStep2Panel& Step2() const { return *m_step2; }
   TWizard& Wizard() const { return *m_wizard; }
@@ -91,6 +92,10 @@ class TFormMain : public QWidget {
   void ShowRunEnd(TRunEnd end);
   // "Foto's exporteren...": the export list of the result list, modal, with the busy state.
   void Fotosexporteren1Click();
+  // "FTP gegevens instellen" and "Email gegevens instellen": the settings dialog on its FTP or
+  // e-mail settings page, modal, with the busy state around it.
+  void FTPgegevensinstellenClick();
+  void Emailinstellingen1Click();
   QWidget* BuildStepsPage();
   // Step 1's upper half: the header line with the view buttons, the folder tree and the
   // thumbnail browser.
