@@ -33,6 +33,13 @@ def make_dtp(base):
     class Dtp(base):
         received = 0
 
+        def readable(self):
+            # libcurl starts TLS on a data connection as soon as it is open, before its STOR
+            # arrives; pyftpdlib would take that early handshake for a closed connection.
+            if getattr(self, "_ssl_accepting", False):
+                return True
+            return super().readable()
+
         def collect_incoming_data(self, data):
             super().collect_incoming_data(data)
             self.received += len(data)
