@@ -19,7 +19,7 @@ size_t Collect(char* data, size_t size, size_t count, void* page) {
 }
 
 void SetUp(CURL* curl, const std::string& url, long limit_ms) {
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_URL, RequestAddress(url).c_str());
   curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, limit_ms);
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
@@ -33,6 +33,22 @@ int StopWhenAsked(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 }
 
 }  // namespace
+
+std::string RequestAddress(const std::string& url) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string result;
+  for (const char c : url) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= ' ' || byte >= 0x7F || c == '"' || c == '<' || c == '>' || c == '`') {
+      result += '%';
+      result += kHex[byte >> 4];
+      result += kHex[byte & 15];
+    } else {
+      result += c;
+    }
+  }
+  return result;
+}
 
 void CallScript(const std::string& url, std::chrono::milliseconds limit,
                 const std::function<bool()>& stop) {

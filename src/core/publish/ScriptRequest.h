@@ -6,6 +6,10 @@
 
 namespace fotoloom {
 
+// The address as a browser sends it: blanks, control characters, quotes, angle brackets,
+// backticks and bytes beyond ASCII percent-encoded; everything else as it stands.
+std::string RequestAddress(const std::string& url);
+
 // Issues an HTTP GET of a script address and gives it at most `limit`, less when `stop`
 // turns true meanwhile; the answer and any failure are ignored (the script registers the
 // photo on its own side).

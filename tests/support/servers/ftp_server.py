@@ -5,8 +5,8 @@
   ftp_server.py ROOT USER PASSWORD LOG [--tls CERT KEY] [--drop-after BYTES]
 
 --tls requires explicit TLS (AUTH TLS) on the control and the data connections.
---drop-after closes the whole session once a STOR of a file whose name contains "drop"
-has received that many bytes.
+--drop-after closes the whole session (plain FTP only) once a STOR of a file whose name
+contains "drop" has received that many bytes.
 """
 import argparse
 import logging
@@ -31,8 +31,6 @@ log = open(options.log, "a", buffering=1)
 
 def make_dtp(base):
     class Dtp(base):
-        received = 0
-
         def readable(self):
             # libcurl starts TLS on a data connection as soon as it is open, before its STOR
             # arrives; pyftpdlib would take that early handshake for a closed connection.
@@ -40,16 +38,20 @@ def make_dtp(base):
                 return True
             return super().readable()
 
-        def collect_incoming_data(self, data):
-            super().collect_incoming_data(data)
-            self.received += len(data)
-            name = getattr(self.file_obj, "name", "") or ""
-            if options.drop_after and "drop" in name and self.received >= options.drop_after:
+    if base is not DTPHandler or not options.drop_after:
+        return Dtp
+
+    class DroppingDtp(Dtp):
+        def handle_read(self):
+            super().handle_read()
+            name = str(getattr(self.file_obj, "name", "") or "")
+            if "drop" in name and self.tot_bytes_received >= options.drop_after:
                 log.write("DROPPED\n")
                 self.cmd_channel.close()
-                self.close()
 
-    return Dtp
+        handle_read_event = handle_read
+
+    return DroppingDtp
 
 
 def make_handler(base, dtp):
