@@ -66,7 +66,7 @@ void CallScript(const std::string& url, std::chrono::milliseconds limit,
   }
 }
 
-std::string FetchPage(const std::string& url) {
+std::string FetchPage(const std::string& url, const std::function<bool()>& stop) {
   char error[CURL_ERROR_SIZE];
   TCurlHandle curl = NewCurlHandle(error);
   SetUp(curl.get(), url, 30000);
@@ -74,6 +74,9 @@ std::string FetchPage(const std::string& url) {
   curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &Collect);
   curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &page);
   curl_easy_setopt(curl.get(), CURLOPT_FAILONERROR, 1L);
+  curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl.get(), CURLOPT_XFERINFOFUNCTION, &StopWhenAsked);
+  curl_easy_setopt(curl.get(), CURLOPT_XFERINFODATA, &stop);
   const CURLcode code = curl_easy_perform(curl.get());
   if (code != CURLE_OK) throw Error(CurlReason(code, error));
   return page;

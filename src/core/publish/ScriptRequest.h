@@ -16,8 +16,9 @@ std::string RequestAddress(const std::string& url);
 void CallScript(const std::string& url, std::chrono::milliseconds limit,
                 const std::function<bool()>& stop = {});
 
-// The page at an address, for showing it (at most 30 seconds; the body up to 4 MB). Throws
-// Error with the reason when it cannot be fetched or the server answers with an error status.
-std::string FetchPage(const std::string& url);
+// The page at an address, for showing it (at most 30 seconds, less when `stop` turns true;
+// the body up to 4 MB). Throws Error with the reason when it cannot be fetched or the
+// server answers with an error status.
+std::string FetchPage(const std::string& url, const std::function<bool()>& stop = {});
 
 }  // namespace fotoloom

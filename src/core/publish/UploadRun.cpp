@@ -25,7 +25,12 @@ bool Blank(const std::string& text) {
 
 }  // namespace
 
-TUploadRun::TUploadRun(IUploadView& view, TRunGate& gate) : m_view(view), m_gate(gate) {}
+TUploadRun::TUploadRun(IUploadView& view, TRunGate& gate, const std::atomic<bool>* abandon)
+    : m_view(view), m_gate(gate), m_abandon(abandon) {}
+
+bool TUploadRun::Stopping() const {
+  return m_gate.Cancelled() || (m_abandon != nullptr && m_abandon->load());
+}
 
 TUploadEnd TUploadRun::Run(const std::vector<TListEntry>& photos,
                            const TUploadSettings& settings) {
@@ -54,6 +59,7 @@ TUploadEnd TUploadRun::Run(const std::vector<TListEntry>& photos,
 bool TUploadRun::Upload(const std::vector<TListEntry>& photos, const TUploadSettings& settings) {
   TRemoteOptions options;
   options.trust_folder = settings.trust_folder;
+  options.cancel = m_abandon;
   options.trust = [this](const TUnknownServer& server) {
     return m_view.AcceptUnknownServer(server);
   };
@@ -91,7 +97,7 @@ void TUploadRun::CallScripts(const std::vector<TListEntry>& photos,
     const std::string url = ExpandScriptPattern(settings.script_line, {photo.caption});
     const auto issued = std::chrono::steady_clock::now();
     CallScript(url, std::chrono::milliseconds(kScriptWaitMs),
-               [this] { return m_gate.Cancelled(); });
+               [this] { return Stopping(); });
     const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - issued);
     Pause(kScriptWaitMs - static_cast<int>(spent.count()));
@@ -102,7 +108,7 @@ void TUploadRun::CallScripts(const std::vector<TListEntry>& photos,
 
 void TUploadRun::Pause(int milliseconds) {
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  while (!m_gate.Cancelled() && std::chrono::steady_clock::now() < until)
+  while (!Stopping() && std::chrono::steady_clock::now() < until)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -63,7 +64,9 @@ enum class TUploadEnd { ConnectFailed, Failed, Stopped, Completed };
 // error shown; files sent before it stay on the server.
 class TUploadRun {
  public:
-  TUploadRun(IUploadView& view, TRunGate& gate);
+  // `abandon`, when set from any thread, breaks off the network work under way at once (the
+  // program is closing); the run then ends as failed.
+  TUploadRun(IUploadView& view, TRunGate& gate, const std::atomic<bool>* abandon = nullptr);
   TUploadEnd Run(const std::vector<TListEntry>& photos, const TUploadSettings& settings);
 
  private:
@@ -72,8 +75,11 @@ class TUploadRun {
   // Waits up to `milliseconds` unless the gate is cancelled meanwhile.
   void Pause(int milliseconds);
 
+  bool Stopping() const;
+
   IUploadView& m_view;
   TRunGate& m_gate;
+  const std::atomic<bool>* m_abandon;
 };
 
 }  // namespace fotoloom
