@@ -16,12 +16,14 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "core/publish/RemoteAccount.h"
 #include "gui/common/FormHeader.h"
 #include "gui/common/HandlerGuard.h"
 #include "gui/common/Messages.h"
 #include "gui/common/WidgetHelpers.h"
 #include "gui/common/WindowPlacement.h"
 #include "gui/publish/SelectAllFields.h"
+#include "gui/publish/ServerTrustQuestion.h"
 
 namespace fotoloom {
 namespace {
@@ -49,6 +51,18 @@ TPageCaptions CaptionsOf(TSettingsPage page) {
 // The choices in the order of the settings' values.
 const std::array<const char*, 3> kProtocolCaptions = {"FTP", "FTP met TLS (FTPES)", "SFTP"};
 const std::array<const char*, 3> kSecurityCaptions = {"Geen", "STARTTLS", "SSL/TLS"};
+
+TRemoteProtocol RemoteProtocolOf(int choice) {
+  switch (static_cast<TFtpProtocol>(choice)) {
+    case TFtpProtocol::Ftpes:
+      return TRemoteProtocol::Ftpes;
+    case TFtpProtocol::Sftp:
+      return TRemoteProtocol::Sftp;
+    case TFtpProtocol::Ftp:
+      break;
+  }
+  return TRemoteProtocol::Ftp;
+}
 
 QString Text(const std::string& value) {
   return QString::fromStdString(value);
@@ -182,8 +196,8 @@ QWidget* TFormInstellingen::BuildWebsitePage() {
   auto* line = new QFrame(page);
   line->setFrameShape(QFrame::HLine);
   line->setFrameShadow(QFrame::Sunken);
-  chkAddGroup = Named(
-      new QCheckBox(QStringLiteral("Foto's toevoegen aan bestaande groep"), page), "chkAddGroup");
+  chkAddGroup = Named(new QCheckBox(QStringLiteral("Foto's toevoegen aan bestaande groep"), page),
+                      "chkAddGroup");
 
   QFormLayout* form = NewForm(page);
   form->addRow(QStringLiteral("Code"), editCode);
@@ -216,9 +230,9 @@ QWidget* TFormInstellingen::BuildEmailSettingsPage() {
       Named(new QRadioButton(QStringLiteral("Stuur emailbericht vanuit uw e-mailprogramma"), page),
             "RadioSendEmailOutlook");
   RadioSendEmailOutlook->setChecked(true);
-  RadioSendEmailFotoloom = Named(
-      new QRadioButton(QStringLiteral("Stuur emailbericht vanuit Fotoloom"), page),
-      "RadioSendEmailFotoloom");
+  RadioSendEmailFotoloom =
+      Named(new QRadioButton(QStringLiteral("Stuur emailbericht vanuit Fotoloom"), page),
+            "RadioSendEmailFotoloom");
 
   auto* panel = Named(new QFrame(page), "panelEmailInstellingen");
   panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -397,8 +411,7 @@ bool TFormInstellingen::CheckWebsitePage() {
   }};
   for (const TRequired& check : required) {
     if (check.field->text().trimmed().isEmpty()) {
-      ShowMessage(this, MessageType::Warning, QString::fromUtf8(check.message),
-                  MessageButtons::Ok);
+      ShowMessage(this, MessageType::Warning, QString::fromUtf8(check.message), MessageButtons::Ok);
       check.field->setFocus();
       return false;
     }
@@ -415,6 +428,53 @@ bool TFormInstellingen::CheckWebsitePage() {
 }
 
 void TFormInstellingen::Button1Click() {
+  Guard(this, [this] {
+    TRemoteAccount account;
+    try {
+      // The fields as they stand, not the stored values.
+      account = MakeRemoteAccount(Value(editHost), RemoteProtocolOf(cmbVerbinding->currentIndex()),
+                                  Value(editUsername), Value(editPassword), Value(editStartdir),
+                                  chkPassieveModus->isChecked());
+    } catch (const std::exception&) {
+      ShowTestOutcome(TTestOutcome::Failed);
+      return;
+    }
+    Button1->setEnabled(false);
+    m_test_work.Start(
+        [this, account](const TBackgroundWork::TJob& job) {
+          const TTrustQuestion trust = [this, &job](const TUnknownServer& server) {
+            return job.Ask<bool>([this, server] { return AskToTrustServer(this, server); })
+                .value_or(false);
+          };
+          try {
+            TestRemoteLogin(account, trust, &job.CancelFlag());
+            return TTestOutcome::Connected;
+          } catch (const TStartFolderError&) {
+            return TTestOutcome::StartFolderUnknown;
+          } catch (const std::exception&) {
+            return TTestOutcome::Failed;
+          }
+        },
+        [this](TTestOutcome outcome) {
+          Button1->setEnabled(true);
+          ShowTestOutcome(outcome);
+        });
+  });
+}
+
+void TFormInstellingen::ShowTestOutcome(TTestOutcome outcome) {
+  if (outcome == TTestOutcome::Failed) {
+    ShowMessage(this, MessageType::Error,
+                QStringLiteral("Kan geen verbinding maken! Controleer de ftp gegevens!"),
+                MessageButtons::Ok);
+    return;
+  }
+  ShowMessage(this, MessageType::Information, QStringLiteral("Verbinding is geslaagd!"),
+              MessageButtons::Ok);
+  if (outcome == TTestOutcome::StartFolderUnknown)
+    ShowMessage(this, MessageType::Error,
+                QStringLiteral("Startmap is onbekend. Vb: www/fotos_artikelen/"),
+                MessageButtons::Ok);
 }
 
 bool OpenSettingsDialog(TSettingsPage page, TSettings& settings,

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "core/settings/Settings.h"
+#include "gui/common/BackgroundWork.h"
 
 class QCheckBox;
 class QComboBox;
@@ -64,7 +65,10 @@ class TFormInstellingen : public QDialog {
   // False, after its warning and with the focus moved, when a website field is not right.
   bool CheckWebsitePage();
   void cmbVerbindingChange();
+  // The connection test, off the window's thread; the dialog stays usable meanwhile.
   void Button1Click();
+  enum class TTestOutcome { Connected, StartFolderUnknown, Failed };
+  void ShowTestOutcome(TTestOutcome outcome);
 
   QWidget* BuildFtpPage();
   QWidget* BuildWebsitePage();
@@ -112,6 +116,9 @@ class TFormInstellingen : public QDialog {
   QComboBox* cmbBeveiliging;
   QPushButton* btnOpslaan;
   QPushButton* btnClose;
+
+  // Last: a test still running is cancelled and waited for before the controls go.
+  TBackgroundWork m_test_work{this};
 };
 
 // Opens a new settings dialog on `page`, modally, and discards it when it closes. True when

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "gui/common/Messages.h"
+#include "gui/publish/ServerTrustQuestion.h"
 #include "gui/publish/TFormWebbrowser.h"
 
 namespace fotoloom {
@@ -138,14 +139,7 @@ void TUploadController::ShowError(const std::string& text) {
 }
 
 bool TUploadController::AcceptUnknownServer(const TUnknownServer& server) {
-  const QString what = server.host_key ? QStringLiteral("De hostsleutel van de server %1")
-                                       : QStringLiteral("Het certificaat van de server %1");
-  const QString text =
-      what.arg(Text(server.host)) +
-      QStringLiteral(" is onbekend.\nVingerafdruk: %1\n\nVertrouwt u deze server?")
-          .arg(Text(server.fingerprint));
-  return ShowMessage(m_window, MessageType::Confirmation, text, MessageButtons::YesNo) ==
-         MessageAnswer::Yes;
+  return AskToTrustServer(m_window, server);
 }
 
 void TUploadController::ShowFinishPage(const std::string& url) {

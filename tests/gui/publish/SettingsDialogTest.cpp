@@ -13,7 +13,13 @@
 #include <QTabWidget>
 #include <QTest>
 #include <functional>
+#include <memory>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "core/publish/LoopbackServers.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/Settings.h"
 #include "core/settings/SettingsScramble.h"
@@ -22,6 +28,7 @@
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDialogs.h"
 #include "gui/support/ScriptedMessages.h"
+#include "support/TempDir.h"
 
 Q_DECLARE_METATYPE(fotoloom::TSettingsPage)
 
@@ -103,6 +110,57 @@ void WhenDialogShows(std::function<void(TFormInstellingen*)> act) {
   });
 }
 
+// A port on 127.0.0.1 that takes connections and never says a word: a server that hangs.
+class SilentServer {
+ public:
+  SilentServer() : m_socket(socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (m_socket < 0 || bind(m_socket, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+        listen(m_socket, 4) != 0 ||
+        getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+      qFatal("no silent server");
+    m_port = ntohs(address.sin_port);
+  }
+  ~SilentServer() { close(m_socket); }
+  SilentServer(const SilentServer&) = delete;
+  SilentServer& operator=(const SilentServer&) = delete;
+  int Port() const { return m_port; }
+
+ private:
+  int m_socket;
+  int m_port = 0;
+};
+
+// The FTP page of a dialog on `settings`, shown and active.
+std::unique_ptr<TFormInstellingen> ShowFtpPage(TSettings& settings) {
+  auto dialog = std::make_unique<TFormInstellingen>(
+      settings, [] {}, nullptr);
+  dialog->ShowPage(TSettingsPage::Ftp);
+  dialog->show();
+  dialog->activateWindow();
+  if (!QTest::qWaitForWindowActive(dialog.get())) qFatal("the dialog does not show");
+  return dialog;
+}
+
+QString Loopback(int port) {
+  return QStringLiteral("127.0.0.1:%1").arg(port);
+}
+
+QStringList Texts(const test::ScriptedMessages& messages) {
+  QStringList texts;
+  for (const MessageRequest& request : messages.asked) texts.append(request.text);
+  return texts;
+}
+
+const QString kConnected = QStringLiteral("Verbinding is geslaagd!");
+const QString kNoConnection =
+    QStringLiteral("Kan geen verbinding maken! Controleer de ftp gegevens!");
+const QString kUnknownStartFolder =
+    QStringLiteral("Startmap is onbekend. Vb: www/fotos_artikelen/");
+
 QByteArray Scrambled(const char* plain) {
   return QByteArray::fromStdString(ScrambleSetting(plain, kSettingsKey));
 }
@@ -121,25 +179,51 @@ class SettingsDialogTest : public QObject {
     QTest::addColumn<QString>("location");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("focus");
-    QTest::newRow("all empty") << "" << "" << "" << "U heeft geen code ingevuld!"
+    QTest::newRow("all empty") << ""
+                               << ""
+                               << ""
+                               << "U heeft geen code ingevuld!"
                                << "editCode";
-    QTest::newRow("blank code") << "  " << "Zomer" << "Gent" << "U heeft geen code ingevuld!"
+    QTest::newRow("blank code") << "  "
+                                << "Zomer"
+                                << "Gent"
+                                << "U heeft geen code ingevuld!"
                                 << "editCode";
-    QTest::newRow("no description") << "Z24" << "" << "Gent"
+    QTest::newRow("no description") << "Z24"
+                                    << ""
+                                    << "Gent"
                                     << "U heeft geen omschrijving ingevuld!"
                                     << "editOmschrijving";
-    QTest::newRow("blank description") << "Z24" << "   " << ""
+    QTest::newRow("blank description") << "Z24"
+                                       << "   "
+                                       << ""
                                        << "U heeft geen omschrijving ingevuld!"
                                        << "editOmschrijving";
-    QTest::newRow("no location") << "Z24" << "Zomer" << " " << "U heeft geen lokatie ingevuld!"
+    QTest::newRow("no location") << "Z24"
+                                 << "Zomer"
+                                 << " "
+                                 << "U heeft geen lokatie ingevuld!"
                                  << "editLokatie";
-    QTest::newRow("& in location") << "Z24" << "Zomer" << "Gent&Brugge"
-                                   << "U mag geen & teken gebruiken!" << "btnOpslaan";
-    QTest::newRow("& in code") << "&" << "Zomer" << "Gent" << "U mag geen & teken gebruiken!"
+    QTest::newRow("& in location") << "Z24"
+                                   << "Zomer"
+                                   << "Gent&Brugge"
+                                   << "U mag geen & teken gebruiken!"
+                                   << "btnOpslaan";
+    QTest::newRow("& in code") << "&"
+                               << "Zomer"
+                               << "Gent"
+                               << "U mag geen & teken gebruiken!"
                                << "btnOpslaan";
-    QTest::newRow("& in description") << "Z24" << "Zon & zee" << "Gent"
-                                      << "U mag geen & teken gebruiken!" << "btnOpslaan";
-    QTest::newRow("all right") << " Z24 " << "Zomer" << "Gent" << "" << "";
+    QTest::newRow("& in description") << "Z24"
+                                      << "Zon & zee"
+                                      << "Gent"
+                                      << "U mag geen & teken gebruiken!"
+                                      << "btnOpslaan";
+    QTest::newRow("all right") << " Z24 "
+                               << "Zomer"
+                               << "Gent"
+                               << ""
+                               << "";
   }
 
   void websitePageChecks() {
@@ -150,7 +234,8 @@ class SettingsDialogTest : public QObject {
     QFETCH(QString, focus);
     TSettings settings;
     int saves = 0;
-    TFormInstellingen dialog(settings, [&] { ++saves; }, nullptr);
+    TFormInstellingen dialog(
+        settings, [&] { ++saves; }, nullptr);
     dialog.ShowPage(TSettingsPage::Website);
     dialog.show();
     dialog.activateWindow();
@@ -376,9 +461,9 @@ class SettingsDialogTest : public QObject {
     QVERIFY(OpenSettingsDialog(TSettingsPage::Email, settings, {}, nullptr));
     QCOMPARE(caption, QStringLiteral("Vul de email gegevens in..."));
     QCOMPARE(save_caption, QStringLiteral("Email versturen"));
-    QCOMPARE(selected, (QStringList{"piet@example.nl", "kees@example.nl", "Foto's",
-                                    "piet@example.nl", "piet@example.nl",
-                                    QStringLiteral("Hallo,\u2029hier zijn ze.")}));
+    QCOMPARE(selected,
+             (QStringList{"piet@example.nl", "kees@example.nl", "Foto's", "piet@example.nl",
+                          "piet@example.nl", QStringLiteral("Hallo,\u2029hier zijn ze.")}));
     QCOMPARE(settings.EmailAddress, "marie@example.nl");
     QCOMPARE(settings.EmailCC, "kees@example.nl");
     QCOMPARE(settings.EmailBody, "Tot zaterdag\nJan");
@@ -414,10 +499,112 @@ class SettingsDialogTest : public QObject {
       else
         Click(dialog, "btnClose");
     });
-    QVERIFY(!OpenSettingsDialog(page, settings, [&] { ++saves; }, nullptr, &group));
+    QVERIFY(!OpenSettingsDialog(
+        page, settings, [&] { ++saves; }, nullptr, &group));
     QCOMPARE(settings, before);
     QCOMPARE(group.code, QStringLiteral("Z24"));
     QCOMPARE(saves, 0);
+  }
+
+  // The test button against a real FTP server, with the fields as typed (the record holds
+  // other values and keeps them): the login, then the start folder when one is typed.
+  void testButtonAgainstAnFtpServer_data() {
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("start_folder");
+    QTest::addColumn<QStringList>("expected");
+    const QString right = QString::fromLatin1(test::FtpServer::kPassword);
+    QTest::newRow("no start folder") << right << "  " << QStringList{kConnected};
+    QTest::newRow("start folder") << right << "www/fotos/" << QStringList{kConnected};
+    QTest::newRow("wrong start folder")
+        << right << "www/fotos_artikelen/" << QStringList{kConnected, kUnknownStartFolder};
+    QTest::newRow("login refused") << "fout"
+                                   << "www/fotos/" << QStringList{kNoConnection};
+  }
+
+  void testButtonAgainstAnFtpServer() {
+    QFETCH(QString, password);
+    QFETCH(QString, start_folder);
+    QFETCH(QStringList, expected);
+    const test::TempDir folder;
+    const test::FtpServer server(folder.Path());
+    QDir().mkpath(QString::fromStdString(server.Root()) + "www/fotos");
+    TSettings settings;
+    settings.Host = "ftp.elders.invalid";
+    settings.Password = "oud";
+    const TSettings before = settings;
+    auto dialog = ShowFtpPage(settings);
+    Retype(dialog.get(), "editHost", Loopback(server.Port()));
+    Retype(dialog.get(), "editUsername", QString::fromLatin1(test::FtpServer::kUser));
+    Retype(dialog.get(), "editPassword", password);
+    Retype(dialog.get(), "editStartdir", start_folder);
+
+    test::ScriptedMessages messages({MessageAnswer::Ok, MessageAnswer::Ok});
+    Click(dialog.get(), "Button1");
+    QTRY_COMPARE_WITH_TIMEOUT(Texts(messages), expected, 20000);
+    QCOMPARE(messages.asked[0].type,
+             expected[0] == kConnected ? MessageType::Information : MessageType::Error);
+    QTRY_VERIFY(Find<QPushButton>(dialog.get(), "Button1")->isEnabled());
+    QCOMPARE(settings, before);
+    QCOMPARE(Find<QLineEdit>(dialog.get(), "editStartdir")->text(), start_folder);
+  }
+
+  // A server that never answers: the dialog goes on taking input while the test waits, and
+  // the time limit ends in the failure message. A host text that names no server fails at
+  // once with the same message.
+  void testButtonGivesUpWithoutFreezing() {
+    const SilentServer server;
+    TSettings settings;
+    auto dialog = ShowFtpPage(settings);
+    Retype(dialog.get(), "editHost", Loopback(server.Port()));
+    test::ScriptedMessages messages;
+    Click(dialog.get(), "Button1");
+    auto* test_button = Find<QPushButton>(dialog.get(), "Button1");
+    QVERIFY(!test_button->isEnabled());
+    Retype(dialog.get(), "editScript", QStringLiteral("typen gaat door"));
+    QCOMPARE(Find<QLineEdit>(dialog.get(), "editScript")->text(),
+             QStringLiteral("typen gaat door"));
+    QVERIFY(messages.asked.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(Texts(messages), QStringList{kNoConnection}, 30000);
+    QVERIFY(test_button->isEnabled());
+
+    messages.asked.clear();
+    Retype(dialog.get(), "editHost", QStringLiteral("gopher://127.0.0.1"));
+    Click(dialog.get(), "Button1");
+    QTRY_COMPARE(Texts(messages), QStringList{kNoConnection});
+  }
+
+  // FTPES with a certificate nobody vouches for: the question shows its fingerprint; No
+  // refuses the connection, Yes trusts it from then on, so a third test asks nothing.
+  void testButtonAsksToTrustAnUnknownCertificate() {
+    const test::TempDir folder;
+    test::MakeCertificate(folder.Path());
+    const test::FtpServer server(folder.Path(), true);
+    TSettings settings;
+    auto dialog = ShowFtpPage(settings);
+    QVERIFY(Choose(dialog.get(), "cmbVerbinding", QStringLiteral("FTP met TLS (FTPES)")));
+    Retype(dialog.get(), "editHost", Loopback(server.Port()));
+    Retype(dialog.get(), "editUsername", QString::fromLatin1(test::FtpServer::kUser));
+    Retype(dialog.get(), "editPassword", QString::fromLatin1(test::FtpServer::kPassword));
+    auto* test_button = Find<QPushButton>(dialog.get(), "Button1");
+
+    test::ScriptedMessages messages({MessageAnswer::No, MessageAnswer::Ok, MessageAnswer::Yes,
+                                     MessageAnswer::Ok, MessageAnswer::Ok});
+    QTest::mouseClick(test_button, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(messages.asked.size(), 2, 20000);
+    QCOMPARE(messages.asked[0].type, MessageType::Confirmation);
+    QVERIFY(messages.asked[0].text.contains(QStringLiteral("Vingerafdruk: SHA256:")));
+    QCOMPARE(messages.asked[1].text, kNoConnection);
+
+    QTRY_VERIFY(test_button->isEnabled());
+    QTest::mouseClick(test_button, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(messages.asked.size(), 4, 20000);
+    QCOMPARE(messages.asked[2].type, MessageType::Confirmation);
+    QCOMPARE(messages.asked[3].text, kConnected);
+
+    QTRY_VERIFY(test_button->isEnabled());
+    QTest::mouseClick(test_button, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(messages.asked.size(), 5, 20000);
+    QCOMPARE(messages.asked[4].text, kConnected);
   }
 };
 
