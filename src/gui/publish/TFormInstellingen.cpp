@@ -17,6 +17,7 @@
 #include <array>
 
 #include "core/publish/RemoteAccount.h"
+#include "gui/common/DutchLanguage.h"
 #include "gui/common/FormHeader.h"
 #include "gui/common/HandlerGuard.h"
 #include "gui/common/Messages.h"
@@ -142,8 +143,8 @@ TFormInstellingen::TFormInstellingen(TSettings& settings, std::function<void()> 
   column->addLayout(pages, 1);
   column->addWidget(bottom);
 
-  // A fixed frame; larger than its design size only where the fonts need it.
-  setFixedSize(sizeHint().expandedTo(QSize(422, 333)));
+  // A fixed frame of the design size, larger only where the fonts leave no room.
+  setFixedSize(minimumSizeHint().expandedTo(QSize(422, 333)));
   CentreOnScreen(this);
 }
 
@@ -193,6 +194,9 @@ QWidget* TFormInstellingen::BuildWebsitePage() {
   editLokatie = NewField("editLokatie", page);
   editDatum = Named(new QDateEdit(page), "editDatum");
   editDatum->setCalendarPopup(true);
+  // Like every date the program shows: in Dutch, whatever the system's language.
+  editDatum->setLocale(DutchLocale());
+  editDatum->setDisplayFormat(DutchLocale().dateFormat(QLocale::ShortFormat));
   auto* line = new QFrame(page);
   line->setFrameShape(QFrame::HLine);
   line->setFrameShadow(QFrame::Sunken);
