@@ -41,6 +41,7 @@
 #include "gui/step2/Step2Panel.h"
 #include "gui/step2/Wizard.h"
 #include "gui/window/CustomMode.h"
+#include "gui/window/UploadCommand.h"
 #include "gui/window/SideStrip.h"
 
 namespace fotoloom {
@@ -164,6 +165,17 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
   connect(m_run.get(), &TRunController::TargetFolderChanged, this, &TFormMain::SetTargetFolder);
   connect(m_run.get(), &TRunController::RunEnded, this, &TFormMain::ShowRunEnd);
   connect(m_menus.export_photos, &QAction::triggered, this, &TFormMain::Fotosexporteren1Click);
+  m_upload = std::make_unique<TUploadCommand>(
+      m_run_gate,
+      TUploadCommand::TWidgets{
+          .window = this,
+          .results = m_result_entries,
+          .upload = m_upload_button,
+          .ftp_settings = m_menus.ftp_settings,
+          .settings = &m_settings,
+          .trust_folder = m_data_folder,
+          .custom_mode = [this] { return m_custom_mode == QLatin1String(kCustomModeValue); },
+          .set_busy = [this](bool busy) { SetBusy(busy); }});
 
   setMinimumSize(650, 480);
   resize(952, 665);
