@@ -38,6 +38,18 @@ int PortNumber(const std::string& text, const std::string& host_text) {
 
 }  // namespace
 
+TRemoteProtocol RemoteProtocolOf(TFtpProtocol protocol) {
+  switch (protocol) {
+    case TFtpProtocol::Ftpes:
+      return TRemoteProtocol::Ftpes;
+    case TFtpProtocol::Sftp:
+      return TRemoteProtocol::Sftp;
+    case TFtpProtocol::Ftp:
+      break;
+  }
+  return TRemoteProtocol::Ftp;
+}
+
 TRemoteAccount MakeRemoteAccount(const std::string& host_text, TRemoteProtocol chosen,
                                  const std::string& username, const std::string& password,
                                  const std::string& start_folder, bool passive) {

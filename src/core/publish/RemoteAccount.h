@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/base/Error.h"
+#include "core/settings/Settings.h"
 
 namespace fotoloom {
 
@@ -18,6 +19,9 @@ struct TRemoteAccount {
   std::string username, password, start_folder;
   bool passive = false;  // FTP and FTPES: passive data connections instead of active ones
 };
+
+// The protocol of the setting "FtpProtocol".
+TRemoteProtocol RemoteProtocolOf(TFtpProtocol protocol);
 
 // The account for the texts typed in the FTP settings. A host written as "ftp://",
 // "ftpes://" or "sftp://" + host selects that protocol instead of `chosen`, and a ":port"

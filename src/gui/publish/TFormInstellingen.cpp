@@ -53,18 +53,6 @@ TPageCaptions CaptionsOf(TSettingsPage page) {
 const std::array<const char*, 3> kProtocolCaptions = {"FTP", "FTP met TLS (FTPES)", "SFTP"};
 const std::array<const char*, 3> kSecurityCaptions = {"Geen", "STARTTLS", "SSL/TLS"};
 
-TRemoteProtocol RemoteProtocolOf(int choice) {
-  switch (static_cast<TFtpProtocol>(choice)) {
-    case TFtpProtocol::Ftpes:
-      return TRemoteProtocol::Ftpes;
-    case TFtpProtocol::Sftp:
-      return TRemoteProtocol::Sftp;
-    case TFtpProtocol::Ftp:
-      break;
-  }
-  return TRemoteProtocol::Ftp;
-}
-
 QString Text(const std::string& value) {
   return QString::fromStdString(value);
 }
@@ -436,9 +424,11 @@ void TFormInstellingen::Button1Click() {
     TRemoteAccount account;
     try {
       // The fields as they stand, not the stored values.
-      account = MakeRemoteAccount(Value(editHost), RemoteProtocolOf(cmbVerbinding->currentIndex()),
-                                  Value(editUsername), Value(editPassword), Value(editStartdir),
-                                  chkPassieveModus->isChecked());
+      account = MakeRemoteAccount(
+          Value(editHost),
+          RemoteProtocolOf(static_cast<TFtpProtocol>(cmbVerbinding->currentIndex())),
+          Value(editUsername), Value(editPassword), Value(editStartdir),
+          chkPassieveModus->isChecked());
     } catch (const std::exception&) {
       ShowTestOutcome(TTestOutcome::Failed);
       return;

@@ -42,6 +42,7 @@
 #include "gui/step2/Step2Panel.h"
 #include "gui/step2/Wizard.h"
 #include "gui/window/CustomMode.h"
+#include "gui/window/UploadCommand.h"
 #include "gui/window/SideStrip.h"
 
 namespace fotoloom {
@@ -168,6 +169,18 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
   connect(m_menus.ftp_settings, &QAction::triggered, this, &TFormMain::FTPgegevensinstellenClick);
   connect(m_menus.email_settings, &QAction::triggered, this,
           &TFormMain::Emailinstellingen1Click);
+  m_upload = std::make_unique<TUploadCommand>(
+      m_run_gate,
+      TUploadCommand::TWidgets{
+          .window = this,
+          .results = m_result_entries,
+          .upload = m_upload_button,
+          .ftp_settings = m_menus.ftp_settings,
+          .settings = &m_settings,
+          .trust_folder = m_data_folder,
+          .custom_mode = [this] { return m_custom_mode == QLatin1String(kCustomModeValue); },
+          .set_busy = [this](bool busy) { SetBusy(busy); }});
+  m_upload->SetAskGroup([this](TGroupValues& group) { return AskUploadGroup(group); });
 
   setMinimumSize(650, 480);
   resize(952, 665);
@@ -216,6 +229,23 @@ void TFormMain::Emailinstellingen1Click() {
     OpenSettingsDialog(TSettingsPage::EmailSettings, m_settings, [this] { SaveSettings(); },
                        this);
   });
+}
+
+bool TFormMain::AskUploadGroup(TGroupValues& group) {
+  TWebsiteGroup shown{.code = group.code,
+                      .description = group.description,
+                      .location = group.location,
+                      .date = group.date,
+                      .add_to_group = group.add_to_group};
+  if (!OpenSettingsDialog(TSettingsPage::Website, m_settings, [this] { SaveSettings(); }, this,
+                          &shown))
+    return false;
+  group = {.code = shown.code,
+           .description = shown.description,
+           .location = shown.location,
+           .date = shown.date,
+           .add_to_group = shown.add_to_group};
+  return true;
 }
 
 void TFormMain::showEvent(QShowEvent* event) {

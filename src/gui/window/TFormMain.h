@@ -28,6 +28,8 @@ class TPhotoListModel;
 class TStep2Panel;
 class TThumbnailBrowser;
 class TRunController;
+class TUploadCommand;
+struct TGroupValues;
 class TSelectionList;
 class TWizard;
 
@@ -53,6 +55,8 @@ class TFormMain : public QWidget {
   // The conversion run: converts the photos of the selection list with the step-2 values.
   void StartConversionRun(const TRunSettings& settings);
   TRunController& ConversionRun() { return *m_run; }
+  // "Foto's uploaden ": the upload of the result list.
+  TUploadCommand& Upload() { return *m_upload; }
   TSelectionList& SelectionList() { return *m_selection; }
   // The folder the last run wrote into; it always ends in a separator once a run set it.
   // It is the setting "Exportmap", so it starts from the settings file and is saved there.
@@ -96,6 +100,8 @@ class TFormMain : public QWidget {
   // e-mail settings page, modal, with the busy state around it.
   void FTPgegevensinstellenClick();
   void Emailinstellingen1Click();
+  // The group of a custom-mode upload, on the settings dialog's website page.
+  bool AskUploadGroup(TGroupValues& group);
   QWidget* BuildStepsPage();
   // Step 1's upper half: the header line with the view buttons, the folder tree and the
   // thumbnail browser.
@@ -152,6 +158,7 @@ class TFormMain : public QWidget {
   TRunGate m_run_gate;
   std::unique_ptr<TSelectionList> m_selection;
   std::unique_ptr<TRunController> m_run;
+  std::unique_ptr<TUploadCommand> m_upload;
 };
 
 }  // namespace fotoloom

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdlib>
 
-#include "LoopbackServers.h"
+#include "support/LoopbackServers.h"
 #include "support/TempDir.h"
 
 namespace fotoloom {

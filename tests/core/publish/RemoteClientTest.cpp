@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "LoopbackServers.h"
+#include "support/LoopbackServers.h"
 #include "support/TempDir.h"
 
 namespace fotoloom {

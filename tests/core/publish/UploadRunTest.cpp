@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "LoopbackServers.h"
+#include "support/LoopbackServers.h"
 #include "core/lists/ListEntry.h"
 #include "core/publish/ScriptRequest.h"
 #include "support/TempDir.h"

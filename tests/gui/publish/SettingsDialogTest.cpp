@@ -19,7 +19,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "core/publish/LoopbackServers.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/Settings.h"
 #include "core/settings/SettingsScramble.h"
@@ -28,6 +27,7 @@
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDialogs.h"
 #include "gui/support/ScriptedMessages.h"
+#include "support/LoopbackServers.h"
 #include "support/TempDir.h"
 
 Q_DECLARE_METATYPE(fotoloom::TSettingsPage)

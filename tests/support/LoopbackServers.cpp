@@ -1,4 +1,4 @@
-#include "LoopbackServers.h"
+#include "support/LoopbackServers.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
