@@ -10,8 +10,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeView>
 #include <functional>
 #include <memory>
 
@@ -22,11 +24,13 @@
 #include "core/settings/IniFile.h"
 #include "core/settings/Settings.h"
 #include "core/settings/SettingsScramble.h"
+#include "gui/common/PhotoListModel.h"
 #include "gui/publish/TFormInstellingen.h"
 #include "gui/support/GuiTestMain.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDialogs.h"
 #include "gui/support/ScriptedMessages.h"
+#include "gui/window/UploadCommand.h"
 #include "support/LoopbackServers.h"
 #include "support/TempDir.h"
 
@@ -357,6 +361,56 @@ class SettingsDialogTest : public QObject {
     QCOMPARE(stored.FtpProtocol, TFtpProtocol::Ftpes);
     QVERIFY(stored.FtpPassive);
     QCOMPARE(main.form->Settings().Host, "ftp.nieuw.nl");
+  }
+
+  // In the custom mode the upload asks for the group on the website page: closing it ends
+  // the command with nothing kept; a confirmed group is kept and the upload goes on.
+  void groupUploadAsksOnTheWebsitePage() {
+    test::MainWindowFixture main;
+    main.form = std::make_unique<TFormMain>(main.DataFolder(), QStringList{"-custom=kestrova"});
+    QVERIFY(main.ShowActive());
+    main.form->SetResultCommandsEnabled(true);
+    main.Find<QStackedWidget>(QStringLiteral("Notebook1"))->setCurrentIndex(1);
+    main.AddPhoto(main.Home() + '/', QStringLiteral("a.jpg"), QStringLiteral("ListView3"));
+    qobject_cast<TPhotoListModel*>(main.Find<QTreeView>(QStringLiteral("ListView3"))->model())
+        ->SetChecked(0, true);
+    TSettings& settings = main.form->Settings();
+    settings.Host = "127.0.0.1:1";  // refuses at once
+    settings.Username = "jan";
+    settings.Password = "geheim";
+    auto* upload = main.Find<QPushButton>(QStringLiteral("btnUploaden"));
+
+    QString caption;
+    QDate proposed;
+    WhenDialogShows([&](TFormInstellingen* dialog) {
+      caption = dialog->windowTitle();
+      proposed = Find<QDateEdit>(dialog, "editDatum")->date();
+      Retype(dialog, "editCode", QStringLiteral("Z24"));
+      Click(dialog, "btnClose");
+    });
+    {
+      test::ScriptedMessages messages({MessageAnswer::Yes});
+      QTest::mouseClick(upload, Qt::LeftButton);
+      QCOMPARE(messages.asked.size(), 1);  // the confirmation before it
+    }
+    QCOMPARE(caption, QStringLiteral("Vul de website gegevens in..."));
+    QCOMPARE(proposed, QDate::currentDate());
+    QVERIFY(main.form->Upload().Group().code.isEmpty());
+    QVERIFY(!main.form->Upload().ProgressWindow());
+
+    WhenDialogShows([&](TFormInstellingen* dialog) {
+      Retype(dialog, "editCode", QStringLiteral("Z24"));
+      Retype(dialog, "editOmschrijving", QStringLiteral("Zomer"));
+      Retype(dialog, "editLokatie", QStringLiteral("Gent"));
+      Click(dialog, "btnOpslaan");
+    });
+    test::ScriptedMessages messages({MessageAnswer::Yes, MessageAnswer::No});
+    QTest::mouseClick(upload, Qt::LeftButton);
+    QCOMPARE(main.form->Upload().Group().code, QStringLiteral("Z24"));
+    QCOMPARE(main.form->Upload().Group().date, QDate::currentDate());
+    QVERIFY(main.form->Upload().ProgressWindow());
+    // The refused connection's question ends the run.
+    QTRY_COMPARE_WITH_TIMEOUT(messages.asked.size(), 2, 30000);
   }
 
   // The SMTP panel follows the stored choice and each click on the radio buttons; the save
