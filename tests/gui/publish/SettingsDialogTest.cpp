@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTest>
@@ -411,6 +412,63 @@ class SettingsDialogTest : public QObject {
     QVERIFY(main.form->Upload().ProgressWindow());
     // The refused connection's question ends the run.
     QTRY_COMPARE_WITH_TIMEOUT(messages.asked.size(), 2, 30000);
+  }
+
+  // The connection kind and the passive mode saved on the FTP page are what the upload uses:
+  // FTPES asks a plain server for TLS and gives up, passive FTP sends over EPSV or PASV.
+  void savedConnectionReachesTheUpload_data() {
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<bool>("passive");
+    QTest::addColumn<QString>("closing");
+    QTest::addColumn<QString>("command");
+    QTest::newRow("FTPES to a plain server")
+        << "FTP met TLS (FTPES)" << false
+        << "Kan geen verbinding maken met de host. Wilt u nu de FTP gegevens controleren?"
+        << "AUTH (TLS|SSL)";
+    QTest::newRow("passive FTP") << "FTP" << true << "Het uploaden van de bestanden is voltooid!"
+                                 << "EPSV|PASV";
+  }
+
+  void savedConnectionReachesTheUpload() {
+    QFETCH(QString, connection);
+    QFETCH(bool, passive);
+    QFETCH(QString, closing);
+    QFETCH(QString, command);
+    const test::TempDir photos;
+    const test::TempDir servers;
+    const test::FtpServer ftp(servers.Path());
+    test::WriteFileBytes(photos.File("a.jpg"), std::vector<uint8_t>(20000, 'x'));
+    test::MainWindowFixture main;
+    QVERIFY(main.ShowActive());
+    main.form->SetResultCommandsEnabled(true);
+    main.Find<QStackedWidget>(QStringLiteral("Notebook1"))->setCurrentIndex(1);
+    main.AddPhoto(QString::fromStdString(photos.Path() + "/"), QStringLiteral("a.jpg"),
+                  QStringLiteral("ListView3"));
+    qobject_cast<TPhotoListModel*>(main.Find<QTreeView>(QStringLiteral("ListView3"))->model())
+        ->SetChecked(0, true);
+    TSettings& settings = main.form->Settings();
+    settings.Host = "127.0.0.1:" + std::to_string(ftp.Port());
+    settings.Username = test::FtpServer::kUser;
+    settings.Password = test::FtpServer::kPassword;
+
+    WhenDialogShows([&](TFormInstellingen* dialog) {
+      QVERIFY(Choose(dialog, "cmbVerbinding", connection));
+      if (passive) ClickOption(dialog, "chkPassieveModus");
+      Click(dialog, "btnOpslaan");
+    });
+    ClickResultMenuItem(main, "FTPgegevensinstellen");
+    QTRY_COMPARE(settings.FtpPassive, passive);
+
+    test::ScriptedMessages messages({MessageAnswer::Yes, MessageAnswer::No});
+    QTest::mouseClick(main.Find<QPushButton>(QStringLiteral("btnUploaden")), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(messages.asked.size(), 2, 30000);
+    QCOMPARE(messages.asked[1].text, closing);
+    const QRegularExpression sent(QStringLiteral("^(%1)").arg(command));
+    bool sent_command = false;
+    for (const std::string& line : ftp.Commands())
+      sent_command |= sent.match(QString::fromStdString(line)).hasMatch();
+    QVERIFY(sent_command);
+    QCOMPARE(QFile::exists(QString::fromStdString(ftp.Root() + "a.jpg")), passive);
   }
 
   // The SMTP panel follows the stored choice and each click on the radio buttons; the save
