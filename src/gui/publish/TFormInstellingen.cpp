@@ -149,9 +149,10 @@ QWidget* TFormInstellingen::BuildFtpPage() {
   Button1->setAutoDefault(false);
   editScriptLine = NewField("editScriptLine", page);
   editScript = NewField("editScript", page);
+  // Two lines; a carriage return alone would not break the line in a tooltip here.
   const QString script_hint = QStringLiteral(
       "Vul hier eventueel een url in die aan het einde van het uploaden uitgevoerd moet "
-      "worden.\rVb: het opslaan van de nieuwe foto's in de database");
+      "worden.\nVb: het opslaan van de nieuwe foto's in de database");
   editScriptLine->setToolTip(script_hint);
   editScript->setToolTip(script_hint);
   connect(cmbVerbinding, &QComboBox::currentIndexChanged, this,
