@@ -9,6 +9,8 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   qt6-base-dev qt6-svg-dev qt6-translations-l10n  # Qt's own dialogs and menus in Dutch
   libgtest-dev libbenchmark-dev
+  libcurl4-openssl-dev libssl-dev  # FTP, FTPES, SFTP and HTTP client; fingerprints
+  python3-pyftpdlib python3-openssl openssh-server openssh-client openssl  # test servers
   libjpeg-turbo-progs imagemagick python3-pil time libvips-tools  # bench/batch-timing.sh
 )
 

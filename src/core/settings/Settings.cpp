@@ -1,5 +1,8 @@
 #include "core/settings/Settings.h"
 
+#include <array>
+
+#include "core/settings/IniDocument.h"
 #include "core/settings/SettingsScramble.h"
 
 namespace fotoloom {
@@ -50,7 +53,28 @@ void WriteScrambled(TIniFile& file, const char* key, const std::string& plain) {
   file.WriteString(kSettingsSection, key, ScrambleSetting(plain, kSettingsKey));
 }
 
+constexpr std::array<const char*, 3> kFtpProtocolTexts = {"FTP", "FTPES", "SFTP"};
+constexpr std::array<const char*, 3> kEmailSecurityTexts = {"Geen", "STARTTLS", "SSL/TLS"};
+
+// The choice whose text the file holds, in any letter case; the default for anything else.
+template <typename Choice>
+Choice ReadChoice(const TIniFile& file, const char* key, const std::array<const char*, 3>& texts,
+                  Choice default_value) {
+  const std::string stored = file.ReadString(kSettingsSection, key, "");
+  for (size_t i = 0; i < texts.size(); ++i)
+    if (SameName(TrimBlanks(stored), texts[i])) return static_cast<Choice>(i);
+  return default_value;
+}
+
 }  // namespace
+
+const char* FtpProtocolText(TFtpProtocol protocol) {
+  return kFtpProtocolTexts.at(static_cast<size_t>(protocol));
+}
+
+const char* EmailSecurityText(TEmailSecurity security) {
+  return kEmailSecurityTexts.at(static_cast<size_t>(security));
+}
 
 TSettings LoadSettings(const TIniFile& file) {
   TSettings s;
@@ -61,6 +85,8 @@ TSettings LoadSettings(const TIniFile& file) {
   s.Script = ReadScrambled(file, "Script");
   s.ScriptLine = ReadScrambled(file, "ScriptLine");
   s.Customer = ReadScrambled(file, "Customer");
+  s.EmailUsername = ReadScrambled(file, "EmailUsername");
+  s.EmailPassword = ReadScrambled(file, "EmailPassword");
 
   const auto read_string = [&](const char* key, const std::string& default_value) {
     return file.ReadString(kSettingsSection, key, default_value);
@@ -89,6 +115,9 @@ TSettings LoadSettings(const TIniFile& file) {
   s.EmailCC = read_string("EmailCC", s.EmailCC);
   s.EmailSubject = read_string("EmailSubject", s.EmailSubject);
   s.EmailBody = UnescapeLines(read_string("EmailBody", s.EmailBody));
+  s.FtpProtocol = ReadChoice(file, "FtpProtocol", kFtpProtocolTexts, s.FtpProtocol);
+  s.FtpPassive = read_bool("FtpPassive", s.FtpPassive);
+  s.EmailSecurity = ReadChoice(file, "EmailSecurity", kEmailSecurityTexts, s.EmailSecurity);
   s.Smallfotos = read_bool("Smallfotos", s.Smallfotos);
   s.Normalfotos = read_bool("Normalfotos", s.Normalfotos);
   s.Largefotos = read_bool("Largefotos", s.Largefotos);
@@ -132,6 +161,11 @@ void SaveSettings(TIniFile& file, const TSettings& s) {
   write_string("EmailCC", s.EmailCC);
   write_string("EmailSubject", s.EmailSubject);
   write_string("EmailBody", EscapeLines(s.EmailBody));
+  write_string("FtpProtocol", FtpProtocolText(s.FtpProtocol));
+  write_bool("FtpPassive", s.FtpPassive);
+  WriteScrambled(file, "EmailUsername", s.EmailUsername);
+  WriteScrambled(file, "EmailPassword", s.EmailPassword);
+  write_string("EmailSecurity", EmailSecurityText(s.EmailSecurity));
 }
 
 }  // namespace fotoloom

@@ -10,6 +10,15 @@ namespace fotoloom {
 // The section of the program's settings; every other section is a size profile.
 inline constexpr char kSettingsSection[] = "Settings";
 
+// How the upload reaches the server; stored as "FTP", "FTPES" or "SFTP".
+enum class TFtpProtocol { Ftp, Ftpes, Sftp };
+// How the built-in mail client protects its connection; stored as "Geen", "STARTTLS" or
+// "SSL/TLS".
+enum class TEmailSecurity { None, StartTls, SslTls };
+
+const char* FtpProtocolText(TFtpProtocol protocol);
+const char* EmailSecurityText(TEmailSecurity security);
+
 // The settings record: one field per key of [Settings], named after it, with the key's
 // default. FTP and script fields hold the plain text; scrambling happens in the file only.
 struct TSettings {
@@ -37,6 +46,12 @@ struct TSettings {
   std::string EmailCC;
   std::string EmailSubject;
   std::string EmailBody;
+  // Keys that older files lack; their defaults keep such a setup working as it did.
+  TFtpProtocol FtpProtocol = TFtpProtocol::Ftp;
+  bool FtpPassive = false;
+  std::string EmailUsername;
+  std::string EmailPassword;
+  TEmailSecurity EmailSecurity = TEmailSecurity::None;
 
   // Read from the file but never written by the program.
   std::string Customer;
@@ -49,8 +64,8 @@ struct TSettings {
   bool operator==(const TSettings&) const = default;
 };
 
-// Reads [Settings]; missing keys and unreadable numbers give the defaults. A BGColor that
-// is blank becomes "clWhite".
+// Reads [Settings]; missing keys, unreadable numbers and unknown protocol or security texts
+// give the defaults. A BGColor that is blank becomes "clWhite".
 TSettings LoadSettings(const TIniFile& file);
 
 // Writes the keys of [Settings] in their fixed order, except the read-only ones. Each key

@@ -33,6 +33,9 @@ TFormProgress::TFormProgress(TRunGate& gate, QWidget* owner)
   lblStatus->setWordWrap(true);
   lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   lblStatus->setFixedHeight(2 * lblStatus->fontMetrics().lineSpacing());
+  lblDetail = new QLabel(this);
+  lblDetail->setObjectName(QStringLiteral("lblDetail"));
+  lblDetail->hide();
   ProgressBar1 = new QProgressBar(this);
   ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
   ProgressBar1->setTextVisible(false);
@@ -55,6 +58,7 @@ TFormProgress::TFormProgress(TRunGate& gate, QWidget* owner)
   body->setSpacing(6);
   body->addWidget(lblStatus);
   body->addWidget(ProgressBar1);
+  body->addWidget(lblDetail);
   body->addWidget(memoLog, 1);
   body->addLayout(button_row);
   auto* column = new QVBoxLayout(this);
@@ -65,6 +69,11 @@ TFormProgress::TFormProgress(TRunGate& gate, QWidget* owner)
 
   setFixedSize(589, 350);
   CentreOnScreen(this);
+}
+
+void TFormProgress::SetDetailText(const QString& text) {
+  lblDetail->setText(text);
+  lblDetail->setVisible(!text.isEmpty());
 }
 
 void TFormProgress::SetMaximum(int maximum) {

@@ -33,6 +33,9 @@ class TFormProgress : public QWidget {
   void SetStatusText(const QString& text);
   void ClearLog();
   void SetButtonCaption(const QString& caption);
+  // A line below the bar about the item under way (the bytes of a photo being sent);
+  // hidden while empty.
+  void SetDetailText(const QString& text);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -43,6 +46,7 @@ class TFormProgress : public QWidget {
   TRunGate& m_gate;
   int m_step = 1;
   QLabel* lblStatus;
+  QLabel* lblDetail;
   QProgressBar* ProgressBar1;
   QPlainTextEdit* memoLog;
   QPushButton* btnClose;

@@ -40,6 +40,7 @@
 #include "gui/edit/TFormImage.h"
 #include "gui/publish/TFormExport.h"
 #include "gui/run/ResultCommands.h"
+#include "gui/publish/TFormInstellingen.h"
 #include "gui/run/ResultPreview.h"
 #include "gui/run/ResultRotation.h"
 #include "gui/run/RunController.h"
@@ -47,6 +48,7 @@
 #include "gui/step2/Step2Panel.h"
 #include "gui/step2/Wizard.h"
 #include "gui/window/CustomMode.h"
+#include "gui/window/UploadCommand.h"
 #include "gui/window/SideStrip.h"
 
 namespace fotoloom {
@@ -190,6 +192,21 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
   connect(m_run.get(), &TRunController::TargetFolderChanged, this, &TFormMain::SetTargetFolder);
   connect(m_run.get(), &TRunController::RunEnded, this, &TFormMain::ShowRunEnd);
   connect(m_menus.export_photos, &QAction::triggered, this, &TFormMain::Fotosexporteren1Click);
+  connect(m_menus.ftp_settings, &QAction::triggered, this, &TFormMain::FTPgegevensinstellenClick);
+  connect(m_menus.email_settings, &QAction::triggered, this,
+          &TFormMain::Emailinstellingen1Click);
+  m_upload = std::make_unique<TUploadCommand>(
+      m_run_gate,
+      TUploadCommand::TWidgets{
+          .window = this,
+          .results = m_result_entries,
+          .upload = m_upload_button,
+          .ftp_settings = m_menus.ftp_settings,
+          .settings = &m_settings,
+          .trust_folder = m_data_folder,
+          .custom_mode = [this] { return m_custom_mode == QLatin1String(kCustomModeValue); },
+          .set_busy = [this](bool busy) { SetBusy(busy); }});
+  m_upload->SetAskGroup([this](TGroupValues& group) { return AskUploadGroup(group); });
 
   // Rotation from both lists.
   const auto set_busy = [this](bool busy) { SetBusy(busy); };
@@ -280,6 +297,36 @@ void TFormMain::EditListPhoto(const QTreeView* list, const TPhotoListModel& entr
   });
 }
 
+void TFormMain::FTPgegevensinstellenClick() {
+  Guard(this, [this](bool busy) { SetBusy(busy); }, [this] {
+    OpenSettingsDialog(TSettingsPage::Ftp, m_settings, [this] { SaveSettings(); }, this);
+  });
+}
+
+void TFormMain::Emailinstellingen1Click() {
+  Guard(this, [this](bool busy) { SetBusy(busy); }, [this] {
+    OpenSettingsDialog(TSettingsPage::EmailSettings, m_settings, [this] { SaveSettings(); },
+                       this);
+  });
+}
+
+bool TFormMain::AskUploadGroup(TGroupValues& group) {
+  TWebsiteGroup shown{.code = group.code,
+                      .description = group.description,
+                      .location = group.location,
+                      .date = group.date,
+                      .add_to_group = group.add_to_group};
+  if (!OpenSettingsDialog(TSettingsPage::Website, m_settings, [this] { SaveSettings(); }, this,
+                          &shown))
+    return false;
+  group = {.code = shown.code,
+           .description = shown.description,
+           .location = shown.location,
+           .date = shown.date,
+           .add_to_group = shown.add_to_group};
+  return true;
+}
+
 void TFormMain::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (m_started) return;
@@ -307,7 +354,6 @@ void TFormMain::StartUp() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-  m_settings.Importmap = m_folder_tree->CurrentFolder().toStdString();
   Guard(this, [&] { SaveSettings(); });
   QWidget::closeEvent(event);
 }
@@ -319,6 +365,7 @@ void TFormMain::SetBusy(bool busy) {
 }
 
 void TFormMain::SaveSettings() {
+  m_settings.Importmap = m_folder_tree->CurrentFolder().toStdString();
   fotoloom::SaveSettings(m_settings_file, m_settings);
 }
 

@@ -30,6 +30,8 @@ class TStep2Panel;
 class TThumbnailBrowser;
 class TResultRotation;
 class TRunController;
+class TUploadCommand;
+struct TGroupValues;
 class TSelectionList;
 class TSelectionRotation;
 class TWizard;
@@ -56,6 +58,8 @@ class TFormMain : public QWidget {
   // The conversion run: converts the photos of the selection list with the step-2 values.
   void StartConversionRun(const TRunSettings& settings);
   TRunController& ConversionRun() { return *m_run; }
+  // "Foto's uploaden ": the upload of the result list.
+  TUploadCommand& Upload() { return *m_upload; }
   TSelectionList& SelectionList() { return *m_selection; }
   // The folder the last run wrote into; it always ends in a separator once a run set it.
   // It is the setting "Exportmap", so it starts from the settings file and is saved there.
@@ -69,7 +73,8 @@ class TFormMain : public QWidget {
   // also holds the size profiles.
   TSettings& Settings() { return m_settings; }
   TIniFile& SettingsFile() { return m_settings_file; }
-  // Writes the settings record to the settings file.
+  // Takes the folder of the step-1 folder tree into the record and writes the record to
+  // the settings file.
   void SaveSettings();
   TStep2Panel& Step2() const { return *m_step2; }
   TWizard& Wizard() const { return *m_wizard; }
@@ -100,6 +105,12 @@ class TFormMain : public QWidget {
   void Afbeeldingbewerken1Click();
   void EditListPhoto(const QTreeView* list, const TPhotoListModel& entries, QLabel* preview,
                      Qt::TransformationMode preview_mode);
+  // "FTP gegevens instellen" and "Email gegevens instellen": the settings dialog on its FTP or
+  // e-mail settings page, modal, with the busy state around it.
+  void FTPgegevensinstellenClick();
+  void Emailinstellingen1Click();
+  // The group of a custom-mode upload, on the settings dialog's website page.
+  bool AskUploadGroup(TGroupValues& group);
   QWidget* BuildStepsPage();
   // Step 1's upper half: the header line with the view buttons, the folder tree and the
   // thumbnail browser.
@@ -159,6 +170,7 @@ class TFormMain : public QWidget {
   std::unique_ptr<TRunController> m_run;
   TSelectionRotation* m_selection_rotation = nullptr;
   TResultRotation* m_result_rotation = nullptr;
+  std::unique_ptr<TUploadCommand> m_upload;
 };
 
 }  // namespace fotoloom

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 #include "core/settings/SettingsScramble.h"
@@ -36,6 +37,9 @@ void ExpectDefaults(const TSettings& s) {
   EXPECT_FALSE(s.Largefotos);
   EXPECT_FALSE(s.Uniquefiles);
   EXPECT_EQ(s.BGColor, "clWhite");
+  EXPECT_EQ(s.FtpProtocol, TFtpProtocol::Ftp);
+  EXPECT_FALSE(s.FtpPassive);
+  EXPECT_EQ(s.EmailSecurity, TEmailSecurity::None);
   EXPECT_EQ(s, TSettings{});
 }
 
@@ -52,6 +56,8 @@ TEST(SettingsTest, SaveWritesTheKeysInOrderScrambledWhereNeeded) {
   s.Exportmap = "/home/jan/Foto's/";
   s.Host = "a";
   s.Addlogo = true;
+  s.EmailPassword = "b";
+  s.EmailSecurity = TEmailSecurity::SslTls;
   s.Customer = "never written";
   s.Largefotos = true;
   s.BGColor = "clBlack";
@@ -82,7 +88,12 @@ TEST(SettingsTest, SaveWritesTheKeysInOrderScrambledWhereNeeded) {
             "EmailAddress=\n"
             "EmailCC=\n"
             "EmailSubject=\n"
-            "EmailBody=\n");
+            "EmailBody=\n"
+            "FtpProtocol=FTP\n"
+            "FtpPassive=0\n"
+            "EmailUsername=\n"
+            "EmailPassword=iB\n"
+            "EmailSecurity=SSL/TLS\n");
 }
 
 TEST(SettingsTest, EveryWrittenFieldSurvivesARoundTrip) {
@@ -112,6 +123,11 @@ TEST(SettingsTest, EveryWrittenFieldSurvivesARoundTrip) {
   s.EmailCC = "kees@example.nl; marie@example.nl";
   s.EmailSubject = "Foto's van zaterdag";
   s.EmailBody = "Hallo,\n[x]\na=b\r\nC:\\map\\nieuw\\\\\n\\n is geen regel\n\n";
+  s.FtpProtocol = TFtpProtocol::Sftp;
+  s.FtpPassive = true;
+  s.EmailUsername = "jan@example.nl";
+  s.EmailPassword = "geheim=1";
+  s.EmailSecurity = TEmailSecurity::StartTls;
   TIniFile file(dir.File("fotoloom.crp"));
   SaveSettings(file, s);
   EXPECT_EQ(LoadSettings(file), s);
@@ -146,6 +162,33 @@ TEST(SettingsTest, HandWrittenValues) {
   EXPECT_EQ(s.EmailBody, "oud: C:\\map\\bestand\\");  // backslashes without escapes stay
 }
 
+// Files written before the protocol and security keys existed, or edited by hand: a known
+// text in any case counts, anything else is the default that keeps the old behaviour.
+TEST(SettingsTest, ProtocolAndSecurityTexts) {
+  struct Case {
+    const char* stored;
+    TFtpProtocol protocol;
+    TEmailSecurity security;
+  };
+  constexpr std::array<Case, 6> cases = {{
+      {"SFTP", TFtpProtocol::Sftp, TEmailSecurity::None},
+      {" ftpes ", TFtpProtocol::Ftpes, TEmailSecurity::None},
+      {"STARTTLS", TFtpProtocol::Ftp, TEmailSecurity::StartTls},
+      {"ssl/tls", TFtpProtocol::Ftp, TEmailSecurity::SslTls},
+      {"TLS", TFtpProtocol::Ftp, TEmailSecurity::None},
+      {"", TFtpProtocol::Ftp, TEmailSecurity::None},
+  }};
+  test::TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    WriteText(dir.File("fotoloom.crp"), std::string("[Settings]\nFtpProtocol=") + c.stored +
+                                            "\nEmailSecurity=" + c.stored + "\n");
+    const TSettings s = LoadSettings(TIniFile(dir.File("fotoloom.crp")));
+    EXPECT_EQ(s.FtpProtocol, c.protocol);
+    EXPECT_EQ(s.EmailSecurity, c.security);
+  }
+}
+
 TEST(SettingsTest, SaveLeavesProfilesAndReadOnlyKeysAlone) {
   test::TempDir dir;
   WriteText(dir.File("fotoloom.crp"),
@@ -161,7 +204,7 @@ TEST(SettingsTest, SaveLeavesProfilesAndReadOnlyKeysAlone) {
                        "Importmap=\n",
                        0),
             0u);
-  EXPECT_NE(text.find("EmailBody=\n[Groot]\nFoto_breedte=1024\n"), std::string::npos);
+  EXPECT_NE(text.find("EmailSecurity=Geen\n[Groot]\nFoto_breedte=1024\n"), std::string::npos);
   EXPECT_EQ(LoadSettings(file).BGColor, "clBlack");
 }
 

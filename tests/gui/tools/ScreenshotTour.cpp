@@ -1,7 +1,8 @@
 // Walks the main window through its steps with a few generated photos and saves a
 // screenshot of each: step 1, step 2 (also in the smallest window), step 3 after a
-// conversion, the progress window, the export list, the photo editor, and with "-screen" the
-// whole window with its frame and a dialog in front of it as the window manager shows them. Photos are added by a real mouse
+// conversion, the progress window, the export window, the photo editor, the settings dialog's
+// pages, and with "-screen" the whole window with its frame and a dialog in front of it as the
+// window manager shows them. Photos are added by a real mouse
 // click through xdotool.
 // With a second argument, the step-1 browser shows that folder of photos.
 // Run it through scripts/screenshots.sh, which starts it under Xvfb and openbox at 100% and
@@ -24,6 +25,7 @@
 #include <QTreeView>
 
 #include <cstdio>
+#include <utility>
 
 #include "core/imaging/codecs/JpegWriter.h"
 #include "core/publish/ExportList.h"
@@ -36,6 +38,7 @@
 #include "gui/edit/EditorPicture.h"
 #include "gui/edit/TFormImage.h"
 #include "gui/publish/TFormExport.h"
+#include "gui/publish/TFormInstellingen.h"
 #include "gui/run/TFormProgress.h"
 #include "gui/window/TFormMain.h"
 #include "gui/common/WheelToArrowKeys.h"
@@ -224,6 +227,33 @@ int main(int argc, char** argv) {
   });
   const auto& first = results->Entry(0);
   editor->Edit(QString::fromStdString(first.File()));
+
+  // The settings dialog on each of its pages, with the SMTP fields showing.
+  fotoloom::TSettings& values = form.Settings();
+  values.Host = "ftp.voorbeeld.nl";
+  values.Username = "fotograaf";
+  values.Password = "geheim";
+  values.Startdir = "www/fotos/";
+  values.ScriptLine = "https://www.voorbeeld.nl/foto.php?naam=%s";
+  values.EmailUseOutLook = false;
+  values.EmailHost = "smtp.voorbeeld.nl";
+  values.EmailPort = "587";
+  values.EmailAddress = "piet@voorbeeld.nl";
+  values.EmailSubject = "Foto's van zaterdag";
+  values.EmailBody = "Hallo Piet,\n\nHierbij de foto's.";
+  const std::pair<fotoloom::TSettingsPage, const char*> settings_pages[] = {
+      {fotoloom::TSettingsPage::Ftp, "settings-ftp"},
+      {fotoloom::TSettingsPage::Website, "settings-website"},
+      {fotoloom::TSettingsPage::Email, "settings-email"},
+      {fotoloom::TSettingsPage::EmailSettings, "settings-email-settings"}};
+  for (const auto& [page, name] : settings_pages) {
+    fotoloom::TFormInstellingen dialog(values, [] {}, &form);
+    dialog.ShowPage(page);
+    dialog.show();
+    ok &= Save(&dialog, out + "/" + name + ".png");
+    if (page == fotoloom::TSettingsPage::Ftp)
+      ok &= SaveDialogScreen(&form, &dialog, out + "/" + name + "-screen.png");
+  }
   fotoloom::InstallMessagePresenter(nullptr);
   return ok && rotate->isEnabled() ? 0 : 1;
 }

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "core/base/Error.h"
+#include "core/settings/Settings.h"
+
+namespace fotoloom {
+
+enum class TRemoteProtocol { Ftp, Ftpes, Sftp };
+
+// The server the photos are uploaded to, and how to log in there.
+struct TRemoteAccount {
+  TRemoteProtocol protocol = TRemoteProtocol::Ftp;
+  std::string host;  // a name or an address, without scheme or port
+  int port = 21;
+  std::string username, password, start_folder;
+  bool passive = false;  // FTP and FTPES: passive data connections instead of active ones
+};
+
+// The protocol of the setting "FtpProtocol".
+TRemoteProtocol RemoteProtocolOf(TFtpProtocol protocol);
+
+// The account for the texts typed in the FTP settings. A host written as "ftp://",
+// "ftpes://" or "sftp://" + host selects that protocol instead of `chosen`, and a ":port"
+// after the host is honoured; otherwise the port is 21 (22 for SFTP). Throws Error for a
+// host text that names no server, an unknown scheme or a port that is no number in 1..65535.
+TRemoteAccount MakeRemoteAccount(const std::string& host_text, TRemoteProtocol chosen,
+                                 const std::string& username, const std::string& password,
+                                 const std::string& start_folder, bool passive);
+
+// A server whose certificate (FTPES) or host key (SFTP) is not trusted yet.
+struct TUnknownServer {
+  std::string host;  // "host:port"
+  bool host_key = false;     // true: an SSH host key; false: a TLS certificate
+  std::string fingerprint;   // "SHA256:" + base64 of the SHA-256 of the (public) key
+};
+
+// Asked when the server is not trusted; true trusts it from now on (it is remembered by its
+// fingerprint), false refuses the connection. Called on the thread that connects.
+using TTrustQuestion = std::function<bool(const TUnknownServer&)>;
+
+// Thrown by TestRemoteLogin when the login worked but the start folder could not be entered.
+class TStartFolderError : public Error {
+ public:
+  using Error::Error;
+};
+
+// Connects, logs in, changes to the start folder as typed (when it is not blank) and
+// disconnects. Gives up after 10 seconds. Throws Error with the reason when the connection
+// or the login fails (also when `cancel` is set meanwhile), TStartFolderError when only the
+// start folder fails. Accepted certificates and host keys are kept in the data folder.
+void TestRemoteLogin(const TRemoteAccount& account, const TTrustQuestion& trust,
+                     const std::atomic<bool>* cancel = nullptr);
+
+}  // namespace fotoloom

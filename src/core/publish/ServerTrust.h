@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace fotoloom {
+
+// "SHA256:" + base64 (no padding) of the SHA-256 of `bytes`, as ssh shows key fingerprints.
+std::string Sha256Fingerprint(std::string_view bytes);
+
+// libcurl's pin for a public key: "sha256//" + base64 of the SHA-256 of its DER form.
+std::string PublicKeyPin(std::string_view der_public_key);
+
+// The certificates the user accepted, one line "host:port sha256//..." each, in the file
+// "trusted-certificates" of `folder`.
+std::string TrustedCertificatePin(const std::string& folder, const std::string& server);
+// Adds or replaces the pin of `server`; the file is replaced through a temporary one.
+void StoreTrustedCertificate(const std::string& folder, const std::string& server,
+                             const std::string& pin);
+
+// Makes the folder (mode 0700) and its parents when missing.
+void MakeTrustFolder(const std::string& folder);
+
+}  // namespace fotoloom

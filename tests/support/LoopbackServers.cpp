@@ -1,0 +1,199 @@
+#include "support/LoopbackServers.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <pwd.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace fotoloom::test {
+
+namespace {
+
+constexpr const char* kPython = "/usr/bin/python3";
+
+std::string ServersFolder() { return std::string(FOTOLOOM_FIXTURES_DIR) + "/../support/servers/"; }
+
+std::string ReadPortLine(int fd) {
+  std::string line;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (line.find('\n') == std::string::npos) {
+    pollfd wait{fd, POLLIN, 0};
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0 || poll(&wait, 1, static_cast<int>(left.count())) <= 0) break;
+    char buffer[64];
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got <= 0) break;
+    line.append(buffer, static_cast<size_t>(got));
+  }
+  return line;
+}
+
+bool Accepts(int port) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const bool connected = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  close(fd);
+  return connected;
+}
+
+int FreePort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    close(fd);
+    throw std::runtime_error("no free port");
+  }
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
+}  // namespace
+
+ServerProcess::ServerProcess(const std::vector<std::string>& argv, bool announces_port, int port)
+    : m_port(port) {
+  int out[2];
+  if (pipe(out) != 0) throw std::runtime_error("pipe failed");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  const int failed = posix_spawn(&m_pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(out[1]);
+  if (failed != 0) {
+    close(out[0]);
+    throw std::runtime_error("cannot start " + argv[0]);
+  }
+  if (announces_port) {
+    const std::string line = ReadPortLine(out[0]);
+    close(out[0]);
+    if (line.rfind("PORT ", 0) != 0) {
+      Stop();
+      throw std::runtime_error(argv[1] + " did not start: " + line);
+    }
+    m_port = std::atoi(line.c_str() + 5);
+    return;
+  }
+  close(out[0]);
+  for (int i = 0; i < 300 && !Accepts(m_port); ++i) {
+    int status = 0;
+    if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+      m_pid = -1;
+      throw std::runtime_error(argv[0] + " ended at its start");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+}
+
+ServerProcess::~ServerProcess() { Stop(); }
+
+void ServerProcess::Stop() {
+  if (m_pid <= 0) return;
+  kill(m_pid, SIGTERM);
+  int status = 0;
+  waitpid(m_pid, &status, 0);
+  m_pid = -1;
+}
+
+void RunShell(const std::string& command) {
+  if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
+}
+
+std::vector<std::string> FileLines(const std::string& path) {
+  std::vector<std::string> lines;
+  std::ifstream file(path);
+  std::string line;
+  while (std::getline(file, line)) lines.push_back(line);
+  return lines;
+}
+
+void MakeCertificate(const std::string& folder) {
+  RunShell("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2"
+           " -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout '" +
+           folder + "/key.pem' -out '" + folder + "/cert.pem' 2>/dev/null");
+}
+
+namespace {
+
+std::vector<std::string> FtpArguments(const std::string& folder, bool tls, int drop_after) {
+  mkdir((folder + "/root").c_str(), 0755);
+  std::vector<std::string> argv = {kPython, ServersFolder() + "ftp_server.py", folder + "/root",
+                                   FtpServer::kUser, FtpServer::kPassword, folder + "/ftp.log"};
+  if (tls) argv.insert(argv.end(), {"--tls", folder + "/cert.pem", folder + "/key.pem"});
+  if (drop_after > 0) argv.insert(argv.end(), {"--drop-after", std::to_string(drop_after)});
+  return argv;
+}
+
+}  // namespace
+
+FtpServer::FtpServer(const std::string& folder, bool tls, int drop_after)
+    : m_root(folder + "/root/"),
+      m_log(folder + "/ftp.log"),
+      m_process(FtpArguments(folder, tls, drop_after), true) {}
+
+HttpServer::HttpServer(const std::string& folder)
+    : m_log(folder + "/http.log"),
+      m_process({kPython, ServersFolder() + "http_server.py", folder + "/http.log"}, true) {}
+
+std::string HttpServer::Url(const std::string& path) const {
+  return "http://127.0.0.1:" + std::to_string(Port()) + path;
+}
+
+namespace {
+
+std::vector<std::string> SshdArguments(const std::string& folder, int port) {
+  RunShell("ssh-keygen -q -t ed25519 -N '' -f '" + folder + "/host_key'");
+  RunShell("ssh-keygen -q -t ecdsa -m PEM -N '' -f '" + folder + "/client_key'");
+  RunShell("cp '" + folder + "/client_key.pub' '" + folder + "/authorized_keys'");
+  // sshd run by root wants its privilege separation folder.
+  if (geteuid() == 0) mkdir("/run/sshd", 0755);
+  std::ofstream config(folder + "/sshd_config");
+  config << "Port " << port << "\nListenAddress 127.0.0.1\nHostKey " << folder
+         << "/host_key\nPidFile " << folder << "/sshd.pid\nAuthorizedKeysFile " << folder
+         << "/authorized_keys\nPermitRootLogin yes\nStrictModes no\nUsePAM no\n"
+            "PasswordAuthentication no\nKbdInteractiveAuthentication no\n"
+            "Subsystem sftp internal-sftp\n";
+  config.close();
+  return {"/usr/sbin/sshd", "-D", "-E", folder + "/sshd.log", "-f", folder + "/sshd_config"};
+}
+
+}  // namespace
+
+SftpServer::SftpServer(const std::string& folder)
+    : m_client_key(folder + "/client_key"),
+      m_process([&] {
+        const int port = FreePort();
+        return ServerProcess(SshdArguments(folder, port), false, port);
+      }()) {}
+
+std::string SftpServer::User() {
+  const passwd* entry = getpwuid(geteuid());
+  return entry != nullptr ? entry->pw_name : "root";
+}
+
+}  // namespace fotoloom::test

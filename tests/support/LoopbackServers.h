@@ -1,0 +1,85 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace fotoloom::test {
+
+// A server program started for a test and ended (SIGTERM) with it.
+class ServerProcess {
+ public:
+  // Starts `argv`. With `announces_port` the program prints "PORT <n>" as its first line
+  // once it listens; otherwise `port` is where it will listen, and the start waits until
+  // that port takes connections.
+  ServerProcess(const std::vector<std::string>& argv, bool announces_port, int port = 0);
+  ~ServerProcess();
+  ServerProcess(const ServerProcess&) = delete;
+  ServerProcess& operator=(const ServerProcess&) = delete;
+
+  int Port() const { return m_port; }
+
+ private:
+  void Stop();
+  pid_t m_pid = -1;
+  int m_port = 0;
+};
+
+// Runs a shell command; throws when it fails.
+void RunShell(const std::string& command);
+// Lines of a text file (none when it is missing).
+std::vector<std::string> FileLines(const std::string& path);
+
+// A self-signed certificate for 127.0.0.1: `folder`/cert.pem and `folder`/key.pem.
+void MakeCertificate(const std::string& folder);
+
+// pyftpdlib with one user (kFtpUser, kFtpPassword) whose root is `folder`/root/.
+class FtpServer {
+ public:
+  static constexpr const char* kUser = "fotograaf";
+  static constexpr const char* kPassword = "geheim";
+
+  // `tls`: explicit TLS required, with the certificate of MakeCertificate(folder).
+  // `drop_after`: the session is closed once a file named "*drop*" got that many bytes.
+  explicit FtpServer(const std::string& folder, bool tls = false, int drop_after = 0);
+
+  int Port() const { return m_process.Port(); }
+  const std::string& Root() const { return m_root; }
+  // The commands received so far, in order ("PASS ***" for the password).
+  std::vector<std::string> Commands() const { return FileLines(m_log); }
+
+ private:
+  std::string m_root;
+  std::string m_log;
+  ServerProcess m_process;
+};
+
+// Python's http.server; records the path of every request.
+class HttpServer {
+ public:
+  explicit HttpServer(const std::string& folder);
+  int Port() const { return m_process.Port(); }
+  std::string Url(const std::string& path) const;
+  std::vector<std::string> Requests() const { return FileLines(m_log); }
+
+ private:
+  std::string m_log;
+  ServerProcess m_process;
+};
+
+// OpenSSH's sshd with an SFTP subsystem, its own host key and a client key pair, logging
+// in the current user by key.
+class SftpServer {
+ public:
+  explicit SftpServer(const std::string& folder);
+  int Port() const { return m_process.Port(); }
+  const std::string& ClientKey() const { return m_client_key; }
+  static std::string User();
+
+ private:
+  std::string m_client_key;
+  ServerProcess m_process;
+};
+
+}  // namespace fotoloom::test
