@@ -79,8 +79,12 @@ ServerProcess::ServerProcess(const std::vector<std::string>& argv, bool announce
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
   posix_spawn_file_actions_addclose(&actions, out[0]);
+  // setpriv makes the server die with the test, so a test that crashes or is killed
+  // leaves no server behind holding the runner's output pipe open.
+  std::vector<std::string> command = {"/usr/bin/setpriv", "--pdeathsig", "TERM", "--"};
+  command.insert(command.end(), argv.begin(), argv.end());
   std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  for (const std::string& arg : command) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   const int failed = posix_spawn(&m_pid, args[0], &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);

@@ -26,9 +26,11 @@ bool HasPrefix(const std::vector<std::string>& lines, const std::string& prefix)
 std::vector<uint8_t> PhotoBytes(size_t size) {
   std::vector<uint8_t> bytes(size);
   for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + i / 256);
-  bytes[10] = '\r';
-  bytes[11] = '\n';
-  bytes[12] = '\n';
+  if (size > 12) {
+    bytes[10] = '\r';
+    bytes[11] = '\n';
+    bytes[12] = '\n';
+  }
   return bytes;
 }
 
