@@ -360,7 +360,8 @@ TEST(PngDecoderTest, DamagedOrHugeFilesThrowInBothPaths) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    for (auto decode : {DecodePngPhoto, DecodeLogo}) {
+    using TDecode = void (*)(TStream&, TBitmap32&);
+    for (TDecode decode : std::initializer_list<TDecode>{DecodePngPhoto, DecodeLogo}) {
       const std::string text = ErrorText(decode, c.bytes);
       EXPECT_TRUE(text.starts_with(c.error_start)) << text;
     }
