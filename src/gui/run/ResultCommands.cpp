@@ -65,6 +65,8 @@ void TResultCommands::RenameSelected() {
   ask.setTextValue(stored_name);
   ask.setOkButtonText(QStringLiteral("OK"));
   ask.setCancelButtonText(QStringLiteral("Annuleren"));
+  // Room for the title and a long file name, in the font's own measure.
+  ask.setMinimumWidth(ask.fontMetrics().averageCharWidth() * 50);
   if (ask.exec() != QDialog::Accepted) return;
   const QString answer = ask.textValue().trimmed();
   if (answer.isEmpty() || answer == stored_name) return;
