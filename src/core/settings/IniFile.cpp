@@ -116,25 +116,43 @@ TIniDocument TIniFile::ReadForWrite() const {
   return TIniDocument(error ? std::string() : text);
 }
 
-std::string TIniFile::ReadString(std::string_view section, std::string_view key,
-                                 std::string_view default_value) const {
-  const TIniDocument document = Read();
-  const auto value = document.Value(TrimBlanks(section), TrimBlanks(key));
-  return std::string(CutValue(value ? *value : default_value, kMaxValueLength));
+std::string TIniReader::ReadString(std::string_view section, std::string_view key,
+                                   std::string_view default_value) const {
+  const auto value = m_document.Value(TrimBlanks(section), TrimBlanks(key));
+  return std::string(CutValue(value ? *value : default_value, TIniFile::kMaxValueLength));
 }
 
-int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
-                              int32_t default_value) const {
+int32_t TIniReader::ReadInteger(std::string_view section, std::string_view key,
+                                int32_t default_value) const {
   int32_t value = default_value;
   return TryStrToInt(ReadString(section, key, ""), value) ? value : default_value;
 }
 
-bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool default_value) const {
+bool TIniReader::ReadBool(std::string_view section, std::string_view key,
+                          bool default_value) const {
   return ReadInteger(section, key, default_value ? 1 : 0) != 0;
 }
 
+std::vector<std::string> TIniReader::ReadSections() const {
+  return m_document.SectionNames();
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+                                 std::string_view default_value) const {
+  return Snapshot().ReadString(section, key, default_value);
+}
+
+int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
+                              int32_t default_value) const {
+  return Snapshot().ReadInteger(section, key, default_value);
+}
+
+bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool default_value) const {
+  return Snapshot().ReadBool(section, key, default_value);
+}
+
 std::vector<std::string> TIniFile::ReadSections() const {
-  return Read().SectionNames();
+  return Snapshot().ReadSections();
 }
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
