@@ -148,23 +148,58 @@ class TLcmsCmykToSrgb : public TCmykToSrgb {
   int m_bytes_per_pixel;
 };
 
+// LittleCMS's transform of the pixels in place, each colour transformed once: photos repeat
+// many of their colours, and a look-up costs a fraction of LittleCMS's work per pixel. The
+// colours are remembered in a small table by hash, the last one in each slot.
+void TransformRemembering(const TTransform& transform, TPixel32* pixels, size_t count) {
+  constexpr int kBits = 16;
+  constexpr size_t kChunk = 4096;
+  // Each slot holds a colour in its high half and its result in the low one; a colour has
+  // no alpha, so the empty mark never matches.
+  std::vector<uint64_t> remembered(size_t{1} << kBits, ~uint64_t{0});
+  const auto slot = [](uint32_t colour) { return (colour * 2654435761u) >> (32 - kBits); };
+  std::vector<TPixel32> new_colours, results;
+  std::vector<size_t> new_at;
+  for (size_t start = 0; start < count; start += kChunk) {
+    const size_t end = std::min(count, start + kChunk);
+    new_colours.clear();
+    new_at.clear();
+    for (size_t i = start; i < end; ++i) {
+      const uint32_t colour = pixels[i] & 0x00FFFFFFu;
+      const uint64_t entry = remembered[slot(colour)];
+      if (entry >> 32 == colour) {
+        pixels[i] = (static_cast<uint32_t>(entry) & 0x00FFFFFFu) | (pixels[i] & 0xFF000000u);
+      } else {
+        new_colours.push_back(pixels[i]);
+        new_at.push_back(i);
+      }
+    }
+    results.resize(new_colours.size());
+    cmsDoTransform(transform.handle, new_colours.data(), results.data(),
+                   static_cast<cmsUInt32Number>(new_colours.size()));
+    for (size_t k = 0; k < new_colours.size(); ++k) {
+      pixels[new_at[k]] = results[k];
+      const uint32_t colour = new_colours[k] & 0x00FFFFFFu;
+      remembered[slot(colour)] = uint64_t{colour} << 32 | results[k];
+    }
+  }
+}
+
 }  // namespace
 
 void ConvertToSrgb(TBitmap32& picture, const std::vector<uint8_t>& icc_profile) {
   if (icc_profile.empty() || picture.Empty()) return;
   const auto conversion = CachedConversion(icc_profile, kRgbOrGrey);
   if (!conversion) return;
-  const auto width = static_cast<cmsUInt32Number>(picture.Width());
-  for (int y = 0; y < picture.Height(); ++y) {
-    TPixel32* row = picture.Row(y);
-    if (conversion->rgb) {
-      cmsDoTransform(conversion->rgb->handle, row, row, width);
-    } else {
-      // The decoders give grey pictures as equal R, G and B.
-      for (cmsUInt32Number x = 0; x < width; ++x)
-        row[x] = (conversion->grey[PixelGreen(row[x])] & 0x00FFFFFFu) | (row[x] & 0xFF000000u);
-    }
+  TPixel32* pixels = picture.Bits();
+  const size_t count = static_cast<size_t>(picture.Width()) * picture.Height();
+  if (conversion->rgb) {
+    TransformRemembering(*conversion->rgb, pixels, count);
+    return;
   }
+  // The decoders give grey pictures as equal R, G and B.
+  for (size_t i = 0; i < count; ++i)
+    pixels[i] = (conversion->grey[PixelGreen(pixels[i])] & 0x00FFFFFFu) | (pixels[i] & 0xFF000000u);
 }
 
 std::shared_ptr<const TCmykToSrgb> CmykToSrgb(const std::vector<uint8_t>& icc_profile,

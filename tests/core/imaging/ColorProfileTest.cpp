@@ -207,6 +207,35 @@ TEST(ColorProfileTest, WideGamutPhotosComeOutAsLittleCmsTransformsThem) {
   EXPECT_GT(Diff(full.At(48, 16), dull_rgb), 10);
 }
 
+// Colours that repeat, far apart and near, in a picture larger than one stretch of the
+// conversion, with alpha that differs between pixels of one colour: every pixel is exactly
+// LittleCMS's transform of its colour, and alpha stays.
+TEST(ColorProfileTest, EveryPixelIsLittleCmsTransformOfItsColourWithItsAlpha) {
+  TBitmap32 picture(300, 50);
+  uint32_t seed = 12345;
+  for (int y = 0; y < picture.Height(); ++y) {
+    for (int x = 0; x < picture.Width(); ++x) {
+      seed = seed * 1103515245u + 12345u;
+      // A few hundred colours, so most pixels repeat one seen before.
+      const uint32_t colour = (seed >> 8) % 400 * 41843u;
+      picture.At(x, y) = (colour & 0x00FFFFFFu) | (seed & 0xFF000000u);
+    }
+  }
+  const TBitmap32 before = picture;
+  const std::vector<uint8_t> profile = AdobeRgb();
+  ConvertToSrgb(picture, profile);
+  std::vector<uint8_t> bgra(reinterpret_cast<const uint8_t*>(before.Bits()),
+                            reinterpret_cast<const uint8_t*>(before.Bits()) +
+                                size_t{4} * before.Width() * before.Height());
+  const std::vector<uint8_t> expected = LcmsToSrgb(profile, TYPE_BGRA_8, bgra, 4);
+  int wrong = 0;
+  for (int i = 0; i < before.Width() * before.Height(); ++i) {
+    const TPixel32 got = picture.Bits()[i];
+    wrong += Diff(got, &expected[3 * i]) != 0 || PixelAlpha(got) != PixelAlpha(before.Bits()[i]);
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
 // FNV-1a, to pin output bytes in a line.
 uint64_t Hash(const std::vector<uint8_t>& bytes) {
   uint64_t hash = 14695981039346656037ull;
