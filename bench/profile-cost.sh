@@ -1,8 +1,8 @@
 #!/bin/bash
 # What embedded colour profiles cost: converts bench/photos/ twice into an 800x600 box at
 # quality 90, once as they are and once with a Display P3 profile embedded in every photo
-# (jpegtran, lossless: the same JPEG data behind it), on one core, best of 5 each, the two
-# batches taking turns. Prints both times and their ratio.
+# (jpegtran, lossless: the same JPEG data behind it), on one core, best of 7 each, the two
+# batches taking turns. Prints both times (wall and CPU) and their ratios.
 #
 # Usage: bench/profile-cost.sh [BUILD_DIR]     (default: the build/ folder)
 set -euo pipefail
@@ -10,7 +10,7 @@ set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 BUILD=$(realpath -m "${1:-$HERE/../build}")
 CONVERTER=$BUILD/bin/fotoloom-convert
-W=800 H=600 Q=90 REPS=5
+W=800 H=600 Q=90 REPS=7
 
 bash "$HERE/prepare-photos.sh"
 TMP=$(mktemp -d /dev/shm/fotoloom-profile.XXXXXX)
@@ -38,19 +38,24 @@ for f in "$HERE"/photos/*.jpg; do
     jpegtran -copy all -icc "$TMP/p3.icc" "$f" > "$TMP/p3/$(basename "$f")"
 done
 
-# Best wall time of REPS runs of the whole batch in one process, pinned to core 0.
-declare -A BEST
+# Best wall and CPU (user + system) time of REPS runs of the whole batch in one process,
+# pinned to core 0. CPU time is the steadier figure on a shared machine.
+declare -A WALL CPU
 for ((i = 0; i < REPS; i++)); do
     for set in plain p3; do
         rm -rf "$TMP/dest"/*
-        start=$(date +%s.%N)
-        taskset -c 0 "$CONVERTER" --width "$W" --height "$H" --quality "$Q" --jobs 1 \
-            --target "$TMP/dest" "$TMP/$set"/*.jpg > /dev/null
-        t=$(echo "$(date +%s.%N) - $start" | bc)
-        if [ -z "${BEST[$set]:-}" ] || (($(echo "$t < ${BEST[$set]}" | bc))); then BEST[$set]=$t; fi
+        /usr/bin/time -f '%e %U %S' -o "$TMP/time" taskset -c 0 "$CONVERTER" --width "$W" \
+            --height "$H" --quality "$Q" --jobs 1 --target "$TMP/dest" "$TMP/$set"/*.jpg > /dev/null
+        read -r e u s < <(tail -1 "$TMP/time")
+        c=$(echo "$u + $s" | bc)
+        if [ -z "${WALL[$set]:-}" ] || (($(echo "$e < ${WALL[$set]}" | bc))); then WALL[$set]=$e; fi
+        if [ -z "${CPU[$set]:-}" ] || (($(echo "$c < ${CPU[$set]}" | bc))); then CPU[$set]=$c; fi
     done
 done
 N=$(ls "$TMP/plain" | wc -l)
 echo "commit: $(git -C "$HERE" rev-parse --short HEAD), $N photos, box ${W}x${H}, quality $Q, best of $REPS, core 0"
-printf 'without profile: %.3f s\nDisplay P3:      %.3f s\nratio:           %.4f\n' \
-    "${BEST[plain]}" "${BEST[p3]}" "$(echo "${BEST[p3]} / ${BEST[plain]}" | bc -l)"
+printf '                 wall      cpu\n'
+printf 'without profile: %.3f s   %.3f s\n' "${WALL[plain]}" "${CPU[plain]}"
+printf 'Display P3:      %.3f s   %.3f s\n' "${WALL[p3]}" "${CPU[p3]}"
+printf 'ratio:           %.4f    %.4f\n' "$(echo "${WALL[p3]} / ${WALL[plain]}" | bc -l)" \
+    "$(echo "${CPU[p3]} / ${CPU[plain]}" | bc -l)"
