@@ -13,8 +13,9 @@ namespace {
 using TProfileHandle = std::unique_ptr<void, decltype(&cmsCloseProfile)>;
 
 TProfileHandle OpenProfile(const std::vector<uint8_t>& bytes) {
-  return {bytes.empty() ? nullptr
-                        : cmsOpenProfileFromMem(bytes.data(), static_cast<cmsUInt32Number>(bytes.size())),
+  return {bytes.empty()
+              ? nullptr
+              : cmsOpenProfileFromMem(bytes.data(), static_cast<cmsUInt32Number>(bytes.size())),
           &cmsCloseProfile};
 }
 
@@ -61,7 +62,8 @@ bool IsNearIdentity(const TTransform& transform) {
     for (int g = 0; g < 256; g += 17)
       for (int b = 0; b < 256; b += 17) grid.push_back(MakePixel(r, g, b));
   std::vector<TPixel32> out(grid.size());
-  cmsDoTransform(transform.handle, grid.data(), out.data(), static_cast<cmsUInt32Number>(grid.size()));
+  cmsDoTransform(transform.handle, grid.data(), out.data(),
+                 static_cast<cmsUInt32Number>(grid.size()));
   for (size_t i = 0; i < grid.size(); ++i) {
     if (!WithinOneStep(PixelRed(grid[i]), PixelRed(out[i])) ||
         !WithinOneStep(PixelGreen(grid[i]), PixelGreen(out[i])) ||
@@ -113,17 +115,17 @@ std::shared_ptr<const TSrgbConversion> CachedConversion(const std::vector<uint8_
   }
   auto conversion = std::make_shared<TSrgbConversion>();
   if (kind == kRgbOrGrey) {
-    conversion->rgb = MakeTransform(profile, cmsSigRgbData, TYPE_BGRA_8, TYPE_BGRA_8,
-                                    cmsFLAGS_COPY_ALPHA);
+    conversion->rgb =
+        MakeTransform(profile, cmsSigRgbData, TYPE_BGRA_8, TYPE_BGRA_8, cmsFLAGS_COPY_ALPHA);
     if (conversion->rgb && IsNearIdentity(*conversion->rgb)) conversion->rgb.reset();
     if (!conversion->rgb) conversion->grey = GreyLevels(profile);
     if (!conversion->rgb && conversion->grey.empty()) conversion.reset();
   } else {
     const bool inverted = (kind - 1) & 1;
     const bool with_alpha = (kind - 1) & 2;
-    conversion->cmyk = MakeTransform(profile, cmsSigCmykData,
-                                     inverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8,
-                                     with_alpha ? TYPE_BGRA_8 : TYPE_BGR_8, 0);
+    conversion->cmyk =
+        MakeTransform(profile, cmsSigCmykData, inverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8,
+                      with_alpha ? TYPE_BGRA_8 : TYPE_BGR_8, 0);
     if (!conversion->cmyk) conversion.reset();
   }
   std::lock_guard lock(mutex);

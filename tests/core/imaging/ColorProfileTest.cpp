@@ -37,8 +37,7 @@ std::vector<uint8_t> SaveProfile(cmsHPROFILE profile) {
 std::vector<uint8_t> RgbProfile(const std::array<double, 6>& xy, cmsToneCurve* curve) {
   cmsCIExyY white;
   cmsWhitePointFromTemp(&white, 6504);
-  const cmsCIExyYTRIPLE primaries{
-      {xy[0], xy[1], 1.0}, {xy[2], xy[3], 1.0}, {xy[4], xy[5], 1.0}};
+  const cmsCIExyYTRIPLE primaries{{xy[0], xy[1], 1.0}, {xy[2], xy[3], 1.0}, {xy[4], xy[5], 1.0}};
   cmsToneCurve* curves[3] = {curve, curve, curve};
   std::vector<uint8_t> bytes = SaveProfile(cmsCreateRGBProfile(&white, &primaries, curves));
   cmsFreeToneCurve(curve);
@@ -52,8 +51,7 @@ std::vector<uint8_t> DisplayP3() {
 }
 
 std::vector<uint8_t> AdobeRgb() {
-  return RgbProfile({0.64, 0.33, 0.21, 0.71, 0.15, 0.06},
-                    cmsBuildGamma(nullptr, 563.0 / 256.0));
+  return RgbProfile({0.64, 0.33, 0.21, 0.71, 0.15, 0.06}, cmsBuildGamma(nullptr, 563.0 / 256.0));
 }
 
 std::vector<uint8_t> Srgb() {
@@ -70,7 +68,8 @@ std::vector<uint8_t> CmykProfile() {
   cmsSetPCS(profile, cmsSigLabData);
   cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
   cmsHPROFILE srgb = cmsCreate_sRGBProfile();
-  cmsHTRANSFORM to_lab = cmsCreateTransform(srgb, TYPE_RGB_DBL, lab, TYPE_Lab_16, INTENT_PERCEPTUAL, 0);
+  cmsHTRANSFORM to_lab =
+      cmsCreateTransform(srgb, TYPE_RGB_DBL, lab, TYPE_Lab_16, INTENT_PERCEPTUAL, 0);
   cmsPipeline* pipeline = cmsPipelineAlloc(nullptr, 4, 3);
   cmsStage* clut = cmsStageAllocCLut16bit(nullptr, 5, 4, 3, nullptr);
   cmsStageSampleCLut16bit(
@@ -98,7 +97,8 @@ std::vector<uint8_t> CmykProfile() {
 // R, G, B out.
 std::vector<uint8_t> LcmsToSrgb(const std::vector<uint8_t>& profile, cmsUInt32Number format,
                                 const std::vector<uint8_t>& pixels, int bytes_per_pixel) {
-  cmsHPROFILE in = cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size()));
+  cmsHPROFILE in =
+      cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size()));
   cmsHPROFILE out = cmsCreate_sRGBProfile();
   cmsHTRANSFORM transform = cmsCreateTransform(in, format, out, TYPE_RGB_8, INTENT_PERCEPTUAL, 0);
   const size_t count = pixels.size() / bytes_per_pixel;
@@ -136,12 +136,11 @@ const std::vector<std::array<uint8_t, 3>> kColours = {
 std::vector<uint8_t> PhotoWithProfile(const std::vector<uint8_t>& profile) {
   test::TestJpegOptions options;
   options.icc_profile = profile;
-  return test::MakeTestJpeg(Patches(kColours), 32 * static_cast<int>(kColours.size()), 32,
-                            options);
+  return test::MakeTestJpeg(Patches(kColours), 32 * static_cast<int>(kColours.size()), 32, options);
 }
 
-std::vector<uint8_t> ConvertBytes(const std::vector<uint8_t>& photo, int box_width,
-                                  int box_height, int quality = 90) {
+std::vector<uint8_t> ConvertBytes(const std::vector<uint8_t>& photo, int box_width, int box_height,
+                                  int quality = 90) {
   TMemoryStream source(photo);
   TMemoryStream dest;
   ConvertImageStream(source, dest, box_width, box_height, kWhite, quality);
@@ -167,7 +166,8 @@ void ExpectPatchesLike(const TBitmap32& picture, double scale, const std::vector
   }
   const std::vector<uint8_t> expected = LcmsToSrgb(profile, TYPE_RGB_8, centres, 3);
   for (size_t i = 0; i < kColours.size(); ++i) {
-    const TPixel32 got = picture.At(static_cast<int>((32 * i + 16) * scale), static_cast<int>(16 * scale));
+    const TPixel32 got =
+        picture.At(static_cast<int>((32 * i + 16) * scale), static_cast<int>(16 * scale));
     EXPECT_LE(Diff(got, &expected[3 * i]), tolerance)
         << "patch " << i << ": got " << int(PixelRed(got)) << "," << int(PixelGreen(got)) << ","
         << int(PixelBlue(got)) << " expected " << int(expected[3 * i]) << ","

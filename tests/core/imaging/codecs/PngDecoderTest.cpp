@@ -402,7 +402,8 @@ TEST(PngDecoderTest, IccProfileComesOutWithThePixelsAsStored) {
   std::vector<uint8_t> profile(size);
   cmsSaveProfileToMem(srgb, profile.data(), &size);
   cmsCloseProfile(srgb);
-  TestPng picture = Png(PNG_COLOR_TYPE_RGB, 8, {200, 30, 40, 10, 20, 30, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+  TestPng picture =
+      Png(PNG_COLOR_TYPE_RGB, 8, {200, 30, 40, 10, 20, 30, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
   picture.icc_profile = profile;
   const std::vector<uint8_t> png = EncodePng(picture);
   for (const bool logo : {false, true}) {
