@@ -47,9 +47,10 @@ for ((i = 0; i < REPS; i++)); do
         /usr/bin/time -f '%e %U %S' -o "$TMP/time" taskset -c 0 "$CONVERTER" --width "$W" \
             --height "$H" --quality "$Q" --jobs 1 --target "$TMP/dest" "$TMP/$set"/*.jpg > /dev/null
         read -r e u s < <(tail -1 "$TMP/time")
-        c=$(echo "$u + $s" | bc)
-        if [ -z "${WALL[$set]:-}" ] || (($(echo "$e < ${WALL[$set]}" | bc))); then WALL[$set]=$e; fi
-        if [ -z "${CPU[$set]:-}" ] || (($(echo "$c < ${CPU[$set]}" | bc))); then CPU[$set]=$c; fi
+        c=$(awk -v u="$u" -v s="$s" 'BEGIN { print u + s }')
+        less() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
+        if [ -z "${WALL[$set]:-}" ] || less "$e" "${WALL[$set]}"; then WALL[$set]=$e; fi
+        if [ -z "${CPU[$set]:-}" ] || less "$c" "${CPU[$set]}"; then CPU[$set]=$c; fi
     done
 done
 N=$(ls "$TMP/plain" | wc -l)
@@ -57,5 +58,6 @@ echo "commit: $(git -C "$HERE" rev-parse --short HEAD), $N photos, box ${W}x${H}
 printf '                 wall      cpu\n'
 printf 'without profile: %.3f s   %.3f s\n' "${WALL[plain]}" "${CPU[plain]}"
 printf 'Display P3:      %.3f s   %.3f s\n' "${WALL[p3]}" "${CPU[p3]}"
-printf 'ratio:           %.4f    %.4f\n' "$(echo "${WALL[p3]} / ${WALL[plain]}" | bc -l)" \
-    "$(echo "${CPU[p3]} / ${CPU[plain]}" | bc -l)"
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", a / b }'; }
+printf 'ratio:           %s    %s\n' "$(ratio "${WALL[p3]}" "${WALL[plain]}")" \
+    "$(ratio "${CPU[p3]}" "${CPU[plain]}")"
