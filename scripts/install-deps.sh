@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config git
   libjpeg-dev libturbojpeg0-dev libpng-dev libgif-dev zlib1g-dev
+  libheif-dev libwebp-dev libtiff-dev  # HEIC and AVIF (x265, aom, libde265, dav1d), WebP, TIFF
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   qt6-base-dev qt6-svg-dev qt6-translations-l10n  # Qt's own dialogs and menus in Dutch
   libgtest-dev libbenchmark-dev

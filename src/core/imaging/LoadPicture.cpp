@@ -19,6 +19,15 @@ void LoadPicture(TStream& stream, TImageType type, TBitmap32& bitmap) {
     case itPNG:
       DecodePngPhoto(stream, bitmap);
       return;
+    case itHEIF:
+      DecodeHeif(stream, bitmap);
+      return;
+    case itWEBP:
+      DecodeWebp(stream, bitmap);
+      return;
+    case itTIFF:
+      DecodeTiff(stream, bitmap);
+      return;
     case itNone:
       break;
   }

@@ -1,8 +1,11 @@
 #include "core/imaging/Thumbnail.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
+#include "core/imaging/codecs/Decoders.h"
+#include "core/imaging/codecs/ExifThumbnail.h"
 #include "core/imaging/codecs/ImageInfo.h"
 #include "core/imaging/codecs/JpegReader.h"
 #include "core/imaging/LoadPicture.h"
@@ -38,10 +41,17 @@ TBitmap32 LoadThumbnail(TStream& stream, int max_side) {
   TBitmap32 picture;
   int width = 0;
   int height = 0;
-  if (info.ImageType == itJPEG) {
+  std::optional<TBitmap32> own;
+  if (info.ImageType == itJPEG) own = DecodeExifThumbnail(stream, info.Width, info.Height, max_side);
+  if (info.ImageType == itJPEG && !own) {
     picture = DecodeJpegReduced(stream, info, max_side, width, height);
   } else {
-    LoadPicture(stream, info.ImageType, picture);
+    if (own)
+      picture = std::move(*own);
+    else if (info.ImageType == itHEIF)
+      picture = DecodeHeifForThumbnail(stream, max_side);
+    else
+      LoadPicture(stream, info.ImageType, picture);
     width = picture.Width();
     height = picture.Height();
   }
