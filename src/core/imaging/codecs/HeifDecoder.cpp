@@ -97,6 +97,10 @@ TBitmap32 DecodeHandle(heif_image_handle* handle) {
   for (int y = 0; y < out_height; ++y) {
     const uint8_t* row = plane + static_cast<size_t>(y) * stride;
     TPixel32* out = bitmap.Row(y);
+    if (!deep && !alpha) {  // the common photo, kept to a plain loop
+      for (int x = 0; x < out_width; ++x, row += 3) out[x] = MakePixel(row[0], row[1], row[2]);
+      continue;
+    }
     for (int x = 0; x < out_width; ++x) {
       uint8_t c[4] = {0, 0, 0, 255};
       for (int i = 0; i < channels; ++i) {
