@@ -126,6 +126,36 @@ std::vector<uint8_t> MakeTestWebp(const std::vector<uint8_t>& rgba, int width, i
   return bytes;
 }
 
+std::vector<uint8_t> MakeTestAnimatedWebp(const std::vector<std::vector<uint8_t>>& frames,
+                                          int width, int height) {
+  WebPAnimEncoderOptions options;
+  WebPAnimEncoderOptionsInit(&options);
+  WebPAnimEncoder* encoder = WebPAnimEncoderNew(width, height, &options);
+  WebPConfig config;
+  WebPConfigInit(&config);
+  config.lossless = 1;
+  int timestamp = 0;
+  for (const std::vector<uint8_t>& rgba : frames) {
+    WebPPicture picture;
+    WebPPictureInit(&picture);
+    picture.use_argb = 1;
+    picture.width = width;
+    picture.height = height;
+    WebPPictureImportRGBA(&picture, rgba.data(), width * 4);
+    if (!WebPAnimEncoderAdd(encoder, &picture, timestamp, &config))
+      throw std::runtime_error("WebP animation frame failed");
+    WebPPictureFree(&picture);
+    timestamp += 100;
+  }
+  WebPAnimEncoderAdd(encoder, nullptr, timestamp, nullptr);
+  WebPData data{};
+  if (!WebPAnimEncoderAssemble(encoder, &data)) throw std::runtime_error("WebP animation failed");
+  std::vector<uint8_t> bytes(data.bytes, data.bytes + data.size);
+  WebPDataClear(&data);
+  WebPAnimEncoderDelete(encoder);
+  return bytes;
+}
+
 std::vector<uint8_t> MakeTestTiff(const std::vector<uint8_t>& rgba, int width, int height,
                                   const TestPhotoOptions& options) {
   // libtiff writes files; a temporary one is read back.

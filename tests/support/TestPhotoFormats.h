@@ -21,6 +21,9 @@ std::vector<uint8_t> MakeTestHeif(const std::vector<uint8_t>& rgba, int width, i
                                   bool avif, const TestPhotoOptions& options = {});
 std::vector<uint8_t> MakeTestWebp(const std::vector<uint8_t>& rgba, int width, int height,
                                   const TestPhotoOptions& options = {});
+// An animation of the given frames (R, G, B, A bytes each), 100 ms apart.
+std::vector<uint8_t> MakeTestAnimatedWebp(const std::vector<std::vector<uint8_t>>& frames,
+                                          int width, int height);
 std::vector<uint8_t> MakeTestTiff(const std::vector<uint8_t>& rgba, int width, int height,
                                   const TestPhotoOptions& options = {});
 

@@ -124,8 +124,7 @@ TEST(PhotoFormatsTest, TransparencyLiesOverWhite) {
     const auto over = [](uint8_t v) { return static_cast<uint8_t>((v * 128 + 255 * 127 + 127) / 255); };
     return TColour{over(c.r), over(c.g), over(c.b)};
   };
-  // Debian 12's aom cannot encode an alpha plane, so AVIF shares HEIC's road untested here.
-  for (Format format : {Format::Heic, Format::Webp, Format::Tiff}) {
+  for (Format format : {Format::Heic, Format::Avif, Format::Webp, Format::Tiff}) {
     SCOPED_TRACE(Name(format));
     TestPhotoOptions options;
     options.alpha = true;
@@ -134,6 +133,14 @@ TEST(PhotoFormatsTest, TransparencyLiesOverWhite) {
     ExpectQuadrants(picture, {kRed, half(kGreen), kBlue, half(kYellow)},
                     format == Format::Tiff ? 1 : 12);
   }
+}
+
+TEST(PhotoFormatsTest, AnimatedWebpGivesItsFirstFrame) {
+  // The first frame is the quadrants, the second opaque black.
+  std::vector<uint8_t> black;
+  for (int i = 0; i < kWidth * kHeight; ++i) black.insert(black.end(), {0, 0, 0, 255});
+  const std::vector<uint8_t> bytes = test::MakeTestAnimatedWebp({Quadrants(), black}, kWidth, kHeight);
+  ExpectQuadrants(Load(bytes), {kRed, kGreen, kBlue, kYellow}, 0);
 }
 
 TEST(PhotoFormatsTest, RotationAndMirrorStandThePhotoUpright) {
