@@ -36,10 +36,12 @@ fotoloom::TBitmap32 CameraPicture(int width, int height) {
       noise = noise * 1103515245u + 12345u;
       const int grain = static_cast<int>((noise >> 16) & 15) - 8;
       const double wave = 40 * std::sin(x * 0.01) * std::cos(y * 0.013);
-      const auto clamp = [](double v) { return static_cast<uint8_t>(std::fmin(255, std::fmax(0, v))); };
-      picture.At(x, y) = fotoloom::MakePixel(clamp(90 + x * 100.0 / width + wave + grain),
-                                             clamp(120 + wave + grain),
-                                             clamp(200 - y * 120.0 / height + grain));
+      const auto clamp = [](double v) {
+        return static_cast<uint8_t>(std::fmin(255, std::fmax(0, v)));
+      };
+      picture.At(x, y) =
+          fotoloom::MakePixel(clamp(90 + x * 100.0 / width + wave + grain),
+                              clamp(120 + wave + grain), clamp(200 - y * 120.0 / height + grain));
     }
   }
   return picture;
@@ -54,8 +56,8 @@ std::vector<uint8_t> CameraJpeg(const fotoloom::TBitmap32& picture, bool with_th
       1, fotoloom::EncodeJpeg(fotoloom::ResamplePicture(picture, 160, thumb_height), 90));
   const auto length = static_cast<uint16_t>(exif.size() + 2);
   std::vector<uint8_t> result(jpeg.begin(), jpeg.begin() + 2);
-  result.insert(result.end(), {0xFF, 0xE1, static_cast<uint8_t>(length >> 8),
-                               static_cast<uint8_t>(length)});
+  result.insert(result.end(),
+                {0xFF, 0xE1, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)});
   result.insert(result.end(), exif.begin(), exif.end());
   result.insert(result.end(), jpeg.begin() + 2, jpeg.end());
   return result;

@@ -32,7 +32,8 @@ heif_image* MakeHeifImage(const std::vector<uint8_t>& rgba, int width, int heigh
   const bool deep = options.bit_depth > 8;
   const int channels = options.alpha ? 4 : 3;
   const heif_chroma chroma =
-      deep ? (options.alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
+      deep ? (options.alpha ? heif_chroma_interleaved_RRGGBBAA_LE
+                            : heif_chroma_interleaved_RRGGBB_LE)
            : (options.alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
   heif_image* image = nullptr;
   Check(heif_image_create(width, height, heif_colorspace_RGB, chroma, &image));

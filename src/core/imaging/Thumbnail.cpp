@@ -42,7 +42,8 @@ TBitmap32 LoadThumbnail(TStream& stream, int max_side) {
   int width = 0;
   int height = 0;
   std::optional<TBitmap32> own;
-  if (info.ImageType == itJPEG) own = DecodeExifThumbnail(stream, info.Width, info.Height, max_side);
+  if (info.ImageType == itJPEG)
+    own = DecodeExifThumbnail(stream, info.Width, info.Height, max_side);
   if (info.ImageType == itJPEG && !own) {
     picture = DecodeJpegReduced(stream, info, max_side, width, height);
   } else {

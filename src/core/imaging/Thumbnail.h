@@ -11,7 +11,8 @@ namespace fotoloom {
 // is at least max_side and has the photo's shape. Otherwise a JPEG is reduced in the DCT while
 // it is decoded, to the smallest scale that still covers max_side, and then resampled; other
 // formats are decoded in full first. A JPEG's EXIF orientation is not applied (a HEIF's is,
-// as everywhere), and a picture that fits already keeps its size. Throws the decoder's error on damaged data.
+// as everywhere), and a picture that fits already keeps its size. Throws the decoder's error on
+// damaged data.
 TBitmap32 LoadThumbnail(TStream& stream, int max_side);
 
 }  // namespace fotoloom

@@ -9,8 +9,8 @@ namespace fotoloom {
 
 bool HasPhotoExtension(std::string_view name) {
   const std::string extension = AsciiLower(FileExtension(name));
-  for (const char* photo : {".jpg", ".jpeg", ".gif", ".bmp", ".heic", ".heif", ".avif", ".webp",
-                            ".tif", ".tiff"}) {
+  for (const char* photo :
+       {".jpg", ".jpeg", ".gif", ".bmp", ".heic", ".heif", ".avif", ".webp", ".tif", ".tiff"}) {
     if (extension == photo) return true;
   }
   return false;

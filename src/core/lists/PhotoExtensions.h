@@ -10,7 +10,8 @@ namespace fotoloom {
 bool HasPhotoExtension(std::string_view name);
 
 // True when the extension of the name, in lower case, contains "jpg", "jpeg", "gif", "bmp",
-// "heic", "heif", "avif", "webp" or "tif" (so ".jpg2" passes too). This is the test of the adds to the selection list.
+// "heic", "heif", "avif", "webp" or "tif" (so ".jpg2" passes too). This is the test of the adds to
+// the selection list.
 bool ContainsPhotoExtension(std::string_view name);
 
 }  // namespace fotoloom

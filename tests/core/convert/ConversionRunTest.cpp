@@ -401,7 +401,9 @@ TEST_F(ConversionRunTest, PhoneAndScannerFormatsConvertAndBrokenOnesFailWithoutS
     const char* error;  // the start of the reason, or null for a converted photo
   } files[] = {
       {"a.heic", heic, nullptr},
-      {"b.heic", {heic.begin(), heic.begin() + static_cast<long>(heic.size()) * 2 / 3}, "HEIF error: "},
+      {"b.heic",
+       {heic.begin(), heic.begin() + static_cast<long>(heic.size()) * 2 / 3},
+       "HEIF error: "},
       {"c.avif", test::MakeTestHeif(rgba, 48, 32, true), nullptr},
       {"d.webp", damaged_webp, "WebP error: "},
       {"e.webp", webp, nullptr},
@@ -440,11 +442,11 @@ TEST_F(ConversionRunTest, PhoneAndScannerFormatsConvertAndBrokenOnesFailWithoutS
 std::vector<uint8_t> HugeScreenGif(int width, int height) {
   const auto lo = [](int v) { return static_cast<uint8_t>(v & 255); };
   const auto hi = [](int v) { return static_cast<uint8_t>(v >> 8); };
-  return {'G', 'I', 'F',  '8',  '9', 'a', lo(width), hi(width), lo(height), hi(height), 0x80,
-          0,   0,   0,    0,    0,   255, 255,       255,                       // two colours
-          ',', 0,   0,    0,    0,   1,   0,         1,         0,          0,  // a 1 x 1 image at
-                                                                                // the top left
-          2,   2,   0x44, 0x01, 0,   ';'};  // its LZW data, and the end
+  return {'G', 'I', 'F', '8', '9', 'a', lo(width), hi(width), lo(height), hi(height), 0x80, 0, 0, 0,
+          0, 0, 255, 255, 255,             // two colours
+          ',', 0, 0, 0, 0, 1, 0, 1, 0, 0,  // a 1 x 1 image at
+                                           // the top left
+          2, 2, 0x44, 0x01, 0, ';'};       // its LZW data, and the end
 }
 
 // Two such GIFs on two workers under an address-space limit that holds one decoded screen

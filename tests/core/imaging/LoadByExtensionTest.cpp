@@ -6,8 +6,8 @@
 
 #include "core/base/Error.h"
 #include "support/TempDir.h"
-#include "support/TestPhotoFormats.h"
 #include "support/TestJpeg.h"
+#include "support/TestPhotoFormats.h"
 
 namespace fotoloom {
 namespace {
@@ -92,7 +92,8 @@ TEST(LoadByExtensionTest, TheExtensionNotTheContentDecides) {
   WriteFileBytes(dir.File("gif.jpg"), ReadFileBytes(FixturePath("red-blue-halves.gif")));
   EXPECT_EQ(ErrorText(dir.File("gif.jpg")).rfind("JPEG error", 0), 0u);
   EXPECT_EQ(ErrorText(FixturePath("jpeg-named-as-gif.gif")).rfind("GIF error", 0), 0u);
-  WriteFileBytes(dir.File("heic.webp"), test::MakeTestHeif(std::vector<uint8_t>(8 * 8 * 4), 8, 8, false));
+  WriteFileBytes(dir.File("heic.webp"),
+                 test::MakeTestHeif(std::vector<uint8_t>(8 * 8 * 4), 8, 8, false));
   EXPECT_EQ(ErrorText(dir.File("heic.webp")).rfind("WebP error", 0), 0u);
 }
 

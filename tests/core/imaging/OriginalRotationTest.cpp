@@ -299,7 +299,8 @@ TEST(OriginalRotationTest, PhoneFormatIsRefusedBeforeAnythingIsShown) {
   // The original is never rewritten in another format, nor a turn shown that is not made.
   TempDir dir;
   const std::string photo = dir.File("IMG_0001.HEIC");
-  const std::vector<uint8_t> heic = test::MakeTestHeif(std::vector<uint8_t>(16 * 8 * 4, 128), 16, 8, false);
+  const std::vector<uint8_t> heic =
+      test::MakeTestHeif(std::vector<uint8_t>(16 * 8 * 4, 128), 16, 8, false);
   WriteFileBytes(photo, heic);
   bool shown = false;
   try {

@@ -5,12 +5,12 @@
 #include <string>
 
 #include "core/base/Error.h"
+#include "core/imaging/Thumbnail.h"
 #include "core/imaging/codecs/BmpWriter.h"
 #include "core/imaging/codecs/Decoders.h"
 #include "core/imaging/codecs/JpegReader.h"
 #include "core/imaging/codecs/JpegWriter.h"
 #include "core/imaging/resample/Resampler.h"
-#include "core/imaging/Thumbnail.h"
 #include "support/TestJpeg.h"
 #include "support/TestPhotoFormats.h"
 
@@ -179,10 +179,10 @@ TEST(ThumbnailTest, CameraJpegsOwnThumbnailStandsInWhenLargeEnoughAndOfTheSameSh
     options.app1 = test::ExifWithThumbnail(
         6, test::MakeTestJpeg(FlatSamples(c.thumb_width, c.thumb_height, {220, 20, 20}),
                               c.thumb_width, c.thumb_height));
-    const TBitmap32 thumbnail = Thumbnail(
-        test::MakeTestJpeg(FlatSamples(c.photo_width, c.photo_height, {20, 200, 20}),
-                           c.photo_width, c.photo_height, options),
-        c.max_side);
+    const TBitmap32 thumbnail =
+        Thumbnail(test::MakeTestJpeg(FlatSamples(c.photo_width, c.photo_height, {20, 200, 20}),
+                                     c.photo_width, c.photo_height, options),
+                  c.max_side);
     // Never turned, as the photo's own thumbnail is not: the stored shape stays.
     EXPECT_EQ(thumbnail.Width(), c.max_side);
     EXPECT_NEAR(thumbnail.Height(), c.max_side * c.photo_height / c.photo_width, 1);
@@ -215,12 +215,14 @@ TEST(ThumbnailTest, HeicsOwnThumbnailIsUsedUprightWhenLargeEnough) {
     bool own;
   } cases[] = {{1, 48, true}, {1, 64, true}, {1, 96, false}, {6, 48, true}, {8, 96, false}};
   for (const auto& c : cases) {
-    SCOPED_TRACE("orientation " + std::to_string(c.orientation) + ", " + std::to_string(c.max_side));
+    SCOPED_TRACE("orientation " + std::to_string(c.orientation) + ", " +
+                 std::to_string(c.max_side));
     test::TestPhotoOptions options;
     options.orientation = c.orientation;
     options.thumbnail_side = 64;
     options.thumbnail_rgba = rgba(220, 20);
-    const TBitmap32 thumbnail = Thumbnail(test::MakeTestHeif(rgba(20, 200), kW, kH, false, options), c.max_side);
+    const TBitmap32 thumbnail =
+        Thumbnail(test::MakeTestHeif(rgba(20, 200), kW, kH, false, options), c.max_side);
     const bool portrait = c.orientation >= 5;
     EXPECT_EQ(std::max(thumbnail.Width(), thumbnail.Height()), c.max_side);
     EXPECT_EQ(thumbnail.Width() < thumbnail.Height(), portrait) << "upright as the photo";

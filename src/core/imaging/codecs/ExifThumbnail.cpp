@@ -7,8 +7,8 @@
 #include "core/imaging/codecs/EmbeddedThumbnail.h"
 #include "core/imaging/codecs/ExifOrientation.h"
 #include "core/imaging/codecs/ImageInfo.h"
-#include "core/imaging/codecs/JpegReader.h"
 #include "core/imaging/codecs/JpegMarkers.h"
+#include "core/imaging/codecs/JpegReader.h"
 #include "core/imaging/codecs/JpegWriter.h"
 #include "core/imaging/resample/Orientation.h"
 

@@ -74,14 +74,14 @@ TBitmap32 DecodeHandle(heif_image_handle* handle) {
   const heif_chroma chroma =
       deep ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
            : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
-  const std::unique_ptr<heif_decoding_options, TOptionsFree> options(
-      heif_decoding_options_alloc());
+  const std::unique_ptr<heif_decoding_options, TOptionsFree> options(heif_decoding_options_alloc());
   heif_image* decoded = nullptr;
   ThrowOnHeifError(heif_decode_image(handle, &decoded, heif_colorspace_RGB, chroma, options.get()));
   const std::unique_ptr<heif_image, TImageRelease> image(decoded);
 
   int stride = 0;
-  const uint8_t* plane = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
+  const uint8_t* plane =
+      heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
   const int bits = heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved);
   const int out_width = heif_image_get_width(image.get(), heif_channel_interleaved);
   const int out_height = heif_image_get_height(image.get(), heif_channel_interleaved);
@@ -146,8 +146,9 @@ std::optional<TBitmap32> OwnThumbnail(heif_image_handle* primary, int max_side) 
     const THandle thumbnail(handle);
     // Its sizes are upright, its own rotation applied: a shape that differs from the
     // photo's also catches a thumbnail that is not turned as the photo is.
-    if (!UsableAsThumbnail(heif_image_handle_get_width(handle), heif_image_handle_get_height(handle),
-                           photo_width, photo_height, max_side)) {
+    if (!UsableAsThumbnail(heif_image_handle_get_width(handle),
+                           heif_image_handle_get_height(handle), photo_width, photo_height,
+                           max_side)) {
       continue;
     }
     try {

@@ -27,8 +27,8 @@ struct TTiffSource {
 tmsize_t OnRead(thandle_t handle, void* buffer, tmsize_t size) {
   auto* source = static_cast<TTiffSource*>(handle);
   if (size <= 0 || source->position >= source->bytes.size()) return 0;
-  const uint64_t count = std::min<uint64_t>(static_cast<uint64_t>(size),
-                                            source->bytes.size() - source->position);
+  const uint64_t count =
+      std::min<uint64_t>(static_cast<uint64_t>(size), source->bytes.size() - source->position);
   std::memcpy(buffer, source->bytes.data() + source->position, count);
   source->position += count;
   return static_cast<tmsize_t>(count);

@@ -23,8 +23,7 @@ constexpr int kHeight = 32;
 struct TColour {
   uint8_t r, g, b;
 };
-constexpr TColour kRed{220, 30, 30}, kGreen{30, 200, 30}, kBlue{30, 30, 220},
-    kYellow{230, 220, 40};
+constexpr TColour kRed{220, 30, 30}, kGreen{30, 200, 30}, kBlue{30, 30, 220}, kYellow{230, 220, 40};
 
 // Four flat quadrants, red green over blue yellow, so that every turn and mirror shows. The
 // right half's alpha is `right_alpha`.
@@ -81,8 +80,8 @@ TBitmap32 Load(const std::vector<uint8_t>& bytes) {
 }
 
 int Diff(TPixel32 p, TColour c) {
-  return std::max({std::abs(PixelRed(p) - c.r), std::abs(PixelGreen(p) - c.g),
-                   std::abs(PixelBlue(p) - c.b)});
+  return std::max(
+      {std::abs(PixelRed(p) - c.r), std::abs(PixelGreen(p) - c.g), std::abs(PixelBlue(p) - c.b)});
 }
 
 // The colour at the centre of each quadrant of the picture: top left, top right, bottom left,
@@ -105,8 +104,8 @@ TEST(PhotoFormatsTest, EachFormatAndDepthIsReadByContent) {
   const struct {
     Format format;
     int bit_depth;
-  } cases[] = {{Format::Heic, 8},  {Format::Heic, 10}, {Format::Avif, 8}, {Format::Avif, 10},
-               {Format::Webp, 8},  {Format::Tiff, 8},  {Format::Tiff, 16}};
+  } cases[] = {{Format::Heic, 8}, {Format::Heic, 10}, {Format::Avif, 8}, {Format::Avif, 10},
+               {Format::Webp, 8}, {Format::Tiff, 8},  {Format::Tiff, 16}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(Name(c.format)) + " " + std::to_string(c.bit_depth));
     TestPhotoOptions options;
@@ -121,7 +120,9 @@ TEST(PhotoFormatsTest, EachFormatAndDepthIsReadByContent) {
 TEST(PhotoFormatsTest, TransparencyLiesOverWhite) {
   // The right half is half transparent: its colours lie halfway to white.
   const auto half = [](TColour c) {
-    const auto over = [](uint8_t v) { return static_cast<uint8_t>((v * 128 + 255 * 127 + 127) / 255); };
+    const auto over = [](uint8_t v) {
+      return static_cast<uint8_t>((v * 128 + 255 * 127 + 127) / 255);
+    };
     return TColour{over(c.r), over(c.g), over(c.b)};
   };
   for (Format format : {Format::Heic, Format::Avif, Format::Webp, Format::Tiff}) {
@@ -139,7 +140,8 @@ TEST(PhotoFormatsTest, AnimatedWebpGivesItsFirstFrame) {
   // The first frame is the quadrants, the second opaque black.
   std::vector<uint8_t> black;
   for (int i = 0; i < kWidth * kHeight; ++i) black.insert(black.end(), {0, 0, 0, 255});
-  const std::vector<uint8_t> bytes = test::MakeTestAnimatedWebp({Quadrants(), black}, kWidth, kHeight);
+  const std::vector<uint8_t> bytes =
+      test::MakeTestAnimatedWebp({Quadrants(), black}, kWidth, kHeight);
   ExpectQuadrants(Load(bytes), {kRed, kGreen, kBlue, kYellow}, 0);
 }
 
@@ -211,7 +213,8 @@ TEST(PhotoFormatsTest, DamagedAndTruncatedFilesFailWithTheirFormatsError) {
         LoadPicture(stream, type, picture);
         ADD_FAILURE() << "no error";
       } catch (const Error& error) {
-        const std::string prefix = type == itHEIF ? "HEIF error: " : std::string(Name(format)) + " error: ";
+        const std::string prefix =
+            type == itHEIF ? "HEIF error: " : std::string(Name(format)) + " error: ";
         EXPECT_EQ(std::string(error.what()).rfind(prefix, 0), 0u) << error.what();
         EXPECT_GT(std::string(error.what()).size(), prefix.size()) << "a reason follows";
       }
