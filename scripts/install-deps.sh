@@ -12,6 +12,7 @@ packages=(
   libcurl4-openssl-dev libssl-dev  # FTP, FTPES, SFTP and HTTP client; fingerprints
   python3-pyftpdlib python3-openssl openssh-server openssh-client openssl  # test servers
   libjpeg-turbo-progs imagemagick python3-pil time libvips-tools  # bench/batch-timing.sh
+  desktop-file-utils appstream man-db dpkg-dev  # scripts/check-package.sh
 )
 
 missing=()
