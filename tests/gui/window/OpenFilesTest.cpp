@@ -133,6 +133,24 @@ class OpenFilesTest : public QObject {
     QVERIFY(!m_form->isMinimized());
   }
 
+  // --version and --help are answered without a display and without handing anything over.
+  void versionAndHelpNeedNoWindow() {
+    for (const char* option : {"--version", "--help"}) {
+      QProcess program;
+      QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+      environment.insert("QT_QPA_PLATFORM", "geen");
+      program.setProcessEnvironment(environment);
+      program.start(FOTOLOOM_PROGRAM, {option, Path("a.jpg")});
+      QVERIFY(program.waitForFinished(kWait));
+      QCOMPARE(program.exitCode(), 0);
+      const QString out = QString::fromUtf8(program.readAllStandardOutput());
+      QVERIFY2(out.startsWith(option == QLatin1String("--version")
+                                  ? "fotoloom " FOTOLOOM_VERSION "\n"
+                                  : "Gebruik: fotoloom "),
+               qPrintable(out));
+    }
+  }
+
   // A crashed start left its socket: the next start takes the name over and answers.
   void aStaleSocketIsTakenOver() {
     const QString name = TSingleInstance::DefaultServerName();
