@@ -15,6 +15,7 @@ packages=(
   python3-pyftpdlib python3-openssl openssh-server openssh-client openssl  # test servers
   libjpeg-turbo-progs imagemagick python3-pil time libvips-tools  # bench/batch-timing.sh
   libheif-examples  # bench/heic-timing.sh
+  desktop-file-utils appstream man-db dpkg-dev  # scripts/check-package.sh
 )
 
 missing=()

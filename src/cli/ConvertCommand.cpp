@@ -46,6 +46,10 @@ int ConvertPhotos(const std::vector<std::string>& args, TConsole& console, TRunG
       console.out << kConvertUsage;
       return 0;
     }
+    if (options.version) {
+      console.out << "fotoloom-convert " FOTOLOOM_VERSION "\n";
+      return 0;
+    }
     const TSizeProfile size = SizeFromOptions(options);
     settings.width_text = size.Width;
     settings.height_text = size.Height;

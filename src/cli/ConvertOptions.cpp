@@ -46,6 +46,7 @@ const char* const kConvertUsage =
     "  -r, --recursive         ook de submappen van een map\n"
     "  -j, --jobs N            zoveel foto's tegelijk (standaard: een per processorkern)\n"
     "  -h, --help              deze tekst\n"
+    "      --version           het versienummer\n"
     "\n"
     "Ctrl+C stopt na de foto's die al worden omgezet.\n"
     "Afsluitstatus: 0 als elke foto is geschreven, 1 als een foto is mislukt,\n"
@@ -97,6 +98,10 @@ TConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
     // Options without a value.
     if (arg == "--help" || arg == "-h") {
       options.help = true;
+      continue;
+    }
+    if (arg == "--version") {
+      options.version = true;
       continue;
     }
     if (arg == "--recursive" || arg == "-r") {
@@ -182,7 +187,7 @@ TConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
       throw Error("onbekende optie " + name);
     }
   }
-  if (options.help) return options;
+  if (options.help || options.version) return options;
   if (targets == 0) throw Error("geef een doel: --target MAP, --same-folder of --subfolder NAAM");
   if (targets > 1) throw Error("geef maar een doel: --target, --same-folder of --subfolder");
   if (options.folder.empty() && options.target_mode != TTargetMode::SameFolder) {

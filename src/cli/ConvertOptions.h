@@ -27,6 +27,7 @@ struct TConvertOptions {
   int jobs = 0;  // 0: one per processor core
   std::vector<std::string> sources;
   bool help = false;
+  bool version = false;
 };
 
 // Parses the arguments after the program name; throws fotoloom::Error that says what is

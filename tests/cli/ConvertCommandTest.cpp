@@ -221,6 +221,10 @@ TEST(ConvertCommandTest, BadUsageExitsWithTwoAndSaysWhy) {
   const CommandRun help = Convert({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(Contains(help.out, "Gebruik: fotoloom-convert"));
+  // --version needs no target and no source.
+  const CommandRun version = Convert({"--version", "--width", "60"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "fotoloom-convert " FOTOLOOM_VERSION "\n");
 }
 
 // No thread to be had for the workers (a tight address-space limit): a message and exit

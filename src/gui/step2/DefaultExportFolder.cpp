@@ -9,9 +9,14 @@
 namespace fotoloom {
 
 QString DefaultExportFolder() {
-  QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  if (documents.isEmpty() || !QDir(documents).exists()) documents = QDir::homePath();
-  const std::string folder = IncludeTrailingSeparator(documents.toStdString());
+  const auto existing = [](QStandardPaths::StandardLocation location) {
+    const QString folder = QStandardPaths::writableLocation(location);
+    return !folder.isEmpty() && QDir(folder).exists() ? folder : QString();
+  };
+  QString base = existing(QStandardPaths::PicturesLocation);
+  if (base.isEmpty()) base = existing(QStandardPaths::DocumentsLocation);
+  if (base.isEmpty()) base = QDir::homePath();
+  const std::string folder = IncludeTrailingSeparator(base.toStdString());
   return QString::fromStdString(folder) + QStringLiteral("Fotoloom Fotos/fotos_") +
          QString::fromStdString(DateTimeStamp());
 }

@@ -4,8 +4,9 @@
 
 namespace fotoloom {
 
-// The folder proposed for the converted photos: the user's documents folder (the home
-// folder when there is none), then "Fotoloom Fotos/fotos_" and the stamp of the moment.
+// The folder proposed for the converted photos: the user's pictures folder, else the
+// documents folder, else the home folder (the first of them that exists), then
+// "Fotoloom Fotos/fotos_" and the stamp of the moment.
 // Nothing is created here; the conversion run creates the folder.
 QString DefaultExportFolder();
 

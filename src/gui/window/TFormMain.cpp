@@ -47,9 +47,11 @@
 #include "gui/step2/SizeProfilePanel.h"
 #include "gui/step2/Step2Panel.h"
 #include "gui/step2/Wizard.h"
+#include "gui/window/CommandLineFiles.h"
 #include "gui/window/CustomMode.h"
 #include "gui/window/UploadCommand.h"
 #include "gui/window/SideStrip.h"
+#include "gui/window/SingleInstance.h"
 
 namespace fotoloom {
 namespace {
@@ -178,6 +180,9 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
                                .add_item = m_menus.add_selected,
                                .add_all_item = m_menus.add_all,
                                .settings = &m_settings});
+  // Files that came while an add ran follow once the add has finished.
+  connect(m_selection.get(), &TSelectionList::AddFinished, this, [this] { OpenFiles({}); },
+          Qt::QueuedConnection);
   auto* result_preview = new TResultPreview(m_result_view, m_result_entries, m_step3_preview,
                                             [this] { return TargetFolder(); });
   m_run = std::make_unique<TRunController>(
@@ -344,6 +349,7 @@ void TFormMain::StartUp() {
     m_custom_mode = QString::fromLatin1(kCustomModeValue);
     setWindowTitle(MainWindowCaption(true));
   }
+  OpenFiles(CommandLineFiles(m_arguments, QDir::currentPath()));
   Guard(this, [&] { m_step2->LoadFromSettings(m_settings); });
   // The browser follows the tree.
   m_folder_tree->Start(QString::fromStdString(m_settings.Importmap));
@@ -351,6 +357,22 @@ void TFormMain::StartUp() {
   SetResultCommandsEnabled(false);
   m_step_tabs->setCurrentWidget(m_step1_tab);
   m_step_tabs->setTabVisible(m_step_tabs->indexOf(m_step2_tab), false);
+}
+
+void TFormMain::OpenFiles(const QStringList& paths) {
+  m_waiting_files += paths;
+  if (m_waiting_files.isEmpty() || !m_selection->AddPaths(m_waiting_files)) return;
+  m_waiting_files.clear();
+}
+
+void TFormMain::ServeLaterStarts(TSingleInstance& instance) {
+  connect(&instance, &TSingleInstance::FilesReceived, this, [this](const QStringList& paths) {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+    OpenFiles(paths);
+  });
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {

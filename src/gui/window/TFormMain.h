@@ -34,6 +34,7 @@ class TUploadCommand;
 struct TGroupValues;
 class TSelectionList;
 class TSelectionRotation;
+class TSingleInstance;
 class TWizard;
 
 // The main window: the wizard of steps 1 and 2 on the first page of `Notebook1`, the result
@@ -81,6 +82,13 @@ class TFormMain : public QWidget {
   // "KESTROVA" when the program was started with the custom-mode switch, else empty.
   const QString& CustomMode() const { return m_custom_mode; }
 
+  // Files and folders from outside (the command line, a later start): into the selection
+  // list as a drop puts them, folders through the folder question. While an add runs they
+  // wait for its end.
+  void OpenFiles(const QStringList& paths);
+  // Takes the files of later starts and comes to the front for them.
+  void ServeLaterStarts(TSingleInstance& instance);
+
  signals:
   // A double click on the picture of a selection-list photo (`Image321`, `Image323`) or of
   // the result photo (`Image322`): the photo editor opens on that photo.
@@ -121,6 +129,7 @@ class TFormMain : public QWidget {
   QString m_data_folder;
   QStringList m_arguments;
   QString m_custom_mode;
+  QStringList m_waiting_files;  // for the end of the add that runs
   bool m_started = false;
   MainMenus m_menus;
   TIniFile m_settings_file;

@@ -1,6 +1,7 @@
 // The main window as the program starts it, closes it, and converts through it.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,6 +54,16 @@ class StartUpTest : public QObject {
     QVERIFY(!tabs->isTabVisible(1));
     QVERIFY(!m_fx->Find<QToolButton>("SpeedButton8")->isEnabled());
     QVERIFY(!m_fx->Find<QPushButton>("btnMailen")->isEnabled());
+  }
+
+  // With a pictures folder in the home, the proposal goes there instead of the documents.
+  void theExportFolderGoesToThePicturesFolderWhenThereIsOne() {
+    QVERIFY(QDir(m_fx->Home()).mkpath("Pictures"));
+    TFormMain form(m_fx->DataFolder(), {});
+    form.show();
+    QVERIFY(form.findChild<QLineEdit*>("editExportMap")
+                ->text()
+                .startsWith(m_fx->Home() + "/Pictures/Fotoloom Fotos/fotos_"));
   }
 
   void theCustomModeSwitch_data() {
