@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <array>
@@ -242,6 +243,8 @@ QWidget* TFormInstellingen::BuildEmailSettingsPage() {
   EditEmailUsername = NewField("EditEmailUsername", panel);
   EditEmailPassword = NewPasswordField("EditEmailPassword", panel);
   cmbBeveiliging = NewChoice("cmbBeveiliging", kSecurityCaptions, panel);
+  editEmailMaxMB = Named(new QSpinBox(panel), "editEmailMaxMB");
+  editEmailMaxMB->setRange(1, 1000);
   // Checking a button from code moves the panel too, so it follows the stored choice.
   connect(RadioSendEmailFotoloom, &QRadioButton::toggled, panelEmailInstellingen,
           &QWidget::setVisible);
@@ -257,6 +260,7 @@ QWidget* TFormInstellingen::BuildEmailSettingsPage() {
   smtp->addRow(QStringLiteral("Gebruikersnaam"), EditEmailUsername);
   smtp->addRow(QStringLiteral("Wachtwoord"), EditEmailPassword);
   smtp->addRow(QStringLiteral("Beveiliging"), cmbBeveiliging);
+  smtp->addRow(QStringLiteral("Maximale grootte per e-mail (MB)"), editEmailMaxMB);
 
   auto* column = new QVBoxLayout(page);
   column->setContentsMargins(10, 6, 10, 6);
@@ -335,6 +339,7 @@ void TFormInstellingen::FormShow() {
       EditEmailUsername->setText(Text(m_settings.EmailUsername));
       EditEmailPassword->setText(Text(m_settings.EmailPassword));
       cmbBeveiliging->setCurrentIndex(static_cast<int>(m_settings.EmailSecurity));
+      editEmailMaxMB->setValue(m_settings.EmailMaxMB);
       break;
   }
 }
@@ -387,6 +392,7 @@ bool TFormInstellingen::StoreVisiblePage() {
       m_settings.EmailUsername = Value(EditEmailUsername);
       m_settings.EmailPassword = Value(EditEmailPassword);
       m_settings.EmailSecurity = static_cast<TEmailSecurity>(cmbBeveiliging->currentIndex());
+      m_settings.EmailMaxMB = editEmailMaxMB->value();
       break;
   }
   return true;
