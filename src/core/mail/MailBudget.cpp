@@ -56,7 +56,7 @@ std::vector<TMailContent> SplitOverMails(const TMailContent& content, uint64_t b
     const uint64_t size = AttachmentSize(path);
     if (bare_size + size > budget)
       throw TPhotoTooLargeError("De foto \"" + FileNameOf(path) +
-                                "\" is groter dan de maximale grootte per e-mail.");
+                                "\" is groter dan de maximale grootte per e-mail");
     if (groups.empty() || used + size > budget) {
       groups.emplace_back();
       used = bare_size;

@@ -26,7 +26,8 @@ uint64_t EncodedMailSize(const TMailContent& content);
 // The attachments of `content` spread in their order over as few mails as the greedy fill
 // gives, each mail's EncodedMailSize at most `budget` bytes. One mail (with all of them)
 // when they fit; several carry the subject followed by " (1/3)", " (2/3)", ... Throws
-// TPhotoTooLargeError naming the first photo that does not fit even alone.
+// TPhotoTooLargeError naming the first photo that does not fit even alone (its text ends
+// without a full stop, for the caller to add the budget).
 std::vector<TMailContent> SplitOverMails(const TMailContent& content, uint64_t budget);
 
 }  // namespace fotoloom

@@ -105,7 +105,7 @@ bool TMailCommand::SendBySmtp(const TMailContent& content) {
   try {
     mails = SplitOverMails(content, Budget(settings));
   } catch (const TPhotoTooLargeError& error) {
-    throw Error(std::string(error.what()) + " (" + std::to_string(settings.EmailMaxMB) + " MB)");
+    throw Error(std::string(error.what()) + " (" + std::to_string(settings.EmailMaxMB) + " MB).");
   }
   if (mails.size() > 1 &&
       ShowMessage(m_widgets.window, MessageType::Confirmation,
