@@ -33,8 +33,10 @@ std::vector<std::string> UsableAddresses(const std::vector<std::string>& recipie
 }  // namespace
 
 std::vector<std::string> XdgEmailArguments(const TMailContent& content) {
-  std::vector<std::string> arguments = {"--utf8", "--subject", content.subject, "--body",
-                                        content.body};
+  // xdg-email refuses an option with an empty text.
+  std::vector<std::string> arguments = {"--utf8"};
+  if (!content.subject.empty()) arguments.insert(arguments.end(), {"--subject", content.subject});
+  if (!content.body.empty()) arguments.insert(arguments.end(), {"--body", content.body});
   for (const std::string& path : content.attachments) {
     arguments.push_back("--attach");
     arguments.push_back(path);

@@ -1,3 +1,5 @@
+#include <QDesktopServices>
+#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -23,6 +25,42 @@ namespace fotoloom {
 
 using test::ScriptedMessages;
 using test::SmtpServer;
+
+// Receives the addresses that Qt hands to the desktop.
+class TUrlRecorder : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> urls;
+
+ public slots:
+  void Open(const QUrl& url) { urls << url; }
+};
+
+// Sets environment variables for its lifetime.
+class ScopedEnvironment {
+ public:
+  void Set(const char* name, const QByteArray& value) {
+    m_saved.append({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
+    qputenv(name, value);
+  }
+  ~ScopedEnvironment() {
+    for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
+      if (it->was_set)
+        qputenv(it->name, it->value);
+      else
+        qunsetenv(it->name);
+    }
+  }
+
+ private:
+  struct TSaved {
+    const char* name;
+    bool was_set;
+    QByteArray value;
+  };
+  QList<TSaved> m_saved;
+};
 
 class MailWindowTest : public QObject {
   Q_OBJECT
@@ -262,6 +300,117 @@ class MailWindowTest : public QObject {
                                            "per e-mail (1 MB)."));
     QCOMPARE(server.MailCount(), 3);
     QVERIFY(MailButton(main)->isEnabled());
+  }
+
+  // The desktop road runs the real xdg-email, which hands a "mailto:" address to the mail
+  // program registered for it: here a stand-in that records its arguments.
+  void desktopMailProgramGetsTheCheckedPhotos() {
+    test::TempDir photos, desktop;
+    test::MainWindowFixture main;
+    QVERIFY(ShowStep3(main, photos,
+                      {QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")}));
+    const std::string record = desktop.File("mail-program.txt");
+    ScopedEnvironment environment;
+    RegisterStandInMailProgram(environment, main, desktop, record);
+    environment.Set("DISPLAY", ":99");  // xdg-email asks the desktop only when there is one
+    for (int row : {0, 2}) ClickCheckBox(main, row);
+    WhenMailPageShows({QStringLiteral("piet@example.nl"), QStringLiteral("kees@example.nl"),
+                       QStringLiteral("Foto's & meer"), QString()});
+    QSignalSpy finished(&main.form->Mail(), &TMailCommand::Finished);
+    const QList<MessageRequest> asked = Mail(main, {MessageAnswer::Yes});
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(MailButton(main)->isEnabled());
+
+    const std::vector<std::string> lines = test::FileLines(record);
+    QCOMPARE(lines.size(), size_t{1});
+    const QUrl address(QString::fromStdString(lines[0]));
+    QCOMPARE(address.scheme(), QStringLiteral("mailto"));
+    // The copy field belongs to the SMTP road only.
+    QCOMPARE(address.path(), QStringLiteral("piet@example.nl"));
+    const QUrlQuery query(address);
+    QCOMPARE(query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
+             QStringLiteral("Foto's & meer"));
+    QCOMPARE(query.allQueryItemValues(QStringLiteral("attach"), QUrl::FullyDecoded),
+             QStringList({QString::fromStdString(photos.File("a.jpg")),
+                          QString::fromStdString(photos.File("c.jpg"))}));
+  }
+
+  // When xdg-email fails (here: no desktop to ask), the desktop's handler gets a "mailto:"
+  // address without the photos, and the user is told to add them by hand.
+  void withoutXdgEmailTheUserAttachesByHand() {
+    test::TempDir photos;
+    test::MainWindowFixture main;
+    QVERIFY(ShowStep3(main, photos, {QStringLiteral("a.jpg")}));
+    ClickCheckBox(main, 0);
+    ScopedEnvironment environment;
+    environment.Set("DISPLAY", "");
+    // The desktop's handlers, as Qt reaches them.
+    TUrlRecorder opened;
+    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &opened, "Open");
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "Open");
+    WhenMailPageShows({QStringLiteral("piet@example.nl"), {}, {}, QStringLiteral("Tot zo")});
+    QSignalSpy finished(&main.form->Mail(), &TMailCommand::Finished);
+    ScriptedMessages messages({MessageAnswer::Yes, MessageAnswer::Ok});
+    QTest::mouseClick(MailButton(main), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(opened.urls.size(), 2);
+    QCOMPARE(opened.urls[0].toString(QUrl::FullyDecoded),
+             QStringLiteral("mailto:piet@example.nl?subject=&body=Tot zo"));
+    QCOMPARE(opened.urls[1], QUrl::fromLocalFile(QString::fromStdString(photos.Path() + "/")));
+    QCOMPARE(messages.asked.size(), 2);
+    QCOMPARE(messages.asked[1].text, QStringLiteral("Uw e-mailprogramma is geopend zonder de "
+                                                    "foto's. Voeg ze zelf toe vanuit de map die "
+                                                    "nu wordt geopend."));
+    QVERIFY(MailButton(main)->isEnabled());
+  }
+
+  // Without a mail program to start, the user is told so and nothing hangs.
+  void noMailProgramIsReported() {
+    test::TempDir photos, empty;
+    test::MainWindowFixture main;
+    QVERIFY(ShowStep3(main, photos, {QStringLiteral("a.jpg")}));
+    ClickCheckBox(main, 0);
+    ScopedEnvironment environment;
+    environment.Set("PATH", QByteArray::fromStdString(empty.Path()));
+    WhenMailPageShows({QStringLiteral("piet@example.nl"), {}, {}, {}});
+    QSignalSpy finished(&main.form->Mail(), &TMailCommand::Finished);
+    ScriptedMessages messages({MessageAnswer::Yes, MessageAnswer::Ok});
+    QTest::mouseClick(MailButton(main), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
+    QCOMPARE(messages.asked.size(), 2);
+    QCOMPARE(messages.asked[1].text, QStringLiteral("Kan uw e-mailprogramma niet starten. "
+                                                    "Controleer de emailinstellingen."));
+    QVERIFY(MailButton(main)->isEnabled());
+  }
+
+ private:
+  // A .desktop file for x-scheme-handler/mailto in XDG_DATA_HOME, made the default in
+  // XDG_CONFIG_HOME's mimeapps.list; its program writes each argument on a line of `record`.
+  static void RegisterStandInMailProgram(ScopedEnvironment& environment,
+                                         const test::MainWindowFixture& main,
+                                         const test::TempDir& desktop, const std::string& record) {
+    const std::string program = desktop.File("stand-in-mail.sh");
+    WriteText(program, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done >> '" + record +
+                           "'\n");
+    test::RunShell("chmod +x '" + program + "'");
+    const std::string data = desktop.File("data");
+    test::RunShell("mkdir -p '" + data + "/applications'");
+    WriteText(data + "/applications/stand-in-mail.desktop",
+              "[Desktop Entry]\nType=Application\nName=Stand-in\nExec=" + program +
+                  " %u\nMimeType=x-scheme-handler/mailto;\n");
+    const QString config = main.Home() + QStringLiteral("/.config");
+    QDir().mkpath(config);
+    WriteText(config.toStdString() + "/mimeapps.list",
+              "[Default Applications]\nx-scheme-handler/mailto=stand-in-mail.desktop\n");
+    environment.Set("XDG_DATA_HOME", QByteArray::fromStdString(data));
+    environment.Set("XDG_DATA_DIRS", QByteArray::fromStdString(data));
+  }
+
+  static void WriteText(const std::string& path, const std::string& text) {
+    test::WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
   }
 };
 
