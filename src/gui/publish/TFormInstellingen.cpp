@@ -259,8 +259,13 @@ QWidget* TFormInstellingen::BuildEmailSettingsPage() {
   smtp->addRow(QStringLiteral("Van emailadres"), EditEmailFrom);
   smtp->addRow(QStringLiteral("Gebruikersnaam"), EditEmailUsername);
   smtp->addRow(QStringLiteral("Wachtwoord"), EditEmailPassword);
-  smtp->addRow(QStringLiteral("Beveiliging"), cmbBeveiliging);
-  smtp->addRow(QStringLiteral("Maximale grootte per e-mail (MB)"), editEmailMaxMB);
+  // The size shares the security's line: the fixed window has no room for another row.
+  auto* security_row = new QHBoxLayout;
+  security_row->addWidget(cmbBeveiliging);
+  security_row->addStretch();
+  security_row->addWidget(new QLabel(QStringLiteral("Maximale grootte per e-mail (MB)"), panel));
+  security_row->addWidget(editEmailMaxMB);
+  smtp->addRow(QStringLiteral("Beveiliging"), security_row);
 
   auto* column = new QVBoxLayout(page);
   column->setContentsMargins(10, 6, 10, 6);
