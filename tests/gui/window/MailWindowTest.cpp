@@ -314,12 +314,17 @@ class MailWindowTest : public QObject {
     RegisterStandInMailProgram(environment, main, desktop, record);
     environment.Set("DISPLAY", ":99");  // xdg-email asks the desktop only when there is one
     for (int row : {0, 2}) ClickCheckBox(main, row);
+    // Over the budget the mail program is not split into parts; the user is warned.
+    test::WriteFileBytes(photos.File("c.jpg"), std::vector<uint8_t>(800000, 'c'));
+    main.form->Settings().EmailMaxMB = 1;
     WhenMailPageShows({QStringLiteral("piet@example.nl"), QStringLiteral("kees@example.nl"),
                        QStringLiteral("Foto's & meer"), QString()});
     QSignalSpy finished(&main.form->Mail(), &TMailCommand::Finished);
-    const QList<MessageRequest> asked = Mail(main, {MessageAnswer::Yes});
+    const QList<MessageRequest> asked = Mail(main, {MessageAnswer::Yes, MessageAnswer::Ok});
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
-    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(asked[1].text, QStringLiteral("De foto's zijn samen groter dan 1 MB; de mailserver "
+                                           "kan het bericht weigeren."));
     QVERIFY(MailButton(main)->isEnabled());
 
     const std::vector<std::string> lines = test::FileLines(record);
