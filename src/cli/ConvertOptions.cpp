@@ -63,6 +63,13 @@ int ParseNumber(const std::string& option, const std::string& text, int low, int
   return value;
 }
 
+// A name part with a "/" would put the photos outside the target folder.
+void RefuseSeparator(const std::string& option, const std::string& text) {
+  if (text.find('/') != std::string::npos) {
+    throw Error(option + " mag geen '/' bevatten: '" + text + "'");
+  }
+}
+
 template <typename T>
 T ParseChoice(const std::string& option, const std::string& text,
               const std::map<std::string, T>& choices) {
@@ -112,6 +119,9 @@ TConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
     if (const size_t eq = arg.find('='); eq != std::string::npos && arg.rfind("--", 0) == 0) {
       name = arg.substr(0, eq);
       value = arg.substr(eq + 1);
+    } else if (arg.size() > 2 && arg[1] != '-' && kShort.count(arg.substr(0, 2))) {
+      name = arg.substr(0, 2);  // "-j1" as "-j 1"
+      value = arg.substr(2);
     } else if (i + 1 < args.size()) {
       value = args[++i];
     } else {
@@ -121,8 +131,9 @@ TConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
     if (name == "--profile") {
       options.profile = value;
     } else if (name == "--width" || name == "--height") {
-      ParseNumber(name, value, 0, 65500);
-      (name == "--width" ? options.width : options.height) = value;
+      // The number, not the text: "00" is a zero like "0".
+      (name == "--width" ? options.width : options.height) =
+          std::to_string(ParseNumber(name, value, 0, 65500));
     } else if (name == "--quality") {
       options.quality = ParseNumber(name, value, 0, 100);
     } else if (name == "--background") {
@@ -133,6 +144,7 @@ TConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
       options.folder = value;
       ++targets;
     } else if (name == "--subfolder") {
+      RefuseSeparator(name, value);
       options.target_mode = TTargetMode::SubFolder;
       options.folder = value;
       ++targets;
@@ -142,10 +154,12 @@ TConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
                                                  {"new", TNamingMode::Generate},
                                                  {"unique", TNamingMode::Unique}});
     } else if (name == "--prefix") {
+      RefuseSeparator(name, value);
       options.naming_fields.prefix = value;
     } else if (name == "--counter") {
       options.naming_fields.increment = ParseNumber(name, value, 0, 2147483647);
     } else if (name == "--appendix") {
+      RefuseSeparator(name, value);
       options.naming_fields.appendix = value;
     } else if (name == "--logo") {
       options.overlay.add_logo = true;

@@ -156,6 +156,16 @@ TEST(ConvertCommandTest, LogoAndTextOptionsDrawOntoEveryPhoto) {
       << missing.out;
 }
 
+// A name with a line break stays on one log line; "-j1" is "-j 1".
+TEST(ConvertCommandTest, ControlCharactersInNamesAreShownEscaped) {
+  test::TempDir dir;
+  WritePhoto(dir.File("twee\nregels.jpg"), 40, 30);
+  const CommandRun run = Convert({"-j1", "--target", dir.File("uit"), dir.File("twee\nregels.jpg")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out + run.err, "twee\\nregels.jpg")) << run.out << run.err;
+  EXPECT_TRUE(fs::exists(dir.File("uit/twee\nregels.jpg")));
+}
+
 TEST(ConvertCommandTest, BadUsageExitsWithTwoAndSaysWhy) {
   struct UsageCase {
     std::vector<std::string> args;
@@ -168,6 +178,13 @@ TEST(ConvertCommandTest, BadUsageExitsWithTwoAndSaysWhy) {
       {{"--quality", "101", "--target", "out", "photo.jpg"}, "--quality verwacht een geheel getal"},
       {{"--width", "abc", "--target", "out", "photo.jpg"}, "--width verwacht een geheel getal"},
       {{"--width", "0", "--target", "out", "photo.jpg"}, "breedte en hoogte zijn allebei 0"},
+      {{"--width", "00", "--height", "0", "--target", "out", "photo.jpg"},
+       "breedte en hoogte zijn allebei 0"},
+      {{"--prefix", "../x_", "--names", "new", "--target", "out", "photo.jpg"},
+       "--prefix mag geen '/' bevatten"},
+      {{"--appendix", "a/b", "--target", "out", "photo.jpg"}, "--appendix mag geen '/' bevatten"},
+      {{"--subfolder", "../buiten", "photo.jpg"}, "--subfolder mag geen '/' bevatten"},
+      {{"-j0", "--target", "out", "photo.jpg"}, "--jobs verwacht een geheel getal"},
       {{"--background", "blue", "--target", "out", "photo.jpg"},
        "'blue' is not a valid integer value"},
       {{"--names", "fancy", "--target", "out", "photo.jpg"}, "onbekende keuze 'fancy'"},

@@ -7,7 +7,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
-#include <random>
+
+#include "core/base/TempName.h"
 
 namespace fotoloom {
 namespace {
@@ -35,17 +36,8 @@ std::string ResolveLinks(const std::string& path) {
 // Creates ".<name>.XXXXXX" next to `target` with mkstemp's exclusive create, but with mode
 // 0666 so that the umask applies as it does to any new file (mkstemp always gives 0600).
 void CreateTempBeside(const std::string& target, const TFailure& failure, TTempFile& temp) {
-  const size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  // Stay within the usual 255-byte limit of a name, whatever the length of the photo's name.
-  const std::string name = target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 240);
-  static constexpr char kLetters[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  thread_local std::mt19937 random{std::random_device{}()};
-  std::uniform_int_distribution<size_t> pick(0, sizeof kLetters - 2);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate = folder + "." + name + ".";
-    for (int i = 0; i < 6; ++i) candidate += kLetters[pick(random)];
+    std::string candidate = TempNameBeside(target);
     const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       temp.fd = fd;

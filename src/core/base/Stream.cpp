@@ -1,6 +1,7 @@
 #include "core/base/Stream.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -42,9 +43,15 @@ void TMemoryStream::Seek(int64_t position) {
 }
 
 TFileStream TFileStream::OpenRead(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without blocking: opening a named pipe would wait for a writer for ever. Only a regular
+  // file is read, on which the flag changes nothing.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) throw CannotOpenFileError(path, errno);
-  return TFileStream(fd, path);
+  TFileStream file(fd, path);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) throw CannotOpenFileError(path, errno);
+  if (!S_ISREG(info.st_mode)) throw NotARegularFileError(path);
+  return file;
 }
 
 TFileStream::TFileStream(TFileStream&& other) noexcept

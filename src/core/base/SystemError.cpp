@@ -14,6 +14,10 @@ Error CannotOpenFileError(const std::string& path, int error_number) {
   return Error("Cannot open file \"" + path + "\". " + SystemErrorText(error_number));
 }
 
+Error NotARegularFileError(const std::string& path) {
+  return Error("Cannot open file \"" + path + "\". Not a regular file");
+}
+
 Error CannotCreateFileError(const std::string& path, int error_number) {
   return Error("Cannot create file \"" + path + "\". " + SystemErrorText(error_number));
 }

@@ -35,15 +35,44 @@ void ConvertWithEngine(const TConvertJob& job) {
   }
 }
 
+namespace {
+
+// A name with a line break or another control character would split or garble its log
+// line: such characters are shown as "\n", "\t" or "\x1b".
+std::string Printable(const std::string& text) {
+  std::string shown;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      shown += c;
+    } else if (c == '\n') {
+      shown += "\\n";
+    } else if (c == '\r') {
+      shown += "\\r";
+    } else if (c == '\t') {
+      shown += "\\t";
+    } else {
+      static constexpr char kHex[] = "0123456789abcdef";
+      shown += "\\x";
+      shown += kHex[byte >> 4];
+      shown += kHex[byte & 15];
+    }
+  }
+  return shown;
+}
+
+}  // namespace
+
 std::string PhotoLine(const TPhotoReport& report) {
+  const std::string source = Printable(report.source);
   switch (report.outcome) {
     case TPhotoOutcome::Converted:
       return "Bezig met foto " + std::to_string(report.number) + " van " +
-             std::to_string(report.total) + ": " + report.source;
+             std::to_string(report.total) + ": " + source;
     case TPhotoOutcome::Failed:
-      return "Fout opgetreden met foto: " + report.source + " (" + report.error + ")";
+      return "Fout opgetreden met foto: " + source + " (" + Printable(report.error) + ")";
     case TPhotoOutcome::NotAPhoto:
-      return "Geen foto, overgeslagen: " + report.source;
+      return "Geen foto, overgeslagen: " + source;
     case TPhotoOutcome::SkippedExisting:
       break;
   }

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "core/base/PendingFile.h"
 #include "core/base/SystemError.h"
 #include "core/imaging/PictureMemory.h"
 
@@ -17,25 +18,37 @@ void ConvertBetweenFiles(const std::string& SourceFile, const std::string& DestF
   struct stat source_stat {};
   if (::fstat(source.Descriptor(), &source_stat) != 0) throw CannotOpenFileError(SourceFile, errno);
 
-  // Open without truncating first: the destination may turn out to be the source itself.
-  const int fd = ::open(DestFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) throw CannotCreateFileError(DestFile, errno);
-  TFileStream dest(fd, DestFile);
   struct stat dest_stat {};
-  if (::fstat(fd, &dest_stat) != 0) throw CannotCreateFileError(DestFile, errno);
-  if (dest_stat.st_dev == source_stat.st_dev && dest_stat.st_ino == source_stat.st_ino) {
+  if (::stat(DestFile.c_str(), &dest_stat) == 0 && dest_stat.st_dev == source_stat.st_dev &&
+      dest_stat.st_ino == source_stat.st_ino) {
     throw CannotCreateFileError(DestFile, EBUSY);
   }
-  if (::ftruncate(fd, 0) != 0) throw CannotCreateFileError(DestFile, errno);
+  if (::lstat(DestFile.c_str(), &dest_stat) == 0) {
+    if (S_ISDIR(dest_stat.st_mode)) throw CannotCreateFileError(DestFile, EISDIR);
+    if (!S_ISREG(dest_stat.st_mode) && !S_ISLNK(dest_stat.st_mode)) {
+      throw CannotCreateFileError(DestFile, EINVAL);
+    }
+    // A rename needs only the folder's permission; a write-protected file stays as it is.
+    if (S_ISREG(dest_stat.st_mode) &&
+        ::faccessat(AT_FDCWD, DestFile.c_str(), W_OK, AT_EACCESS) != 0) {
+      throw CannotCreateFileError(DestFile, errno);
+    }
+  }
 
+  TPendingFile dest(DestFile);
   try {
-    const TPictureMemoryScope memory;  // the photo's share of the shared budget
-    convert(source, dest);
-    dest.Close();
+    {
+      const TPictureMemoryScope memory;  // the photo's share of the shared budget
+      convert(source, dest.Stream());
+    }
+    dest.Commit();
   } catch (...) {
-    // A failed write must not leave half a JPEG behind.
-    if (dest.Descriptor() >= 0 && ::ftruncate(dest.Descriptor(), 0) != 0) {
-      // Nothing more can be done; the original error is the one to report.
+    // The photo failed: its output is an empty file, put in place as a whole one would be.
+    try {
+      TPendingFile empty(DestFile);
+      empty.Commit();
+    } catch (const std::exception&) {
+      // The original error is the one to report.
     }
     throw;
   }

@@ -1,5 +1,7 @@
 #include "core/settings/IniDocument.h"
 
+#include <unordered_set>
+
 namespace fotoloom {
 namespace {
 
@@ -137,12 +139,13 @@ bool TIniDocument::EraseSection(std::string_view section) {
 
 std::vector<std::string> TIniDocument::SectionNames() const {
   std::vector<std::string> names;
+  std::unordered_set<std::string> seen;  // in lower case, so that a long list stays fast
   for (const std::string& line : m_lines) {
     const ParsedLine parsed = ParseLine(line);
     if (parsed.kind != LineKind::kSection) continue;
-    bool seen = false;
-    for (const std::string& name : names) seen = seen || SameName(name, parsed.name);
-    if (!seen) names.emplace_back(parsed.name);
+    std::string lower(parsed.name);
+    for (char& c : lower) c = LowerAscii(c);
+    if (seen.insert(std::move(lower)).second) names.emplace_back(parsed.name);
   }
   return names;
 }

@@ -9,6 +9,22 @@
 
 namespace fotoloom {
 
+// The reads of one parse of an INI text: for many keys at once, so that the file is read and
+// parsed once rather than once per key. The rules are TIniFile's.
+class TIniReader {
+ public:
+  explicit TIniReader(TIniDocument document) : m_document(std::move(document)) {}
+
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view default_value) const;
+  int32_t ReadInteger(std::string_view section, std::string_view key, int32_t default_value) const;
+  bool ReadBool(std::string_view section, std::string_view key, bool default_value) const;
+  std::vector<std::string> ReadSections() const;
+
+ private:
+  TIniDocument m_document;
+};
+
 // The settings file as an INI file with the rules of the classic profile functions. Every
 // call reads the file afresh and every write replaces it at once (ReplaceFile), so several
 // TIniFile objects on one file never undo each other's writes.
@@ -34,6 +50,8 @@ class TIniFile {
   bool ReadBool(std::string_view section, std::string_view key, bool default_value) const;
   // The section names in file order, each once.
   std::vector<std::string> ReadSections() const;
+  // The file as it is now, for many reads.
+  TIniReader Snapshot() const { return TIniReader(Read()); }
 
   // Writes throw "Unable to write to <file>" and then leave the file as it was. A value
   // must be one line: a line break in it, or a name that cannot stand in the file, is

@@ -45,7 +45,7 @@ std::string UnescapeLines(const std::string& escaped) {
   return text;
 }
 
-std::string ReadScrambled(const TIniFile& file, const char* key) {
+std::string ReadScrambled(const TIniReader& file, const char* key) {
   return UnscrambleSetting(file.ReadString(kSettingsSection, key, ""), kSettingsKey);
 }
 
@@ -58,7 +58,7 @@ constexpr std::array<const char*, 3> kEmailSecurityTexts = {"Geen", "STARTTLS", 
 
 // The choice whose text the file holds, in any letter case; the default for anything else.
 template <typename Choice>
-Choice ReadChoice(const TIniFile& file, const char* key, const std::array<const char*, 3>& texts,
+Choice ReadChoice(const TIniReader& file, const char* key, const std::array<const char*, 3>& texts,
                   Choice default_value) {
   const std::string stored = file.ReadString(kSettingsSection, key, "");
   for (size_t i = 0; i < texts.size(); ++i)
@@ -76,7 +76,8 @@ const char* EmailSecurityText(TEmailSecurity security) {
   return kEmailSecurityTexts.at(static_cast<size_t>(security));
 }
 
-TSettings LoadSettings(const TIniFile& file) {
+TSettings LoadSettings(const TIniFile& settings_file) {
+  const TIniReader file = settings_file.Snapshot();  // one read for all the keys
   TSettings s;
   s.Host = ReadScrambled(file, "Host");
   s.Username = ReadScrambled(file, "Username");

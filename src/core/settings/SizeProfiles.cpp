@@ -19,7 +19,8 @@ std::vector<std::string> LoadProfileNames(const TIniFile& file) {
   return names;
 }
 
-TSizeProfile ReadProfile(const TIniFile& file, const std::string& name) {
+TSizeProfile ReadProfile(const TIniFile& settings_file, const std::string& name) {
+  const TIniReader file = settings_file.Snapshot();
   TSizeProfile profile;
   profile.Width = file.ReadString(name, "Foto_breedte", profile.Width);
   profile.Height = file.ReadString(name, "Foto_hoogte", profile.Height);

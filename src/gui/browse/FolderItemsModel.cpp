@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QLocale>
 #include <QMimeData>
+#include <QPainter>
 #include <QUrl>
 #include <algorithm>
 #include <functional>
@@ -229,7 +230,14 @@ void TFolderItemsModel::SetThumbnail(const QString& path, const QImage& thumbnai
   if (thumbnail.isNull() || file.path() != m_folder) return;
   const auto found = m_rows.constFind(file.fileName());
   if (found == m_rows.constEnd()) return;
-  QPixmap pixmap = QPixmap::fromImage(thumbnail);
+  // Every thumbnail goes on a square of the same size, so that the view's uniform item size
+  // fits portrait and landscape photos alike and the captions stand on one line.
+  const int side = std::max(thumbnail.width(), thumbnail.height());
+  QImage square(side, side, QImage::Format_ARGB32_Premultiplied);
+  square.fill(Qt::transparent);
+  QPainter(&square).drawImage((side - thumbnail.width()) / 2, (side - thumbnail.height()) / 2,
+                              thumbnail);
+  QPixmap pixmap = QPixmap::fromImage(square);
   pixmap.setDevicePixelRatio(qApp->devicePixelRatio());
   m_thumbnails[static_cast<size_t>(*found)] = pixmap;
   const QModelIndex changed = index(*found, Name);

@@ -46,7 +46,10 @@ void TSelectionRotation::Afbeeldingroteren1Click() {
         }
         return {};
       },
-      [this](const QString& error) { Finish(error); });
+      [this, files](const QString& error) {
+        m_parts.entries->RefreshSizes(files);
+        Finish(error);
+      });
 }
 
 void TSelectionRotation::Finish(const QString& error) {

@@ -2,7 +2,9 @@
 
 #include "gui/common/ListColumns.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QLocale>
 #include <QItemSelectionModel>
 #include <QTreeView>
 #include <algorithm>
@@ -62,6 +64,19 @@ void TPhotoListModel::SetFileName(int row, const std::string& name) {
   entry.caption = name;
   entry.stored_name = name;
   emit dataChanged(index(row, kCaption), index(row, kCaption), {Qt::DisplayRole});
+}
+
+void TPhotoListModel::RefreshSizes(const std::vector<std::string>& files) {
+  const std::string decimal_separator = QLocale().decimalPoint().toStdString();
+  for (int row = 0; row < Count(); ++row) {
+    TListEntry& entry = m_entries[static_cast<size_t>(row)];
+    const std::string file = entry.File();
+    if (std::find(files.begin(), files.end(), file) == files.end()) continue;
+    const QFileInfo info(QString::fromStdString(file));
+    if (!info.exists()) continue;
+    entry.size_text = SizeText(static_cast<uint64_t>(info.size()), decimal_separator);
+    emit dataChanged(index(row, kSize), index(row, kSize), {Qt::DisplayRole});
+  }
 }
 
 void TPhotoListModel::SetAllChecked(bool checked) {

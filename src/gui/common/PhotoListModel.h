@@ -34,6 +34,8 @@ class TPhotoListModel : public QAbstractTableModel {
   // The entry's file now has this name: caption and stored name both take it.
   void SetFileName(int row, const std::string& name);
   void SetAllChecked(bool checked);
+  // The files were rewritten: every entry of one of them shows its size on disk again.
+  void RefreshSizes(const std::vector<std::string>& files);
   bool HasCheckedEntries() const;
 
   int rowCount(const QModelIndex& parent = {}) const override;

@@ -129,27 +129,33 @@ void TUploadController::BytesProgress(uint64_t sent, uint64_t total) {
 }
 
 void TUploadController::ConnectFailed(const std::string&) {
-  if (ShowMessage(m_window, MessageType::Error, QString::fromUtf8(kUploadConnectFailedQuestion),
+  if (ShowMessage(MessageParent(), MessageType::Error,
+                  QString::fromUtf8(kUploadConnectFailedQuestion),
                   MessageButtons::YesNo) == MessageAnswer::Yes)
     emit SettingsRequested();
 }
 
 void TUploadController::ShowError(const std::string& text) {
-  fotoloom::ShowError(m_window, Text(text));
+  fotoloom::ShowError(MessageParent(), Text(text));
 }
 
 bool TUploadController::AcceptUnknownServer(const TUnknownServer& server) {
-  return AskToTrustServer(m_window, server);
+  return AskToTrustServer(MessageParent(), server);
 }
 
 void TUploadController::ShowFinishPage(const std::string& url) {
-  TFormWebbrowser browser(m_window);
+  TFormWebbrowser browser(MessageParent());
   browser.Navigate(Text(url));
   browser.exec();
 }
 
 void TUploadController::ShowInformation(const std::string& text) {
-  ShowMessage(m_window, MessageType::Information, Text(text), MessageButtons::Ok);
+  ShowMessage(MessageParent(), MessageType::Information, Text(text), MessageButtons::Ok);
+}
+
+QWidget* TUploadController::MessageParent() const {
+  if (m_message_owner && m_message_owner->isVisible()) return m_message_owner;
+  return m_window;
 }
 
 void TUploadController::ClearStatus() {

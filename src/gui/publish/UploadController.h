@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <vector>
 
@@ -29,6 +30,9 @@ class TUploadController : public QObject, private IUploadView {
   // given, is copied for the run.
   bool Start(std::vector<TListEntry> photos, TUploadSettings settings);
   bool Running() const { return m_running; }
+  // While `owner` is visible, the run's questions and messages stand before it instead of
+  // the main window: a progress window kept on top would hide them.
+  void SetMessageOwner(QWidget* owner) { m_message_owner = owner; }
 
  signals:
   void StatusWritten(const QString& text);  // the label and the log
@@ -51,9 +55,11 @@ class TUploadController : public QObject, private IUploadView {
   void ShowFinishPage(const std::string& url) override;
   void ShowInformation(const std::string& text) override;
   void ClearStatus() override;
+  QWidget* MessageParent() const;
 
   TRunGate& m_gate;
   QWidget* m_window;
+  QPointer<QWidget> m_message_owner;
   bool m_running = false;
   std::atomic<bool> m_abandon{false};
   TUploadGroup m_group;  // of the run going on

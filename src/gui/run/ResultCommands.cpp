@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QTreeView>
 #include <QUrl>
 
@@ -65,6 +66,10 @@ void TResultCommands::RenameSelected() {
   ask.setTextValue(stored_name);
   ask.setOkButtonText(QStringLiteral("OK"));
   ask.setCancelButtonText(QStringLiteral("Annuleren"));
+  // Room for the title and a long file name, in the font's own measure (the prompt keeps
+  // itself at its contents' size).
+  if (auto* field = ask.findChild<QLineEdit*>())
+    field->setMinimumWidth(field->fontMetrics().averageCharWidth() * 45);
   if (ask.exec() != QDialog::Accepted) return;
   const QString answer = ask.textValue().trimmed();
   if (answer.isEmpty() || answer == stored_name) return;

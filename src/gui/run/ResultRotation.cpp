@@ -64,7 +64,10 @@ void TResultRotation::Start() {
           return QString::fromUtf8(error.what());
         }
       },
-      [this](const QString& error) { Finish(error); });
+      [this, file](const QString& error) {
+        m_parts.entries->RefreshSizes({file});
+        Finish(error);
+      });
 }
 
 void TResultRotation::Finish(const QString& error) {

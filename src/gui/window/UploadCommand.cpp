@@ -122,6 +122,7 @@ void TUploadCommand::Start() {
   m_progress = new TFormProgress(m_gate, m_widgets.window);
   m_progress->SetButtonCaption(QStringLiteral("Stoppen"));
   m_progress->show();
+  m_controller->SetMessageOwner(m_progress);
   m_gate.Reset();
   m_widgets.upload->setText(QStringLiteral("Stoppen"));
   m_widgets.set_busy(true);

@@ -228,6 +228,43 @@ TEST(IniFileTest, SymbolicLinkStaysALink) {
   EXPECT_EQ(ReadText(dir.File("real.ini")), "[S]\nk=2\n");
 }
 
+// A link to a file outside the settings file's own folder is neither written through nor
+// given mode 0600.
+TEST(IniFileTest, LinkOutOfItsFolderIsRefused) {
+  test::TempDir dir;
+  std::filesystem::create_directory(dir.File("data"));
+  WriteText(dir.File("victim.txt"), "keep\n");
+  ::chmod(dir.File("victim.txt").c_str(), 0644);
+  std::filesystem::create_symlink(dir.File("victim.txt"), dir.File("data/settings.ini"));
+  TIniFile file(dir.File("data/settings.ini"));
+  EXPECT_EQ(ErrorText([&] { file.WriteString("S", "k", "v"); }),
+            "Unable to write to " + dir.File("data/settings.ini"));
+  EXPECT_EQ(ReadText(dir.File("victim.txt")), "keep\n");
+  EXPECT_EQ(std::filesystem::status(dir.File("victim.txt")).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms(0644));
+}
+
+// What is no settings file is refused at once: a pipe would block the program for ever, a
+// huge file would take minutes and gigabytes.
+TEST(IniFileTest, PipesAndHugeFilesAreRefused) {
+  test::TempDir dir;
+  ASSERT_EQ(::mkfifo(dir.File("pipe.ini").c_str(), 0600), 0);
+  TIniFile pipe(dir.File("pipe.ini"));
+  EXPECT_EQ(ErrorText([&] { pipe.ReadString("S", "k", ""); }),
+            "Cannot open file \"" + dir.File("pipe.ini") + "\". Not a regular file");
+  EXPECT_EQ(ErrorText([&] { pipe.WriteString("S", "k", "v"); }),
+            "Unable to write to " + dir.File("pipe.ini"));
+  EXPECT_TRUE(std::filesystem::is_fifo(dir.File("pipe.ini")));
+
+  WriteText(dir.File("huge.ini"), "[S]\nk=1\n" + std::string(5 * 1024 * 1024, ';'));
+  TIniFile huge(dir.File("huge.ini"));
+  EXPECT_EQ(ErrorText([&] { huge.ReadString("S", "k", ""); }),
+            "Cannot open file \"" + dir.File("huge.ini") + "\". File too large");
+  EXPECT_EQ(ErrorText([&] { huge.WriteString("S", "k", "2"); }),
+            "Unable to write to " + dir.File("huge.ini"));
+  EXPECT_EQ(std::filesystem::file_size(dir.File("huge.ini")), 8u + 5 * 1024 * 1024);
+}
+
 TEST(IniFileTest, RefusesWhatCannotStandOnOneLine) {
   test::TempDir dir;
   const std::string path = dir.File("a.ini");

@@ -1,6 +1,8 @@
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QFileInfo>
+#include <QLocale>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -13,6 +15,7 @@
 #include "core/imaging/Bitmap32.h"
 #include "core/imaging/LoadByExtension.h"
 #include "core/imaging/codecs/JpegWriter.h"
+#include "core/lists/ListEntry.h"
 #include "gui/browse/SelectionRotation.h"
 #include "gui/support/GuiTestMain.h"
 #include "gui/support/MainWindowFixture.h"
@@ -110,6 +113,13 @@ class SelectionRotationTest : public QObject {
     for (const int i : {0, 2}) QVERIFY2(IsTurned(Photo(i)), qPrintable(Name(i)));
     QVERIFY(IsTurned(Photo(3), kBlue, kRed));
     QCOMPARE(test::ReadWholeFile(Photo(1)), untouched);
+    // The size column shows the turned files' sizes; the fixture's made-up size of the
+    // photo left alone stays.
+    for (const int i : {0, 2, 3})
+      QCOMPARE(m_list->model()->index(i, 1).data().toString(),
+               QString::fromStdString(SizeText(static_cast<uint64_t>(QFileInfo(Photo(i)).size()),
+                                               QLocale().decimalPoint().toStdString())));
+    QCOMPARE(m_list->model()->index(1, 1).data().toString(), QString("1.0 kB"));
     // Longer than the selection's preview delay, after which the list would load row 0.
     QTest::qWait(3 * m_fx->form->Settings().Photodelay);
     const QSize size = m_preview->size();

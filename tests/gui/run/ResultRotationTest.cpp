@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLocale>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
@@ -15,6 +17,7 @@
 #include "core/imaging/codecs/ImageInfo.h"
 #include "core/imaging/codecs/JpegMarkers.h"
 #include "core/imaging/codecs/JpegWriter.h"
+#include "core/lists/ListEntry.h"
 #include "gui/common/PreviewLoader.h"
 #include "gui/run/ResultRotation.h"
 #include "gui/support/GuiTestMain.h"
@@ -111,6 +114,10 @@ class ResultRotationTest : public QObject {
     QCOMPARE(info.Width, 2000);
     QCOMPARE(info.Height, 3000);
     QVERIFY(Tables(Bytes(photo)) == Tables(EncodeJpeg(TBitmap32(16, 16), 90)));
+    // The size column follows the file written at the higher quality.
+    QCOMPARE(m_list->model()->index(0, 1).data().toString(),
+             QString::fromStdString(SizeText(static_cast<uint64_t>(QFileInfo(photo).size()),
+                                             QLocale().decimalPoint().toStdString())));
     // The green band along the top is now down the right side.
     const QImage shown = m_preview->pixmap().toImage();
     QVERIFY(qGreen(shown.pixel(shown.width() - 3, shown.height() / 2)) > 150);

@@ -17,12 +17,14 @@ class ScriptedMessages : public MessagePresenter {
   ScriptedMessages(const ScriptedMessages&) = delete;
   ScriptedMessages& operator=(const ScriptedMessages&) = delete;
 
-  MessageAnswer Present(QWidget*, const MessageRequest& request) override {
+  MessageAnswer Present(QWidget* owner, const MessageRequest& request) override {
     asked.append(request);
+    owners.append(owner);
     return m_answers.isEmpty() ? MessageAnswer::Cancel : m_answers.takeFirst();
   }
 
   QList<MessageRequest> asked;
+  QList<QWidget*> owners;  // the window each message stood before
 
  private:
   QList<MessageAnswer> m_answers;

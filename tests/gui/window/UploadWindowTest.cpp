@@ -125,6 +125,7 @@ class UploadWindowTest : public QObject {
 
     QString page;
     bool busy_meanwhile = false;
+    QWidget* page_owner = nullptr;
     // The page comes after the script calls and their pauses: a longer look-out than
     // WhenModalShows keeps.
     auto* look_out = new QTimer(this);
@@ -132,6 +133,7 @@ class UploadWindowTest : public QObject {
       auto* window = qobject_cast<TFormWebbrowser*>(QApplication::activeModalWidget());
       if (!window) return;
       look_out->stop();
+      page_owner = window->parentWidget();
       busy_meanwhile = !main.Find<QPushButton>(QStringLiteral("btnNext"))->isEnabled() &&
                        UploadButton(main)->text() == QStringLiteral("Stoppen");
       auto* browser = window->findChild<QTextBrowser*>(QStringLiteral("WebBrowser1"));
@@ -158,6 +160,10 @@ class UploadWindowTest : public QObject {
 
     TFormProgress* progress = main.form->Upload().ProgressWindow();
     QVERIFY(progress);
+    // The progress window stays on top: what the run shows stands before it, not hidden
+    // behind it.
+    QCOMPARE(page_owner, progress);
+    QCOMPARE(messages.owners[1], progress);
     const QString log = progress->findChild<QPlainTextEdit*>(QStringLiteral("memoLog"))->toPlainText();
     QCOMPARE(log.count(QStringLiteral("Upload image: ")), 3);
     QVERIFY(log.contains(QStringLiteral("Disconnect host 127.0.0.1:")));

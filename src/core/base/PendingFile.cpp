@@ -1,0 +1,74 @@
+#include "core/base/PendingFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "core/base/SystemError.h"
+#include "core/base/TempName.h"
+
+namespace fotoloom {
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+// A file without a name in the folder, or -1 where the file system cannot make one.
+int OpenUnnamed(const std::string& path) {
+  const int fd = ::open(FolderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd >= 0) return fd;
+  if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) return -1;
+  throw CannotCreateFileError(path, errno);
+}
+
+int OpenNamed(const std::string& path, std::string& temp_path) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string candidate = TempNameBeside(path);
+    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      temp_path = std::move(candidate);
+      return fd;
+    }
+    if (errno != EEXIST) throw CannotCreateFileError(path, errno);
+  }
+  throw CannotCreateFileError(path, EEXIST);
+}
+
+int Open(const std::string& path, std::string& temp_path) {
+  const int fd = OpenUnnamed(path);
+  return fd >= 0 ? fd : OpenNamed(path, temp_path);
+}
+
+}  // namespace
+
+TPendingFile::TPendingFile(std::string path)
+    : m_path(std::move(path)), m_stream(Open(m_path, m_temp_path), m_path) {}
+
+TPendingFile::~TPendingFile() {
+  if (!m_temp_path.empty()) ::unlink(m_temp_path.c_str());
+}
+
+void TPendingFile::Commit() {
+  if (m_temp_path.empty()) {
+    // Give the file a name first: a new name, so that an existing file is replaced by the
+    // rename below in one step.
+    const std::string fd_path = "/proc/self/fd/" + std::to_string(m_stream.Descriptor());
+    for (int attempt = 0; m_temp_path.empty(); ++attempt) {
+      std::string candidate = TempNameBeside(m_path);
+      if (::linkat(AT_FDCWD, fd_path.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) ==
+          0) {
+        m_temp_path = std::move(candidate);
+      } else if (errno != EEXIST || attempt >= 100) {
+        throw CannotCreateFileError(m_path, errno);
+      }
+    }
+  }
+  m_stream.Close();
+  if (::rename(m_temp_path.c_str(), m_path.c_str()) != 0) throw CannotCreateFileError(m_path, errno);
+  m_temp_path.clear();
+}
+
+}  // namespace fotoloom
