@@ -172,7 +172,7 @@ std::string HttpServer::Url(const std::string& path) const {
 namespace {
 
 std::vector<std::string> SmtpArguments(const std::string& folder, SmtpServer::Security security,
-                                       bool login, bool silent) {
+                                       bool login, SmtpServer::Behaviour behaviour) {
   mkdir((folder + "/smtp").c_str(), 0755);
   std::vector<std::string> argv = {kPython, ServersFolder() + "smtp_server.py", folder + "/smtp"};
   if (security == SmtpServer::Security::StartTls)
@@ -180,7 +180,8 @@ std::vector<std::string> SmtpArguments(const std::string& folder, SmtpServer::Se
   if (security == SmtpServer::Security::SslTls)
     argv.insert(argv.end(), {"--ssl", folder + "/cert.pem", folder + "/key.pem"});
   if (login) argv.insert(argv.end(), {"--login", SmtpServer::kUser, SmtpServer::kPassword});
-  if (silent) argv.push_back("--silent");
+  if (behaviour == SmtpServer::Behaviour::Silent) argv.push_back("--silent");
+  if (behaviour == SmtpServer::Behaviour::StallAfterData) argv.push_back("--stall");
   return argv;
 }
 
@@ -191,8 +192,10 @@ std::string ReadAll(const std::string& path) {
 
 }  // namespace
 
-SmtpServer::SmtpServer(const std::string& folder, Security security, bool login, bool silent)
-    : m_folder(folder + "/smtp/"), m_process(SmtpArguments(folder, security, login, silent), true) {}
+SmtpServer::SmtpServer(const std::string& folder, Security security, bool login,
+                       Behaviour behaviour)
+    : m_folder(folder + "/smtp/"),
+      m_process(SmtpArguments(folder, security, login, behaviour), true) {}
 
 int SmtpServer::MailCount() const {
   int count = 0;

@@ -76,9 +76,10 @@ class SmtpServer {
 
   enum class Security { None, StartTls, SslTls };
   // StartTls and SslTls use the certificate of MakeCertificate(folder). `login` requires
-  // AUTH with kUser and kPassword. `silent`: takes connections and never answers.
+  // AUTH with kUser and kPassword.
+  enum class Behaviour { Normal, Silent, StallAfterData };
   SmtpServer(const std::string& folder, Security security, bool login = false,
-             bool silent = false);
+             Behaviour behaviour = Behaviour::Normal);
   int Port() const { return m_process.Port(); }
 
   // The mails received so far: the summary lines of each ("FROM a", "RCPT b",

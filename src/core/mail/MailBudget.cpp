@@ -25,8 +25,7 @@ uint64_t AttachmentSize(const std::string& path) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0) throw CannotOpenFileError(path, errno);
   // The name may be encoded too, in the part headers.
-  return Base64Size(static_cast<uint64_t>(info.st_size)) + kPartRoom +
-         2 * FileNameOf(path).size();
+  return Base64Size(static_cast<uint64_t>(info.st_size)) + kPartRoom + 2 * FileNameOf(path).size();
 }
 
 uint64_t BareSize(const TMailContent& content) {

@@ -29,7 +29,8 @@ std::string OneLine(const std::string& text) {
 
 bool PlainAscii(const std::string& text) {
   for (const char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80 || (c != '\t' && std::iscntrl(static_cast<unsigned char>(c))))
+    if (static_cast<unsigned char>(c) >= 0x80 ||
+        (c != '\t' && std::iscntrl(static_cast<unsigned char>(c))))
       return false;
   return true;
 }
@@ -62,7 +63,8 @@ std::string EncodedHeader(const std::string& text) {
 
 std::string JoinAddresses(const std::vector<std::string>& addresses) {
   std::string text;
-  for (const std::string& address : addresses) text += (text.empty() ? "" : ", ") + OneLine(address);
+  for (const std::string& address : addresses)
+    text += (text.empty() ? "" : ", ") + OneLine(address);
   return text;
 }
 
@@ -89,7 +91,8 @@ size_t RecordReply(char* text, size_t size, size_t count, void* data) {
   auto* conversation = static_cast<TConversation*>(data);
   std::string line(text, size * count);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-  if (line.size() >= 4 && line[0] >= '4' && line[0] <= '5' && std::isdigit(static_cast<unsigned char>(line[1])) &&
+  if (line.size() >= 4 && line[0] >= '4' && line[0] <= '5' &&
+      std::isdigit(static_cast<unsigned char>(line[1])) &&
       std::isdigit(static_cast<unsigned char>(line[2])) && line[3] == ' ')
     conversation->last_refusal = line;
   return size * count;
@@ -100,7 +103,9 @@ int CheckCancel(void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return conversation->cancel != nullptr && conversation->cancel->load() ? 1 : 0;
 }
 
-size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
+size_t Discard(char*, size_t size, size_t count, void*) {
+  return size * count;
+}
 
 void Check(CURLcode code) {
   if (code != CURLE_OK) throw Error(curl_easy_strerror(code));
@@ -138,13 +143,16 @@ void SendSmtpMail(const TSmtpServer& server, const TMailContent& content) {
 
   const std::string host =
       server.host.find(':') != std::string::npos ? "[" + server.host + "]" : server.host;
-  const std::string url = std::string(server.security == TEmailSecurity::SslTls ? "smtps://" : "smtp://") +
-                          host + ":" + std::to_string(server.port);
+  const std::string url =
+      std::string(server.security == TEmailSecurity::SslTls ? "smtps://" : "smtp://") + host + ":" +
+      std::to_string(server.port);
   Check(curl_easy_setopt(curl, CURLOPT_URL, url.c_str()));
-  Check(curl_easy_setopt(curl, CURLOPT_USE_SSL,
-                         static_cast<long>(server.security == TEmailSecurity::None ? CURLUSESSL_NONE
-                                                                                   : CURLUSESSL_ALL)));
-  if (!server.ca_file.empty()) Check(curl_easy_setopt(curl, CURLOPT_CAINFO, server.ca_file.c_str()));
+  Check(curl_easy_setopt(
+      curl, CURLOPT_USE_SSL,
+      static_cast<long>(server.security == TEmailSecurity::None ? CURLUSESSL_NONE
+                                                                : CURLUSESSL_ALL)));
+  if (!server.ca_file.empty())
+    Check(curl_easy_setopt(curl, CURLOPT_CAINFO, server.ca_file.c_str()));
   if (!server.username.empty()) {
     curl_easy_setopt(curl, CURLOPT_USERNAME, server.username.c_str());
     curl_easy_setopt(curl, CURLOPT_PASSWORD, server.password.c_str());
@@ -164,7 +172,8 @@ void SendSmtpMail(const TSmtpServer& server, const TMailContent& content) {
   Check(curl_easy_setopt(curl, CURLOPT_MAIL_FROM, from.c_str()));
   TCurlList recipients(nullptr, &curl_slist_free_all);
   for (const std::string& address : content.recipients) {
-    curl_slist* longer = curl_slist_append(recipients.get(), ("<" + OneLine(address) + ">").c_str());
+    curl_slist* longer =
+        curl_slist_append(recipients.get(), ("<" + OneLine(address) + ">").c_str());
     if (longer == nullptr) throw Error("Out of memory");
     recipients.release();
     recipients.reset(longer);
@@ -172,10 +181,9 @@ void SendSmtpMail(const TSmtpServer& server, const TMailContent& content) {
   Check(curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients.get()));
 
   TCurlList headers(nullptr, &curl_slist_free_all);
-  for (const std::string& header :
-       {"Date: " + DateHeader(), "From: " + OneLine(content.from),
-        "To: " + JoinAddresses(content.recipients),
-        "Subject: " + EncodedHeader(OneLine(content.subject))}) {
+  for (const std::string& header : {"Date: " + DateHeader(), "From: " + OneLine(content.from),
+                                    "To: " + JoinAddresses(content.recipients),
+                                    "Subject: " + EncodedHeader(OneLine(content.subject))}) {
     curl_slist* longer = curl_slist_append(headers.get(), header.c_str());
     if (longer == nullptr) throw Error("Out of memory");
     headers.release();

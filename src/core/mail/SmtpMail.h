@@ -17,8 +17,8 @@ struct TSmtpServer {
   std::string password;
   // Certificates of the authorities trusted besides the system's; empty for the system's.
   std::string ca_file;
-  long connect_timeout_ms = 1000;   // up to the server's greeting and the login
-  long stall_timeout_seconds = 60;  // a send without any progress for this long fails
+  long connect_timeout_ms = 1000;             // up to the server's greeting and the login
+  long stall_timeout_seconds = 60;            // a send without any progress for this long fails
   const std::atomic<bool>* cancel = nullptr;  // set from any thread: stop as soon as possible
 };
 

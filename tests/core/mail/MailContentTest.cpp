@@ -22,7 +22,8 @@ TEST(MailContentTest, RecipientsSkipEmptyItemsAndRepeats) {
       Case{"piet@example.nl,", {"piet@example.nl"}},
       Case{"piet@example.nl, kees@example.nl ,,marie@example.nl",
            {"piet@example.nl", "kees@example.nl", "marie@example.nl"}},
-      Case{"piet@example.nl,Piet@Example.nl, kees@example.nl", {"piet@example.nl", "kees@example.nl"}},
+      Case{"piet@example.nl,Piet@Example.nl, kees@example.nl",
+           {"piet@example.nl", "kees@example.nl"}},
       Case{" , ,", {}},
   };
   for (const Case& c : cases) EXPECT_EQ(MailRecipients(c.text), c.addresses) << c.text;
@@ -35,7 +36,8 @@ TEST(MailContentTest, PortTextMustBeAWholeNumber) {
       MailPort(text);
       ADD_FAILURE() << text;
     } catch (const Error& error) {
-      EXPECT_EQ(std::string(error.what()), "'" + std::string(text) + "' is not a valid integer value");
+      EXPECT_EQ(std::string(error.what()),
+                "'" + std::string(text) + "' is not a valid integer value");
     }
   }
 }
@@ -75,7 +77,8 @@ TEST_F(MailBudgetTest, SplitsInListOrderUnderTheBudget) {
 }
 
 TEST_F(MailBudgetTest, AMailThatFitsKeepsItsSubject) {
-  TMailContent mail{.subject = "Vakantie", .attachments = {Photo("1.jpg", 1000), Photo("2.jpg", 1000)}};
+  TMailContent mail{.subject = "Vakantie",
+                    .attachments = {Photo("1.jpg", 1000), Photo("2.jpg", 1000)}};
   const std::vector<TMailContent> mails = SplitOverMails(mail, 1000000);
   ASSERT_EQ(mails.size(), 1u);
   EXPECT_EQ(mails[0].subject, "Vakantie");

@@ -162,7 +162,8 @@ class MailWindowTest : public QObject {
 
     QList<MessageRequest> asked = Mail(main, {});
     QCOMPARE(asked.size(), 1);
-    QCOMPARE(asked[0].text, QStringLiteral("Om te kunnen mailen moet u minimaal 1 foto aanvinken."));
+    QCOMPARE(asked[0].text,
+             QStringLiteral("Om te kunnen mailen moet u minimaal 1 foto aanvinken."));
 
     ClickCheckBox(main, 0);
     asked = Mail(main, {MessageAnswer::No});
@@ -228,10 +229,10 @@ class MailWindowTest : public QObject {
     asked = Mail(main, {MessageAnswer::Yes, MessageAnswer::Ok});
     QCOMPARE(asked.size(), 2);
     QCOMPARE(server.MailCount(), 2);
-    QCOMPARE(Lines(server.Summary(2)),
-             QList<std::string>({"FROM jan@example.nl", "RCPT piet@example.nl",
-                                 "RCPT kees@example.nl", "SUBJECT Nog een",
-                                 "ATTACH image/jpeg c.jpg"}));
+    QCOMPARE(
+        Lines(server.Summary(2)),
+        QList<std::string>({"FROM jan@example.nl", "RCPT piet@example.nl", "RCPT kees@example.nl",
+                            "SUBJECT Nog een", "ATTACH image/jpeg c.jpg"}));
     QCOMPARE(main.form->Settings().EmailCC, std::string("kees@example.nl"));
   }
 
@@ -398,8 +399,8 @@ class MailWindowTest : public QObject {
                                          const test::MainWindowFixture& main,
                                          const test::TempDir& desktop, const std::string& record) {
     const std::string program = desktop.File("stand-in-mail.sh");
-    WriteText(program, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done >> '" + record +
-                           "'\n");
+    WriteText(program,
+              "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done >> '" + record + "'\n");
     test::RunShell("chmod +x '" + program + "'");
     const std::string data = desktop.File("data");
     test::RunShell("mkdir -p '" + data + "/applications'");

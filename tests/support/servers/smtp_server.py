@@ -6,11 +6,12 @@ folder OUT: mail-<n>.txt holds "FROM", "RCPT", "SUBJECT" (decoded) and one "ATTA
 decoded bytes of the k-th attachment; mail-<n>.eml the message as received.
 
   smtp_server.py OUT [--starttls CERT KEY] [--ssl CERT KEY] [--login USER PASSWORD]
-                     [--silent]
+                     [--silent] [--stall]
 
 --starttls requires STARTTLS before anything else; --ssl speaks TLS from the start;
 --login requires AUTH (LOGIN or PLAIN) with these credentials; --silent accepts
-connections and never says a word.
+connections and never says a word; --stall talks until the message has arrived and then
+never answers it.
 """
 import argparse
 import asyncio
@@ -29,6 +30,7 @@ parser.add_argument("--starttls", nargs=2, metavar=("CERT", "KEY"))
 parser.add_argument("--ssl", nargs=2, metavar=("CERT", "KEY"))
 parser.add_argument("--login", nargs=2, metavar=("USER", "PASSWORD"))
 parser.add_argument("--silent", action="store_true")
+parser.add_argument("--stall", action="store_true")
 options = parser.parse_args()
 
 
@@ -42,6 +44,8 @@ class Handler:
     count = 0
 
     async def handle_DATA(self, server, session, envelope):
+        if options.stall:
+            await asyncio.sleep(3600)
         Handler.count += 1
         base = os.path.join(options.out, "mail-%d" % Handler.count)
         with open(base + ".eml", "wb") as raw:
