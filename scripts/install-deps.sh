@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config git
   libjpeg-dev libturbojpeg0-dev libpng-dev libgif-dev zlib1g-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  liblcms2-dev  # embedded colour profiles to sRGB
   qt6-base-dev qt6-svg-dev qt6-translations-l10n  # Qt's own dialogs and menus in Dutch
   libgtest-dev libbenchmark-dev
   libcurl4-openssl-dev libssl-dev  # FTP, FTPES, SFTP and HTTP client; fingerprints

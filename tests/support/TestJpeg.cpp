@@ -27,6 +27,10 @@ std::vector<uint8_t> MakeTestJpeg(const std::vector<uint8_t>& samples, int width
   jpeg_set_quality(&cinfo, options.quality, TRUE);
   if (options.progressive) jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);
+  if (!options.icc_profile.empty()) {
+    jpeg_write_icc_profile(&cinfo, options.icc_profile.data(),
+                           static_cast<unsigned>(options.icc_profile.size()));
+  }
   if (!options.app1.empty()) {
     jpeg_write_marker(&cinfo, JPEG_APP0 + 1, options.app1.data(),
                       static_cast<unsigned>(options.app1.size()));

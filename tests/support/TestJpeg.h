@@ -18,6 +18,7 @@ struct TestJpegOptions {
   bool progressive = false;
   int quality = 100;
   std::vector<uint8_t> app1;  // an APP1 segment's data, e.g. EXIF
+  std::vector<uint8_t> icc_profile;  // written in APP2 ICC_PROFILE chunks
 };
 
 std::vector<uint8_t> MakeTestJpeg(const std::vector<uint8_t>& samples, int width, int height,

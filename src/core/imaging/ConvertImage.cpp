@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/base/Error.h"
+#include "core/imaging/ColorProfile.h"
 #include "core/imaging/FileConversion.h"
 #include "core/imaging/codecs/ImageInfo.h"
 #include "core/imaging/codecs/JpegReader.h"
@@ -42,14 +43,16 @@ bool RenderCanvas(TStream& Source, int BoxWidth, int BoxHeight, TColor Backgroun
 
   std::unique_ptr<TJpegReader> jpeg;
   TBitmap32 picture;
+  std::vector<uint8_t> icc_profile;
   int stored_width, stored_height, orientation = 1;
   if (info.ImageType == itJPEG) {
     jpeg = std::make_unique<TJpegReader>(Source, 4);
     stored_width = jpeg->Width();
     stored_height = jpeg->Height();
     orientation = jpeg->Orientation();
+    icc_profile = jpeg->IccProfile();
   } else {
-    LoadPicture(Source, info.ImageType, picture);
+    DecodePicture(Source, info.ImageType, picture, icc_profile);
     stored_width = picture.Width();
     stored_height = picture.Height();
   }
@@ -76,6 +79,8 @@ bool RenderCanvas(TStream& Source, int BoxWidth, int BoxHeight, TColor Backgroun
     } else {
       resampler.PushPicture(picture);
     }
+    // Only the small result goes to sRGB, not the photo: within a step of converting first.
+    ConvertToSrgb(resampler.Result(), icc_profile);
     DrawUpright(resampler.Result(), orientation, result,
                 static_cast<int>(plan.offset_x + window.x0),
                 static_cast<int>(plan.offset_y + window.y0));

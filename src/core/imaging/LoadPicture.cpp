@@ -1,11 +1,14 @@
 #include "core/imaging/LoadPicture.h"
 
 #include "core/base/Error.h"
+#include "core/imaging/ColorProfile.h"
 #include "core/imaging/codecs/Decoders.h"
 
 namespace fotoloom {
 
-void LoadPicture(TStream& stream, TImageType type, TBitmap32& bitmap) {
+void DecodePicture(TStream& stream, TImageType type, TBitmap32& bitmap,
+                   std::vector<uint8_t>& icc_profile) {
+  icc_profile.clear();
   switch (type) {
     case itBMP:
       DecodeBmp(stream, bitmap);
@@ -14,15 +17,21 @@ void LoadPicture(TStream& stream, TImageType type, TBitmap32& bitmap) {
       DecodeGif(stream, bitmap);
       return;
     case itJPEG:
-      DecodeJpeg(stream, bitmap);
+      DecodeJpeg(stream, bitmap, &icc_profile);
       return;
     case itPNG:
-      DecodePngPhoto(stream, bitmap);
+      DecodePngPhoto(stream, bitmap, &icc_profile);
       return;
     case itNone:
       break;
   }
   throw Error("Unknown picture format");
+}
+
+void LoadPicture(TStream& stream, TImageType type, TBitmap32& bitmap) {
+  std::vector<uint8_t> icc_profile;
+  DecodePicture(stream, type, bitmap, icc_profile);
+  ConvertToSrgb(bitmap, icc_profile);
 }
 
 }  // namespace fotoloom

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "core/base/Stream.h"
 #include "core/imaging/Bitmap32.h"
 #include "core/imaging/codecs/ImageInfo.h"
@@ -8,7 +11,14 @@ namespace fotoloom {
 
 // Decodes the stream with the decoder of `type` into an opaque picture at full size (a PNG
 // composited over white, a GIF's first image at its screen size, a JPEG turned upright
-// from its EXIF orientation). Throws the decoder's error on damaged data.
+// from its EXIF orientation), converted to sRGB from its embedded colour profile. Throws the
+// decoder's error on damaged data.
 void LoadPicture(TStream& stream, TImageType type, TBitmap32& bitmap);
+
+// As LoadPicture, but the pixels stay in the colour space of the embedded profile, which
+// comes out in `icc_profile` (empty when there is none). For callers that convert a smaller
+// picture made from it, or that write the picture back with its profile.
+void DecodePicture(TStream& stream, TImageType type, TBitmap32& bitmap,
+                   std::vector<uint8_t>& icc_profile);
 
 }  // namespace fotoloom

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <vector>
 
+#include "core/imaging/ColorProfile.h"
 #include "core/imaging/codecs/Decoders.h"
 #include "core/imaging/codecs/ImageInfo.h"
 #include "core/imaging/LoadPicture.h"
@@ -50,7 +51,9 @@ std::shared_ptr<const TLogo> DecodeLogo(TStream& file) {
   auto logo = std::make_shared<TLogo>();
   if (type == itPNG) {
     bool has_alpha = false;
-    LoadPNGWithAlpha(file, logo->picture, has_alpha);
+    std::vector<uint8_t> icc_profile;
+    LoadPNGWithAlpha(file, logo->picture, has_alpha, &icc_profile);
+    ConvertToSrgb(logo->picture, icc_profile);
     logo->mode = has_alpha ? TLogoDrawMode::Blend : TLogoDrawMode::Opaque;
   } else {
     LoadPicture(file, type, logo->picture);

@@ -1,5 +1,6 @@
 #include "core/imaging/PhotoRotation.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "core/imaging/codecs/ExifThumbnail.h"
 #include "core/imaging/codecs/GifWriter.h"
 #include "core/imaging/codecs/JpegMarkers.h"
+#include "core/imaging/codecs/JpegReader.h"
 #include "core/imaging/codecs/JpegWriter.h"
 #include "core/imaging/codecs/LosslessJpegTurn.h"
 #include "core/imaging/LoadByExtension.h"
@@ -58,6 +60,26 @@ void WriteTurnedPhoto(const TBitmap32& picture, const std::string& path) {
   throw Error("Een PNG-bestand kan niet gedraaid worden.");
 }
 
+// The turned photo in the colours of the original's own profile, when it has an RGB one:
+// that profile stays with the photo, so the pixels must not be the sRGB ones shown. Other
+// profiles are dropped with the old encoding, and the shown picture is already right.
+std::optional<TBitmap32> TurnedInOwnColours(const std::vector<uint8_t>& original) {
+  std::vector<uint8_t> icc_profile;
+  {
+    TMemoryStream header(original);
+    icc_profile = TJpegReader(header, 4).IccProfile();
+  }
+  constexpr size_t kColourSpace = 16;  // offset in the profile's header
+  if (icc_profile.size() < kColourSpace + 4 ||
+      !std::equal(icc_profile.begin() + kColourSpace, icc_profile.begin() + kColourSpace + 4,
+                  "RGB "))
+    return std::nullopt;
+  TMemoryStream stream(original);
+  TBitmap32 own;
+  DecodePicture(stream, itJPEG, own, icc_profile);
+  return TurnQuarterClockwise(own);
+}
+
 }  // namespace
 
 void TurnAndWritePhoto(TBitmap32& picture, const std::string& path) {
@@ -95,7 +117,8 @@ TBitmap32 RotateOriginalPhoto(const std::string& path,
   show(picture);
   std::optional<std::vector<uint8_t>> turned = TurnJpegLosslessly(original);
   if (!turned) {
-    turned = WithMetadataOf(original, EncodeJpeg(picture, kRotationJpegQuality));
+    const std::optional<TBitmap32> own = TurnedInOwnColours(original);
+    turned = WithMetadataOf(original, EncodeJpeg(own ? *own : picture, kRotationJpegQuality));
     ResetJpegOrientation(*turned);
   }
   TurnExifThumbnail(*turned, JpegOrientation(original));

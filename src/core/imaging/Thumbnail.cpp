@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/imaging/ColorProfile.h"
 #include "core/imaging/codecs/ImageInfo.h"
 #include "core/imaging/codecs/JpegReader.h"
 #include "core/imaging/LoadPicture.h"
@@ -24,10 +25,11 @@ int JpegScaleFor(int width, int height, int max_side) {
 // Also gives the stored size, which sets the thumbnail's aspect ratio: the reduced sides
 // are rounded up each on its own.
 TBitmap32 DecodeJpegReduced(TStream& stream, const TImageInfo& info, int max_side, int& width,
-                            int& height) {
+                            int& height, std::vector<uint8_t>& icc_profile) {
   TJpegReader reader(stream, 4, JpegScaleFor(info.Width, info.Height, max_side));
   width = reader.Width();
   height = reader.Height();
+  icc_profile = reader.IccProfile();
   return reader.ReadPicture();
 }
 
@@ -36,23 +38,29 @@ TBitmap32 DecodeJpegReduced(TStream& stream, const TImageInfo& info, int max_sid
 TBitmap32 LoadThumbnail(TStream& stream, int max_side) {
   const TImageInfo info = GetImageInfo(stream);
   TBitmap32 picture;
+  std::vector<uint8_t> icc_profile;
   int width = 0;
   int height = 0;
   if (info.ImageType == itJPEG) {
-    picture = DecodeJpegReduced(stream, info, max_side, width, height);
+    picture = DecodeJpegReduced(stream, info, max_side, width, height, icc_profile);
   } else {
-    LoadPicture(stream, info.ImageType, picture);
+    DecodePicture(stream, info.ImageType, picture, icc_profile);
     width = picture.Width();
     height = picture.Height();
   }
-  if (std::max(width, height) <= max_side) return picture;
+  if (std::max(width, height) <= max_side) {
+    ConvertToSrgb(picture, icc_profile);
+    return picture;
+  }
   // Rounded to the nearest pixel, never below one.
   const auto fit = [max_side](int side, int longest) {
     return std::max(
         1, static_cast<int>((static_cast<int64_t>(side) * max_side + longest / 2) / longest));
   };
   const int longest = std::max(width, height);
-  return ResamplePicture(picture, fit(width, longest), fit(height, longest));
+  TBitmap32 thumbnail = ResamplePicture(picture, fit(width, longest), fit(height, longest));
+  ConvertToSrgb(thumbnail, icc_profile);
+  return thumbnail;
 }
 
 }  // namespace fotoloom

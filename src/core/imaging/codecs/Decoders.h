@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/base/Stream.h"
 #include "core/imaging/Bitmap32.h"
@@ -8,7 +10,9 @@
 // The decoders of the four formats. Each reads one image from the stream's current
 // position, fills the bitmap at the image's full size and throws fotoloom::Error with the
 // decoder's text on damaged data. Sizes pass ReservePictureMemory (the size check and the
-// shared memory budget) before any allocation.
+// shared memory budget) before any allocation. Those of formats that embed an ICC profile
+// hand it out through `icc_profile` when it is given (empty when there is none); the pixels
+// stay in the profile's colour space.
 namespace fotoloom {
 
 // Our own BMP reader: 1, 4, 8, 16 (555, 565, bit fields), 24, 32 bit, RLE4, RLE8,
@@ -20,15 +24,19 @@ void DecodeBmp(TStream& stream, TBitmap32& bitmap);
 void DecodeGif(TStream& stream, TBitmap32& bitmap);
 
 // A PNG photo composited over white. Opaque result.
+void DecodePngPhoto(TStream& stream, TBitmap32& bitmap, std::vector<uint8_t>* icc_profile);
 void DecodePngPhoto(TStream& stream, TBitmap32& bitmap);
 
 // The logo path: the PNG's own colours with its transparency in the alpha channel.
 // Returns true; HasAlpha tells whether any transparency was applied.
-bool LoadPNGWithAlpha(TStream& stream, TBitmap32& bitmap, bool& HasAlpha);
+bool LoadPNGWithAlpha(TStream& stream, TBitmap32& bitmap, bool& HasAlpha,
+                      std::vector<uint8_t>* icc_profile = nullptr);
 // As LoadPNGWithAlpha on a file; false (and HasAlpha false) on any failure, no error.
 bool LoadPNGFileWithAlpha(const std::string& path, TBitmap32& bitmap, bool& HasAlpha);
 
-// A JPEG at full size, turned upright from its EXIF orientation. Opaque result.
+// A JPEG at full size, turned upright from its EXIF orientation. Opaque result. A CMYK
+// JPEG's profile is applied by the decoder and not handed out.
+void DecodeJpeg(TStream& stream, TBitmap32& bitmap, std::vector<uint8_t>* icc_profile);
 void DecodeJpeg(TStream& stream, TBitmap32& bitmap);
 
 }  // namespace fotoloom

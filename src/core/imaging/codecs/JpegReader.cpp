@@ -1,10 +1,12 @@
 #include "core/imaging/codecs/JpegReader.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include <jerror.h>
 
+#include "core/imaging/ColorProfile.h"
 #include "core/imaging/PictureMemory.h"
 #include "core/imaging/codecs/ExifOrientation.h"
 #include "core/imaging/codecs/JpegSupport.h"
@@ -84,6 +86,10 @@ struct TJpegReader::Impl {
   bool started = false;
   bool cmyk = false;
   std::vector<uint8_t> cmyk_rows;
+  std::vector<uint8_t> icc_profile;
+  std::shared_ptr<const TCmykToSrgb> cmyk_profile;
+  JOCTET* icc_data = nullptr;  // libjpeg's malloc'd copy, until it is moved into icc_profile
+  unsigned int icc_size = 0;
 
   // Arguments of the guarded calls.
   uint8_t* const* rows = nullptr;
@@ -91,7 +97,10 @@ struct TJpegReader::Impl {
   int done = 0;
 
   // Also runs when the constructor throws; destroying a zeroed struct is safe.
-  ~Impl() { jpeg_destroy_decompress(&cinfo); }
+  ~Impl() {
+    jpeg_destroy_decompress(&cinfo);
+    std::free(icc_data);
+  }
 
   void Run(void (*fn)(void*)) {
     if (!jpeg::Guarded(error, fn, this)) jpeg::ThrowError(error);
@@ -115,8 +124,17 @@ TJpegReader::TJpegReader(TStream& stream, int bytes_per_pixel, int scale)
     impl->source.pub.term_source = TermSource;
     impl->cinfo.src = &impl->source.pub;
     jpeg_save_markers(&impl->cinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(&impl->cinfo, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(&impl->cinfo, TRUE);
+    // Joins the ICC_PROFILE chunks in their sequence order; missing or doubled chunks
+    // give no profile.
+    jpeg_read_icc_profile(&impl->cinfo, &impl->icc_data, &impl->icc_size);
   });
+  if (m->icc_data) {
+    m->icc_profile.assign(m->icc_data, m->icc_data + m->icc_size);
+    std::free(m->icc_data);
+    m->icc_data = nullptr;
+  }
   ReservePictureMemory(m->cinfo.image_width, m->cinfo.image_height);
   for (jpeg_saved_marker_ptr marker = m->cinfo.marker_list; marker; marker = marker->next) {
     // XMP also lives in APP1 and may come first.
@@ -126,6 +144,10 @@ TJpegReader::TJpegReader(TStream& stream, int bytes_per_pixel, int scale)
     break;
   }
   m->cmyk = m->cinfo.jpeg_color_space == JCS_CMYK || m->cinfo.jpeg_color_space == JCS_YCCK;
+  if (m->cmyk) {
+    m->cmyk_profile = CmykToSrgb(m->icc_profile, m->cinfo.saw_Adobe_marker, bytes_per_pixel);
+    m->icc_profile.clear();
+  }
   m->cinfo.out_color_space = m->cmyk ? JCS_CMYK : bytes_per_pixel == 4 ? JCS_EXT_BGRA : JCS_EXT_BGR;
   m->cinfo.scale_num = 1;
   m->cinfo.scale_denom = static_cast<unsigned>(scale);
@@ -150,6 +172,9 @@ int TJpegReader::OutputHeight() const {
 }
 int TJpegReader::Orientation() const {
   return m->orientation;
+}
+const std::vector<uint8_t>& TJpegReader::IccProfile() const {
+  return m->icc_profile;
 }
 int TJpegReader::NextRow() const {
   return m->started ? static_cast<int>(m->cinfo.output_scanline) : 0;
@@ -182,7 +207,9 @@ int TJpegReader::ReadRows(uint8_t* const* rows, int count) {
       impl->done += static_cast<int>(got);
     }
   });
-  if (m->cmyk) {
+  if (m->cmyk_profile) {
+    for (int i = 0; i < m->done; ++i) m->cmyk_profile->Convert(cmyk_pointers[i], rows[i], width);
+  } else if (m->cmyk) {
     const bool inverted = m->cinfo.saw_Adobe_marker;
     const int bpp = m->bytes_per_pixel;
     for (int i = 0; i < m->done; ++i) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "core/base/Stream.h"
 #include "core/imaging/Bitmap32.h"
@@ -10,7 +11,8 @@ namespace fotoloom {
 
 // Decodes a JPEG row by row at full size with libjpeg's accurate defaults. Rows come as
 // B, G, R bytes (3 per pixel) or B, G, R, 255 (4 per pixel), whatever the JPEG's colour
-// space: grey, YCbCr, RGB, CMYK or YCCK (Adobe's inverted CMYK included).
+// space: grey, YCbCr, RGB, CMYK or YCCK (Adobe's inverted CMYK included). A CMYK JPEG's
+// own ICC profile turns its inks into sRGB; without a usable one they are simply inverted.
 // With a scale of 2, 4 or 8 the picture is reduced in the DCT while it is decoded, which
 // costs a fraction of a full decode.
 class TJpegReader {
@@ -30,6 +32,9 @@ class TJpegReader {
   int OutputHeight() const;
   // The EXIF orientation, 1 to 8 (1 when there is none).
   int Orientation() const;
+  // The embedded ICC profile that still applies to the rows: empty when there is none and
+  // for CMYK JPEGs, whose profile the reader applies itself.
+  const std::vector<uint8_t>& IccProfile() const;
 
   // Decodes the next rows into rows[0..count); returns how many were decoded (0 at the
   // end). The first call starts the decompressor. Rows that are never read are not

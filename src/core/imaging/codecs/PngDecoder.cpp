@@ -139,7 +139,8 @@ TPngTransparency TransparencyOf(png_structp png, png_infop info) {
 
 // Decodes into the bitmap's memory as bytes R, G, B, A per pixel; the callers turn them into
 // pixels.
-TPngTransparency DecodeRgbaBytes(TStream& stream, TBitmap32& bitmap) {
+TPngTransparency DecodeRgbaBytes(TStream& stream, TBitmap32& bitmap,
+                                 std::vector<uint8_t>* icc_profile) {
   TPngSource source;
   source.stream = &stream;
   TPngStructs structs;
@@ -159,6 +160,15 @@ TPngTransparency DecodeRgbaBytes(TStream& stream, TBitmap32& bitmap) {
   const png_uint_32 height = png_get_image_height(structs.png, structs.info);
   ReservePictureMemory(width, height);
   const TPngTransparency transparency = TransparencyOf(structs.png, structs.info);
+  if (icc_profile) {
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep profile = nullptr;
+    png_uint_32 profile_size = 0;
+    icc_profile->clear();
+    if (png_get_iCCP(structs.png, structs.info, &name, &compression, &profile, &profile_size))
+      icc_profile->assign(profile, profile + profile_size);
+  }
 
   bitmap.SetSize(static_cast<int>(width), static_cast<int>(height));
   std::vector<png_bytep> rows(height);
@@ -186,16 +196,21 @@ uint8_t OverWhite(uint8_t c, uint8_t a) {
 
 }  // namespace
 
-void DecodePngPhoto(TStream& stream, TBitmap32& bitmap) {
-  DecodeRgbaBytes(stream, bitmap);
+void DecodePngPhoto(TStream& stream, TBitmap32& bitmap, std::vector<uint8_t>* icc_profile) {
+  DecodeRgbaBytes(stream, bitmap, icc_profile);
   ConvertRgbaBytes(bitmap, [](uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
     return MakePixel(OverWhite(r, a), OverWhite(g, a), OverWhite(b, a));
   });
 }
 
-bool LoadPNGWithAlpha(TStream& stream, TBitmap32& bitmap, bool& HasAlpha) {
+void DecodePngPhoto(TStream& stream, TBitmap32& bitmap) {
+  DecodePngPhoto(stream, bitmap, nullptr);
+}
+
+bool LoadPNGWithAlpha(TStream& stream, TBitmap32& bitmap, bool& HasAlpha,
+                      std::vector<uint8_t>* icc_profile) {
   HasAlpha = false;
-  const TPngTransparency transparency = DecodeRgbaBytes(stream, bitmap);
+  const TPngTransparency transparency = DecodeRgbaBytes(stream, bitmap, icc_profile);
   if (transparency.palette_key) {
     const png_color key = transparency.key;
     ConvertRgbaBytes(bitmap, [key](uint8_t r, uint8_t g, uint8_t b, uint8_t) {

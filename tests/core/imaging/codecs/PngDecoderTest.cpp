@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <lcms2.h>
 #include <png.h>
 #include <zlib.h>
 
@@ -27,6 +28,7 @@ struct TestPng {
   std::vector<png_color> palette;
   std::vector<png_byte> palette_alpha;  // tRNS of a palette picture
   std::optional<png_color_16> key;      // tRNS of a grey or RGB picture
+  std::vector<uint8_t> icc_profile;     // iCCP
 
   TestPng Palette(std::vector<png_color> colours, std::vector<png_byte> alpha = {}) && {
     palette = std::move(colours);
@@ -114,6 +116,10 @@ bool WritePng(const TestPng& picture, png_bytepp rows, std::vector<uint8_t>* out
                  static_cast<int>(picture.palette_alpha.size()), nullptr);
   }
   if (picture.key) png_set_tRNS(png, info, nullptr, 0, &*picture.key);
+  if (!picture.icc_profile.empty()) {
+    png_set_iCCP(png, info, "test", PNG_COMPRESSION_TYPE_BASE, picture.icc_profile.data(),
+                 static_cast<png_uint_32>(picture.icc_profile.size()));
+  }
   png_write_info(png, info);
   png_write_image(png, rows);
   png_write_end(png, nullptr);
@@ -360,7 +366,8 @@ TEST(PngDecoderTest, DamagedOrHugeFilesThrowInBothPaths) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    for (auto decode : {DecodePngPhoto, DecodeLogo}) {
+    using TDecode = void (*)(TStream&, TBitmap32&);
+    for (TDecode decode : std::initializer_list<TDecode>{DecodePngPhoto, DecodeLogo}) {
       const std::string text = ErrorText(decode, c.bytes);
       EXPECT_TRUE(text.starts_with(c.error_start)) << text;
     }
@@ -385,6 +392,37 @@ TEST(PngDecoderTest, FileFormLoadsOrAnswersFalse) {
     EXPECT_FALSE(LoadPNGFileWithAlpha(dir.File(name), bitmap, has_alpha));
     EXPECT_FALSE(has_alpha);
   }
+}
+
+// The iCCP profile comes out with the pixels as stored; the photo and logo paths both give it.
+TEST(PngDecoderTest, IccProfileComesOutWithThePixelsAsStored) {
+  cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+  cmsUInt32Number size = 0;
+  cmsSaveProfileToMem(srgb, nullptr, &size);
+  std::vector<uint8_t> profile(size);
+  cmsSaveProfileToMem(srgb, profile.data(), &size);
+  cmsCloseProfile(srgb);
+  TestPng picture =
+      Png(PNG_COLOR_TYPE_RGB, 8, {200, 30, 40, 10, 20, 30, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+  picture.icc_profile = profile;
+  const std::vector<uint8_t> png = EncodePng(picture);
+  for (const bool logo : {false, true}) {
+    TMemoryStream stream(png);
+    TBitmap32 bitmap;
+    std::vector<uint8_t> got;
+    bool has_alpha = false;
+    if (logo)
+      LoadPNGWithAlpha(stream, bitmap, has_alpha, &got);
+    else
+      DecodePngPhoto(stream, bitmap, &got);
+    EXPECT_EQ(got, profile) << logo;
+    EXPECT_EQ(bitmap.At(0, 0), MakePixel(200, 30, 40)) << logo;
+  }
+  TMemoryStream plain(EncodePng(Png(PNG_COLOR_TYPE_GRAY, 8, {1, 2, 3, 4, 5, 6})));
+  TBitmap32 bitmap;
+  std::vector<uint8_t> got = {1};
+  DecodePngPhoto(plain, bitmap, &got);
+  EXPECT_TRUE(got.empty());
 }
 
 }  // namespace
