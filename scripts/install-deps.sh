@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config git
   libjpeg-dev libturbojpeg0-dev libpng-dev libgif-dev zlib1g-dev
+  libheif-dev libwebp-dev libtiff-dev  # HEIC and AVIF (x265, aom, libde265, dav1d), WebP, TIFF
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   liblcms2-dev  # embedded colour profiles to sRGB
   qt6-base-dev qt6-svg-dev qt6-translations-l10n  # Qt's own dialogs and menus in Dutch
@@ -15,6 +16,7 @@ packages=(
   python3-aiosmtpd  # the SMTP server of the mail tests
   xdg-utils  # xdg-email: the desktop road of the mail command
   libjpeg-turbo-progs imagemagick python3-pil time libvips-tools  # bench/batch-timing.sh
+  libheif-examples  # bench/heic-timing.sh
 )
 
 missing=()

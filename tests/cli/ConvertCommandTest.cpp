@@ -11,6 +11,7 @@
 #include "core/imaging/codecs/JpegWriter.h"
 #include "support/MemoryLimit.h"
 #include "support/TempDir.h"
+#include "support/TestPhotoFormats.h"
 
 namespace fotoloom {
 namespace {
@@ -69,6 +70,25 @@ TEST(ConvertCommandTest, ConvertsFilesAndFoldersAndReportsEachFailureOnItsOwn) {
   EXPECT_GT(fs::file_size(target + "/two.jpg"), 0u);
   EXPECT_GT(fs::file_size(target + "/three.gif.jpg"), 0u);
   EXPECT_FALSE(fs::exists(target + "/notes.jpg"));
+}
+
+TEST(ConvertCommandTest, AFolderOfPhoneAndScannerPhotosIsConverted) {
+  test::TempDir dir;
+  fs::create_directories(dir.File("phone"));
+  std::vector<uint8_t> rgba;
+  for (int i = 0; i < 64 * 48; ++i) rgba.insert(rgba.end(), {30, 90, 200, 255});
+  test::WriteFileBytes(dir.File("phone/IMG_1.HEIC"), test::MakeTestHeif(rgba, 64, 48, false));
+  test::WriteFileBytes(dir.File("phone/IMG_2.avif"), test::MakeTestHeif(rgba, 64, 48, true));
+  test::WriteFileBytes(dir.File("phone/web.webp"), test::MakeTestWebp(rgba, 64, 48));
+  test::WriteFileBytes(dir.File("phone/scan.tiff"), test::MakeTestTiff(rgba, 64, 48));
+  test::WriteFileBytes(dir.File("phone/notes.txt"), {'h', 'i'});
+  const std::string target = dir.File("out");
+  const CommandRun run =
+      Convert({"--width", "32", "--height=0", "--target", target, dir.File("phone")});
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_TRUE(Contains(run.out, "4 van 4 foto's geschreven")) << run.out;
+  for (const char* name : {"IMG_1.jpg", "IMG_2.jpg", "web.jpg", "scan.jpg"})
+    EXPECT_GT(fs::file_size(target + "/" + name), 0u) << name;
 }
 
 TEST(ConvertCommandTest, ExistingPhotosAreAskedSkippedOrOverwritten) {

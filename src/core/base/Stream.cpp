@@ -24,6 +24,18 @@ size_t TStream::ReadZeroFilled(void* buffer, size_t count) {
   return total;
 }
 
+std::vector<uint8_t> ReadToEnd(TStream& stream) {
+  std::vector<uint8_t> bytes;
+  constexpr size_t kChunk = 1 << 20;
+  for (size_t read = kChunk; read == kChunk;) {
+    const size_t old_size = bytes.size();
+    bytes.resize(old_size + kChunk);
+    read = stream.Read(bytes.data() + old_size, kChunk);
+    bytes.resize(old_size + read);
+  }
+  return bytes;
+}
+
 size_t TMemoryStream::Read(void* buffer, size_t count) {
   if (m_position >= m_bytes.size()) return 0;
   const size_t n = std::min(count, m_bytes.size() - m_position);

@@ -24,6 +24,9 @@ class TStream {
   size_t ReadZeroFilled(void* buffer, size_t count);
 };
 
+// The bytes from the stream's position to its end, for decoders that take a whole file.
+std::vector<uint8_t> ReadToEnd(TStream& stream);
+
 class TMemoryStream : public TStream {
  public:
   TMemoryStream() = default;

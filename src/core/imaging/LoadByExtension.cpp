@@ -20,6 +20,9 @@ TImageType ImageTypeFromExtension(const std::string& path) {
   if (lower == "gif") return itGIF;
   if (lower == "bmp") return itBMP;
   if (lower == "png") return itPNG;
+  if (lower == "heic" || lower == "heif" || lower == "avif") return itHEIF;
+  if (lower == "webp") return itWEBP;
+  if (lower == "tif" || lower == "tiff") return itTIFF;
   throw Error("Unknown picture file extension (." + std::string(extension) + ")");
 }
 

@@ -8,15 +8,16 @@
 namespace fotoloom {
 
 // The format that a file's extension names, in any letter case: ".jpg" and ".jpeg" JPEG,
-// ".gif" GIF, ".bmp" BMP, ".png" PNG. Anything else, no extension included, throws
+// ".gif" GIF, ".bmp" BMP, ".png" PNG, ".heic", ".heif" and ".avif" HEIF, ".webp" WebP, ".tif"
+// and ".tiff" TIFF. Anything else, no extension included, throws
 // "Unknown picture file extension (.<extension as the name has it>)".
 TImageType ImageTypeFromExtension(const std::string& path);
 
 // The loader of the previews, the rotation and the editor: the decoder is chosen by the
 // extension, not by the content, so a file whose content does not match fails with its
-// decoder's error. JPEGs are turned upright from their EXIF orientation, PNGs composited over
-// white, GIFs give their first image. A file that cannot be opened gives
-// "Cannot open file "<path>". <reason>"; the extension is checked before the file is opened.
+// decoder's error. JPEGs, HEIFs and TIFFs are turned upright from their orientation,
+// transparency is composited over white, GIFs give their first image. A file that cannot be opened
+// gives "Cannot open file "<path>". <reason>"; the extension is checked before the file is opened.
 TBitmap32 LoadPictureByExtension(const std::string& path);
 
 }  // namespace fotoloom

@@ -22,6 +22,15 @@ void DecodePicture(TStream& stream, TImageType type, TBitmap32& bitmap,
     case itPNG:
       DecodePngPhoto(stream, bitmap, &icc_profile);
       return;
+    case itHEIF:
+      DecodeHeif(stream, bitmap, &icc_profile);
+      return;
+    case itWEBP:
+      DecodeWebp(stream, bitmap, &icc_profile);
+      return;
+    case itTIFF:
+      DecodeTiff(stream, bitmap, &icc_profile);
+      return;
     case itNone:
       break;
   }

@@ -11,8 +11,9 @@ namespace fotoloom {
 
 // Decodes the stream with the decoder of `type` into an opaque picture at full size (a PNG
 // composited over white, a GIF's first image at its screen size, a JPEG turned upright
-// from its EXIF orientation), converted to sRGB from its embedded colour profile. Throws the
-// decoder's error on damaged data.
+// from its EXIF orientation, a HEIF or TIFF from its own, transparency over white in all),
+// converted to sRGB from its embedded colour profile. Throws the decoder's error on damaged
+// data.
 void LoadPicture(TStream& stream, TImageType type, TBitmap32& bitmap);
 
 // As LoadPicture, but the pixels stay in the colour space of the embedded profile, which

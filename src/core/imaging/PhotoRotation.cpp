@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/base/Error.h"
+#include "core/base/Path.h"
 #include "core/base/Stream.h"
 #include "core/imaging/codecs/BmpWriter.h"
 #include "core/imaging/codecs/ExifThumbnail.h"
@@ -21,21 +22,37 @@
 namespace fotoloom {
 namespace {
 
-std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-  TFileStream file = TFileStream::OpenRead(path);
-  std::vector<uint8_t> bytes;
-  constexpr size_t kChunk = 1 << 20;
-  for (size_t read = kChunk; read == kChunk;) {
-    const size_t old_size = bytes.size();
-    bytes.resize(old_size + kChunk);
-    read = file.Read(bytes.data() + old_size, kChunk);
-    bytes.resize(old_size + read);
+// Formats that are read but never written: JPEG data under such a name would not be what the
+// name promises, and the user's original is never rewritten in another format. Refused before
+// anything is read.
+void RefuseUnwritableFormat(const std::string& path) {
+  std::string format;
+  switch (ImageTypeFromExtension(path)) {
+    case itPNG:
+      format = "PNG";
+      break;
+    case itHEIF:  // HEIC, HEIF or AVIF, as the name says
+      for (char c : FileExtension(path).substr(1))
+        format += c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+      break;
+    case itWEBP:
+      format = "WebP";
+      break;
+    case itTIFF:
+      format = "TIFF";
+      break;
+    case itJPEG:
+    case itGIF:
+    case itBMP:
+    case itNone:
+      return;
   }
-  return bytes;
+  throw Error("Een " + format + "-bestand kan niet gedraaid worden.");
 }
 
 // Writes a turned picture over `path` in the format its extension names.
 void WriteTurnedPhoto(const TBitmap32& picture, const std::string& path) {
+  RefuseUnwritableFormat(path);
   switch (ImageTypeFromExtension(path)) {
     case itJPEG:
       RewriteJpegFile(path, picture, kRotationJpegQuality);
@@ -51,13 +68,9 @@ void WriteTurnedPhoto(const TBitmap32& picture, const std::string& path) {
       RewriteFile(path, *gif);
       return;
     }
-    case itPNG:
-    case itNone:
-      break;
+    default:
+      throw Error("Unknown picture format");
   }
-  // Photo lists hold JPEG, GIF and BMP files only; a PNG is a logo, and JPEG data under its
-  // name would make it unreadable, so it is left alone.
-  throw Error("Een PNG-bestand kan niet gedraaid worden.");
 }
 
 // The turned photo in the colours of the original's own profile, when it has an RGB one:
@@ -93,6 +106,7 @@ void TurnAndWriteJpeg(TBitmap32& picture, const std::string& path) {
 }
 
 TBitmap32 RotatePhotoFile(const std::string& path) {
+  RefuseUnwritableFormat(path);
   TBitmap32 picture = LoadPictureByExtension(path);
   TurnAndWritePhoto(picture, path);
   return picture;
@@ -100,6 +114,7 @@ TBitmap32 RotatePhotoFile(const std::string& path) {
 
 TBitmap32 RotateOriginalPhoto(const std::string& path,
                               const std::function<void(const TBitmap32&)>& show) {
+  RefuseUnwritableFormat(path);
   if (ImageTypeFromExtension(path) != itJPEG) {
     TBitmap32 picture = LoadPictureByExtension(path);
     show(picture);
@@ -108,7 +123,8 @@ TBitmap32 RotateOriginalPhoto(const std::string& path,
     WriteTurnedPhoto(picture, path);
     return picture;
   }
-  TMemoryStream stream(ReadFileBytes(path));
+  TFileStream file = TFileStream::OpenRead(path);
+  TMemoryStream stream(ReadToEnd(file));
   const std::vector<uint8_t>& original = stream.Bytes();
   TBitmap32 picture;
   LoadPicture(stream, itJPEG, picture);

@@ -1,9 +1,12 @@
 #include "core/imaging/Thumbnail.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "core/imaging/ColorProfile.h"
+#include "core/imaging/codecs/Decoders.h"
+#include "core/imaging/codecs/ExifThumbnail.h"
 #include "core/imaging/codecs/ImageInfo.h"
 #include "core/imaging/codecs/JpegReader.h"
 #include "core/imaging/LoadPicture.h"
@@ -41,10 +44,18 @@ TBitmap32 LoadThumbnail(TStream& stream, int max_side) {
   std::vector<uint8_t> icc_profile;
   int width = 0;
   int height = 0;
-  if (info.ImageType == itJPEG) {
+  std::optional<TBitmap32> own;
+  if (info.ImageType == itJPEG)
+    own = DecodeExifThumbnail(stream, info.Width, info.Height, max_side);
+  if (info.ImageType == itJPEG && !own) {
     picture = DecodeJpegReduced(stream, info, max_side, width, height, icc_profile);
   } else {
-    DecodePicture(stream, info.ImageType, picture, icc_profile);
+    if (own)
+      picture = std::move(*own);
+    else if (info.ImageType == itHEIF)
+      picture = DecodeHeifForThumbnail(stream, max_side, &icc_profile);
+    else
+      DecodePicture(stream, info.ImageType, picture, icc_profile);
     width = picture.Width();
     height = picture.Height();
   }

@@ -9,12 +9,17 @@ namespace fotoloom {
 
 bool HasPhotoExtension(std::string_view name) {
   const std::string extension = AsciiLower(FileExtension(name));
-  return extension == ".jpg" || extension == ".jpeg" || extension == ".gif" || extension == ".bmp";
+  for (const char* photo :
+       {".jpg", ".jpeg", ".gif", ".bmp", ".heic", ".heif", ".avif", ".webp", ".tif", ".tiff"}) {
+    if (extension == photo) return true;
+  }
+  return false;
 }
 
 bool ContainsPhotoExtension(std::string_view name) {
   const std::string extension = AsciiLower(FileExtension(name));
-  for (const char* part : {"jpg", "jpeg", "gif", "bmp"}) {
+  // "tif" covers "tiff".
+  for (const char* part : {"jpg", "jpeg", "gif", "bmp", "heic", "heif", "avif", "webp", "tif"}) {
     if (extension.find(part) != std::string::npos) return true;
   }
   return false;

@@ -24,7 +24,8 @@ namespace {
 
 // The formats the thumbnail loader decodes.
 bool MakesThumbnail(const QString& suffix) {
-  static const QStringList kSuffixes{"jpg", "jpeg", "gif", "bmp", "png"};
+  static const QStringList kSuffixes{"jpg",  "jpeg", "gif",  "bmp", "png", "heic",
+                                     "heif", "avif", "webp", "tif", "tiff"};
   return kSuffixes.contains(suffix, Qt::CaseInsensitive);
 }
 

@@ -34,9 +34,11 @@ QImage FitInto(const QImage& image, int size) {
 struct TMade {
   QImage thumbnail;  // null when the photo could not be decoded
   qint64 mtime = -1;
+  QImage to_store;   // a fresh decode for the shared cache, null when it came from there
 };
 
-// Runs on a worker: the shared cache first, else a decode that is stored there after.
+// Runs on a worker: the shared cache first, else a decode, which the caller stores there once
+// it is shown.
 TMade MakeThumbnail(const QString& path, int size, qint64 failed_mtime) {
   const QFileInfo info(path);
   if (!info.isFile()) return {};
@@ -51,7 +53,7 @@ TMade MakeThumbnail(const QString& path, int size, qint64 failed_mtime) {
     } catch (const std::exception&) {
       return made;
     }
-    cache.Write(path, made.mtime, thumbnail);
+    made.to_store = thumbnail;
   }
   made.thumbnail = FitInto(thumbnail, size);
   return made;
@@ -101,6 +103,17 @@ void TThumbnailLoader::Request(const QString& path) {
         m->memory.insert(path, new QImage(made.thumbnail),
                          std::max<qsizetype>(1, made.thumbnail.sizeInBytes() / 1024));
         emit Ready(path, made.thumbnail);
+        // Writing the file waits on the disk: it queues behind the thumbnails still to make,
+        // so that a screen of new photos fills first.
+        if (!made.to_store.isNull()) {
+          m->work.Start(
+              [path, size = m->size, mtime = made.mtime, image = made.to_store](
+                  const TBackgroundWork::TJob&) {
+                TSharedThumbnailCache(size).Write(path, mtime, image);
+                return true;
+              },
+              [](bool) {});
+        }
       });
 }
 

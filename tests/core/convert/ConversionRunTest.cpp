@@ -9,9 +9,11 @@
 
 #include "core/base/Error.h"
 #include "core/imaging/PictureMemory.h"
+#include "core/imaging/codecs/ImageInfo.h"
 #include "core/imaging/codecs/JpegWriter.h"
 #include "support/MemoryLimit.h"
 #include "support/TempDir.h"
+#include "support/TestPhotoFormats.h"
 
 namespace fotoloom {
 namespace {
@@ -385,15 +387,66 @@ TEST_F(ConversionRunTest, AFileThatIsNoPhotoIsSkippedAndItsEmptyOutputRemoved) {
   EXPECT_TRUE(fs::exists(out + "kapot.jpg"));
 }
 
+TEST_F(ConversionRunTest, PhoneAndScannerFormatsConvertAndBrokenOnesFailWithoutStoppingTheRun) {
+  const std::string in = Folder("in"), out = Folder("out");
+  std::vector<uint8_t> rgba;
+  for (int i = 0; i < 48 * 32; ++i) rgba.insert(rgba.end(), {200, 60, 30, 255});
+  const std::vector<uint8_t> heic = test::MakeTestHeif(rgba, 48, 32, false);
+  const std::vector<uint8_t> webp = test::MakeTestWebp(rgba, 48, 32);
+  std::vector<uint8_t> damaged_webp = webp;
+  std::fill(damaged_webp.begin() + 20, damaged_webp.begin() + 40, uint8_t{0xFF});
+  const struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    const char* error;  // the start of the reason, or null for a converted photo
+  } files[] = {
+      {"a.heic", heic, nullptr},
+      {"b.heic",
+       {heic.begin(), heic.begin() + static_cast<long>(heic.size()) * 2 / 3},
+       "HEIF error: "},
+      {"c.avif", test::MakeTestHeif(rgba, 48, 32, true), nullptr},
+      {"d.webp", damaged_webp, "WebP error: "},
+      {"e.webp", webp, nullptr},
+      {"f.tif", test::MakeTestTiff(rgba, 48, 32), nullptr},
+  };
+  std::vector<TListEntry> photos;
+  for (const auto& f : files) {
+    test::WriteFileBytes(in + f.name, f.bytes);
+    photos.push_back({f.name, "", in, "", false});
+  }
+  RecordingView view;
+  const TRunResult result = TConversionRun(view, gate).Run(photos, Settings(out));
+  std::vector<std::string> results;
+  for (const TListEntry& entry : result.results) results.push_back(entry.caption);
+  EXPECT_EQ(results, (std::vector<std::string>{"a.jpg", "c.jpg", "e.jpg", "f.jpg"}));
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.name);
+    const std::string output = out + fs::path(f.name).stem().string() + ".jpg";
+    if (!f.error) {
+      const TImageInfo info = GetImageFileInfo(output);
+      EXPECT_EQ(info.ImageType, itJPEG);
+      EXPECT_EQ(info.Width, 20);
+      continue;
+    }
+    // As for every decoder failure: an empty output and a log line with the reason.
+    ASSERT_TRUE(fs::exists(output));
+    EXPECT_EQ(fs::file_size(output), 0u);
+    const std::string line = "status Fout opgetreden met foto: " + in + f.name + " (" + f.error;
+    EXPECT_NE(std::find_if(view.events.begin(), view.events.end(),
+                           [&](const std::string& e) { return e.rfind(line, 0) == 0; }),
+              view.events.end());
+  }
+}
+
 // A GIF of a few dozen bytes that declares a screen of width x height and draws one pixel.
 std::vector<uint8_t> HugeScreenGif(int width, int height) {
   const auto lo = [](int v) { return static_cast<uint8_t>(v & 255); };
   const auto hi = [](int v) { return static_cast<uint8_t>(v >> 8); };
-  return {'G', 'I', 'F',  '8',  '9', 'a', lo(width), hi(width), lo(height), hi(height), 0x80,
-          0,   0,   0,    0,    0,   255, 255,       255,                       // two colours
-          ',', 0,   0,    0,    0,   1,   0,         1,         0,          0,  // a 1 x 1 image at
-                                                                                // the top left
-          2,   2,   0x44, 0x01, 0,   ';'};  // its LZW data, and the end
+  return {'G', 'I', 'F', '8', '9', 'a', lo(width), hi(width), lo(height), hi(height), 0x80, 0, 0, 0,
+          0, 0, 255, 255, 255,             // two colours
+          ',', 0, 0, 0, 0, 1, 0, 1, 0, 0,  // a 1 x 1 image at
+                                           // the top left
+          2, 2, 0x44, 0x01, 0, ';'};       // its LZW data, and the end
 }
 
 // Two such GIFs on two workers under an address-space limit that holds one decoded screen

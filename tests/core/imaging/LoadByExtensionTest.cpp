@@ -7,6 +7,7 @@
 #include "core/base/Error.h"
 #include "support/TempDir.h"
 #include "support/TestJpeg.h"
+#include "support/TestPhotoFormats.h"
 
 namespace fotoloom {
 namespace {
@@ -47,6 +48,13 @@ bool Near(TPixel32 pixel, TPixel32 expected) {
 TEST(LoadByExtensionTest, ExtensionInAnyCasePicksTheDecoder) {
   TempDir dir;
   const auto fixture = [](const char* name) { return ReadFileBytes(FixturePath(name)); };
+  std::vector<uint8_t> halves;  // red left, blue right, 32 x 16
+  for (int i = 0; i < 32 * 16; ++i) {
+    const bool left = i % 32 < 16;
+    halves.insert(halves.end(), {uint8_t(left ? 255 : 0), 0, uint8_t(left ? 0 : 255), 255});
+  }
+  test::TestPhotoOptions upright6;
+  upright6.orientation = 6;  // as for the JPEG: turned upright, red comes on top
   const struct {
     const char* name;
     std::vector<uint8_t> bytes;
@@ -58,6 +66,12 @@ TEST(LoadByExtensionTest, ExtensionInAnyCasePicksTheDecoder) {
       {"d.bmp", fixture("red-blue-halves.bmp"), 32, 16},
       {"e.GIF", fixture("red-blue-halves.gif"), 32, 16},
       {"f.Png", fixture("red-blue-halves.png"), 32, 16},
+      {"g.HEIC", test::MakeTestHeif(halves, 32, 16, false), 32, 16},
+      {"h.heif", test::MakeTestHeif(halves, 32, 16, false, upright6), 16, 32},
+      {"i.Avif", test::MakeTestHeif(halves, 32, 16, true), 32, 16},
+      {"j.webp", test::MakeTestWebp(halves, 32, 16), 32, 16},
+      {"k.tif", test::MakeTestTiff(halves, 32, 16), 32, 16},
+      {"l.TIFF", test::MakeTestTiff(halves, 32, 16, upright6), 16, 32},
   };
   constexpr TPixel32 kRed = MakePixel(255, 0, 0), kBlue = MakePixel(0, 0, 255);
   for (const auto& c : cases) {
@@ -78,6 +92,9 @@ TEST(LoadByExtensionTest, TheExtensionNotTheContentDecides) {
   WriteFileBytes(dir.File("gif.jpg"), ReadFileBytes(FixturePath("red-blue-halves.gif")));
   EXPECT_EQ(ErrorText(dir.File("gif.jpg")).rfind("JPEG error", 0), 0u);
   EXPECT_EQ(ErrorText(FixturePath("jpeg-named-as-gif.gif")).rfind("GIF error", 0), 0u);
+  WriteFileBytes(dir.File("heic.webp"),
+                 test::MakeTestHeif(std::vector<uint8_t>(8 * 8 * 4), 8, 8, false));
+  EXPECT_EQ(ErrorText(dir.File("heic.webp")).rfind("WebP error", 0), 0u);
 }
 
 TEST(LoadByExtensionTest, UnknownExtensionIsNamedAsTheFileHasIt) {
@@ -86,7 +103,7 @@ TEST(LoadByExtensionTest, UnknownExtensionIsNamedAsTheFileHasIt) {
     const char* path;
     const char* extension;
   } cases[] = {
-      {"/nowhere/photo.tif", "tif"}, {"/nowhere/photo.TIFF", "TIFF"},
+      {"/nowhere/photo.tga", "tga"}, {"/nowhere/photo.XCF", "XCF"},
       {"/nowhere/photo", ""},        {"/nowhere/my.photos/photo", ""},
       {"/nowhere/photo.", ""},       {"/nowhere/photo.jpg.txt", "txt"},
   };

@@ -21,6 +21,7 @@
 #include "core/imaging/resample/Orientation.h"
 #include "support/TempDir.h"
 #include "support/TestJpeg.h"
+#include "support/TestPhotoFormats.h"
 
 namespace fotoloom {
 namespace {
@@ -292,6 +293,24 @@ TEST(OriginalRotationTest, UnreadablePhotoKeepsItsFile) {
   EXPECT_THROW(RotateOriginalPhoto(photo, [&](const TBitmap32&) { shown = true; }), Error);
   EXPECT_FALSE(shown);
   EXPECT_EQ(ReadFileBytes(photo), damaged);
+}
+
+TEST(OriginalRotationTest, PhoneFormatIsRefusedBeforeAnythingIsShown) {
+  // The original is never rewritten in another format, nor a turn shown that is not made.
+  TempDir dir;
+  const std::string photo = dir.File("IMG_0001.HEIC");
+  const std::vector<uint8_t> heic =
+      test::MakeTestHeif(std::vector<uint8_t>(16 * 8 * 4, 128), 16, 8, false);
+  WriteFileBytes(photo, heic);
+  bool shown = false;
+  try {
+    RotateOriginalPhoto(photo, [&](const TBitmap32&) { shown = true; });
+    ADD_FAILURE() << "no error";
+  } catch (const Error& error) {
+    EXPECT_STREQ(error.what(), "Een HEIC-bestand kan niet gedraaid worden.");
+  }
+  EXPECT_FALSE(shown);
+  EXPECT_EQ(ReadFileBytes(photo), heic);
 }
 
 }  // namespace

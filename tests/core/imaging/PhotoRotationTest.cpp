@@ -107,13 +107,21 @@ TEST(PhotoRotationTest, RefusedPhotosAreLeftUnchanged) {
   WriteFileBytes(dir.File("logo.png"), ReadFileBytes(FixturePath("red-blue-halves.png")));
   WriteFileBytes(dir.File("jpeg.gif"), ReadFileBytes(FixturePath("jpeg-named-as-gif.gif")));
   WriteFileBytes(dir.File("photo.tif"), ReadFileBytes(FixturePath("red-blue-halves.bmp")));
+  // Formats that are read but not written are refused by name, whatever they hold.
+  for (const char* name : {"phone.HEIC", "photo.heif", "photo.avif", "photo.webp", "scan.tiff"})
+    WriteFileBytes(dir.File(name), ReadFileBytes(FixturePath("red-blue-halves.bmp")));
   const struct {
     const char* name;
     std::string error_start;
   } cases[] = {
       {"logo.png", "Een PNG-bestand kan niet gedraaid worden."},
       {"jpeg.gif", "GIF error"},  // JPEG data under a GIF name fails in its decoder
-      {"photo.tif", "Unknown picture file extension (.tif)"},
+      {"photo.tif", "Een TIFF-bestand kan niet gedraaid worden."},
+      {"scan.tiff", "Een TIFF-bestand kan niet gedraaid worden."},
+      {"phone.HEIC", "Een HEIC-bestand kan niet gedraaid worden."},
+      {"photo.heif", "Een HEIF-bestand kan niet gedraaid worden."},
+      {"photo.avif", "Een AVIF-bestand kan niet gedraaid worden."},
+      {"photo.webp", "Een WebP-bestand kan niet gedraaid worden."},
   };
   for (const auto& c : cases) {
     const std::vector<uint8_t> before = ReadFileBytes(dir.File(c.name));
@@ -121,7 +129,7 @@ TEST(PhotoRotationTest, RefusedPhotosAreLeftUnchanged) {
     EXPECT_EQ(error.rfind(c.error_start, 0), 0u) << error;
     EXPECT_EQ(ReadFileBytes(dir.File(c.name)), before) << c.name;
   }
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 8);
 }
 
 TEST(PhotoRotationTest, GifWithMoreThan256ColoursIsRefused) {

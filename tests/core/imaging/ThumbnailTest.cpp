@@ -5,13 +5,14 @@
 #include <string>
 
 #include "core/base/Error.h"
+#include "core/imaging/Thumbnail.h"
 #include "core/imaging/codecs/BmpWriter.h"
 #include "core/imaging/codecs/Decoders.h"
 #include "core/imaging/codecs/JpegReader.h"
 #include "core/imaging/codecs/JpegWriter.h"
 #include "core/imaging/resample/Resampler.h"
-#include "core/imaging/Thumbnail.h"
 #include "support/TestJpeg.h"
+#include "support/TestPhotoFormats.h"
 
 namespace fotoloom {
 namespace {
@@ -150,6 +151,84 @@ TEST(ThumbnailTest, ExifOrientationIsNotApplied) {
   const TBitmap32 thumbnail = Thumbnail(test::MakeTestJpeg(samples, 300, 100, options), 150);
   EXPECT_EQ(thumbnail.Width(), 150);
   EXPECT_EQ(thumbnail.Height(), 50);
+}
+
+std::vector<uint8_t> FlatSamples(int width, int height, std::initializer_list<uint8_t> pixel) {
+  std::vector<uint8_t> samples;
+  for (int i = 0; i < width * height; ++i) samples.insert(samples.end(), pixel);
+  return samples;
+}
+
+// A camera photo carries a small picture of itself: green photo, red thumbnail here, so the
+// result shows which one was read.
+TEST(ThumbnailTest, CameraJpegsOwnThumbnailStandsInWhenLargeEnoughAndOfTheSameShape) {
+  const struct {
+    const char* name;
+    int photo_width, photo_height, thumb_width, thumb_height, max_side;
+    bool own;
+  } cases[] = {
+      {"4:3 photo, 160 x 120 thumbnail, 128 asked", 640, 480, 160, 120, 128, true},
+      {"exactly as large as asked", 640, 480, 160, 120, 160, true},
+      {"too small for what is asked", 640, 480, 160, 120, 256, false},
+      {"3:2 photo, barred 4:3 thumbnail", 600, 400, 160, 120, 128, false},
+      {"3:2 photo, 160 x 107 thumbnail", 600, 400, 160, 107, 128, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::TestJpegOptions options;
+    options.app1 = test::ExifWithThumbnail(
+        6, test::MakeTestJpeg(FlatSamples(c.thumb_width, c.thumb_height, {220, 20, 20}),
+                              c.thumb_width, c.thumb_height));
+    const TBitmap32 thumbnail =
+        Thumbnail(test::MakeTestJpeg(FlatSamples(c.photo_width, c.photo_height, {20, 200, 20}),
+                                     c.photo_width, c.photo_height, options),
+                  c.max_side);
+    // Never turned, as the photo's own thumbnail is not: the stored shape stays.
+    EXPECT_EQ(thumbnail.Width(), c.max_side);
+    EXPECT_NEAR(thumbnail.Height(), c.max_side * c.photo_height / c.photo_width, 1);
+    const TPixel32 centre = thumbnail.At(thumbnail.Width() / 2, thumbnail.Height() / 2);
+    EXPECT_EQ(PixelRed(centre) > PixelGreen(centre), c.own);
+  }
+}
+
+TEST(ThumbnailTest, DamagedExifThumbnailLeavesThePhotoToBeRead) {
+  std::vector<uint8_t> small = test::MakeTestJpeg(FlatSamples(160, 120, {220, 20, 20}), 160, 120);
+  small.resize(small.size() / 2);
+  test::TestJpegOptions options;
+  options.app1 = test::ExifWithThumbnail(1, small);
+  const TBitmap32 thumbnail =
+      Thumbnail(test::MakeTestJpeg(FlatSamples(640, 480, {20, 200, 20}), 640, 480, options), 128);
+  ASSERT_EQ(thumbnail.Width(), 128);
+  EXPECT_GT(PixelGreen(thumbnail.At(64, 48)), 150);
+}
+
+TEST(ThumbnailTest, HeicsOwnThumbnailIsUsedUprightWhenLargeEnough) {
+  // The photo is green, its thumbnail red; both stored turned, with rotation properties.
+  constexpr int kW = 128, kH = 64;
+  const auto rgba = [](uint8_t r, uint8_t g) {
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < kW * kH; ++i) bytes.insert(bytes.end(), {r, g, 20, 255});
+    return bytes;
+  };
+  const struct {
+    int orientation, max_side;
+    bool own;
+  } cases[] = {{1, 48, true}, {1, 64, true}, {1, 96, false}, {6, 48, true}, {8, 96, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE("orientation " + std::to_string(c.orientation) + ", " +
+                 std::to_string(c.max_side));
+    test::TestPhotoOptions options;
+    options.orientation = c.orientation;
+    options.thumbnail_side = 64;
+    options.thumbnail_rgba = rgba(220, 20);
+    const TBitmap32 thumbnail =
+        Thumbnail(test::MakeTestHeif(rgba(20, 200), kW, kH, false, options), c.max_side);
+    const bool portrait = c.orientation >= 5;
+    EXPECT_EQ(std::max(thumbnail.Width(), thumbnail.Height()), c.max_side);
+    EXPECT_EQ(thumbnail.Width() < thumbnail.Height(), portrait) << "upright as the photo";
+    const TPixel32 centre = thumbnail.At(thumbnail.Width() / 2, thumbnail.Height() / 2);
+    EXPECT_EQ(PixelRed(centre) > PixelGreen(centre), c.own);
+  }
 }
 
 TEST(ThumbnailTest, DamagedDataThrows) {

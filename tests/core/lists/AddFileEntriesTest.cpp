@@ -60,7 +60,7 @@ TEST(PhotoExtensionsTest, ExactTestAndContainsTest) {
     bool exact;
     bool contains;
   };
-  for (const Case& c : std::array<Case, 10>{{
+  for (const Case& c : std::array<Case, 18>{{
            {"a.jpg", true, true},
            {"a.JPG", true, true},
            {"a.Jpeg", true, true},
@@ -71,6 +71,14 @@ TEST(PhotoExtensionsTest, ExactTestAndContainsTest) {
            {"jpg", false, false},
            {"a.jpg.txt", false, false},
            {"a.tar.xjpegx", false, true},
+           {"a.HEIC", true, true},
+           {"a.heif", true, true},
+           {"a.avif", true, true},
+           {"a.WebP", true, true},
+           {"a.tif", true, true},
+           {"a.TIFF", true, true},
+           {"a.tiff2", false, true},
+           {"a.heics", false, true},
        }}) {
     EXPECT_EQ(HasPhotoExtension(c.name), c.exact) << c.name;
     EXPECT_EQ(ContainsPhotoExtension(c.name), c.contains) << c.name;

@@ -39,6 +39,8 @@
 #include "gui/support/PhotoListView.h"
 #include "gui/support/TestPhotos.h"
 #include "gui/window/TFormMain.h"
+#include "support/TempDir.h"
+#include "support/TestPhotoFormats.h"
 
 namespace fotoloom {
 namespace {
@@ -381,6 +383,35 @@ class FolderBrowserTest : public QObject {
 
     m_browser->ThumbnailView()->scrollToBottom();
     QTRY_VERIFY_WITH_TIMEOUT(is_thumbnail(149), kWait);
+  }
+
+  void phonePhotosAndScansGetThumbnails() {
+    QVERIFY(QDir().mkpath(m_photos->path()));
+    std::vector<uint8_t> rgba;
+    for (int i = 0; i < 160 * 120; ++i) rgba.insert(rgba.end(), {30, 90, 200, 255});
+    test::TestPhotoOptions turned;
+    turned.orientation = 6;
+    const auto write = [&](const char* name, const std::vector<uint8_t>& bytes) {
+      test::WriteFileBytes(Path(name).toStdString(), bytes);
+    };
+    write("a.heic", test::MakeTestHeif(rgba, 160, 120, false, turned));  // stands upright
+    write("b.avif", test::MakeTestHeif(rgba, 160, 120, true));
+    write("c.webp", test::MakeTestWebp(rgba, 160, 120));
+    write("d.tiff", test::MakeTestTiff(rgba, 160, 120));
+    OpenPhotoFolder();
+    const TFolderItemsModel& items = m_browser->Items();
+    // The thumbnails stand on squares; the picture on each shows the photo's shape.
+    const QSize sizes[] = {{72, 96}, {96, 72}, {96, 72}, {96, 72}};
+    for (int row = 0; row < 4; ++row) {
+      const auto thumbnail = [&] { return items.index(row, 0).data(Qt::DecorationRole); };
+      QTRY_VERIFY_WITH_TIMEOUT(thumbnail().typeId() == QMetaType::QPixmap, kWait);
+      const QImage square = thumbnail().value<QPixmap>().toImage();
+      QRect picture;
+      for (int y = 0; y < square.height(); ++y)
+        for (int x = 0; x < square.width(); ++x)
+          if (qAlpha(square.pixel(x, y)) == 255) picture |= QRect(x, y, 1, 1);
+      QCOMPARE(picture.size(), sizes[row]);
+    }
   }
 
   // Photos copied into the folder shown appear; the items the user selected stay selected.

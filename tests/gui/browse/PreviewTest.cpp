@@ -20,6 +20,8 @@
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/PhotoListView.h"
 #include "gui/support/TestPhotos.h"
+#include "support/TempDir.h"
+#include "support/TestPhotoFormats.h"
 
 namespace fotoloom {
 namespace {
@@ -90,6 +92,35 @@ class PreviewTest : public QObject {
     QVERIFY(m_preview->pixmap().isNull());
     QTRY_VERIFY_WITH_TIMEOUT(IsReddish(Shown(m_preview)), 10000);
     QCOMPARE(m_preview->pixmap().size(), QSize(149, 160));
+  }
+
+  void phonePhotoIsPreviewedUpright_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("HEIC") << "IMG_1.HEIC";
+    QTest::newRow("TIFF") << "scan.tif";
+  }
+  void phonePhotoIsPreviewedUpright() {
+    // Stored red over blue, turned a quarter clockwise by its orientation: blue left, red
+    // right when upright.
+    QFETCH(QString, name);
+    std::vector<uint8_t> rgba;
+    for (int i = 0; i < 64 * 32; ++i) {
+      const bool top = i < 64 * 16;
+      rgba.insert(rgba.end(), {uint8_t(top ? 220 : 20), 20, uint8_t(top ? 20 : 220), 255});
+    }
+    test::TestPhotoOptions options;
+    options.orientation = 6;
+    test::WriteFileBytes(m_photos->filePath(name).toStdString(),
+                         name.endsWith(".tif") ? test::MakeTestTiff(rgba, 64, 32, options)
+                                               : test::MakeTestHeif(rgba, 64, 32, false, options));
+    m_window->AddPhoto(m_photos->path() + "/", name);
+    SelectOnly(0);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_preview->pixmap().isNull(), 10000);
+    const QImage shown = m_preview->pixmap().toImage();
+    QVERIFY2(shown.height() > shown.width(), "portrait, as the photo stands");
+    const int y = shown.height() / 2;
+    QVERIFY(IsBluish(shown.pixelColor(shown.width() / 4, y)));
+    QVERIFY(IsReddish(shown.pixelColor(3 * shown.width() / 4, y)));
   }
 
   void unreadablePhotoKeepsTheOldPreview_data() {

@@ -112,6 +112,13 @@ class SelectionListTest : public QObject {
     QCOMPARE(Status(), QString("Aantal foto's geselecteerd: 4"));
   }
 
+  void droppedPhonePhotosAndScansAreTaken() {
+    const QStringList names = {"IMG_1.HEIC", "b.heif", "c.avif", "d.webp", "e.tif", "f.TIFF"};
+    for (const QString& name : names) QVERIFY(MakeFile(name));
+    QVERIFY(Drop(names));
+    QCOMPARE(Captions(), names);
+  }
+
   void droppedFoldersAskTheFolderQuestionOnce_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("include_subfolders");

@@ -107,7 +107,9 @@ class ThumbnailLoaderTest : public QObject {
 
     const QString root = CacheFile("thumbnails");
     const QString cache_folder = root + '/' + folder;
-    QCOMPARE(QDir(cache_folder).entryList(QDir::Files), QStringList{CacheFileName(photo)});
+    // Stored after it is shown.
+    QTRY_COMPARE_WITH_TIMEOUT(QDir(cache_folder).entryList(QDir::Files),
+                              QStringList{CacheFileName(photo)}, kWait);
     const QString file = cache_folder + '/' + CacheFileName(photo);
     const QImage written(file, "png");
     QCOMPARE(written.text("Thumb::URI"), "file://" + QUrl::toPercentEncoding(photo, "/"));
@@ -140,6 +142,8 @@ class ThumbnailLoaderTest : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 1, kWait);
     const bool fresh = mtime_offset == 0;
     QCOMPARE(IsColour(ready[0][1].value<QImage>(), kMarker), fresh);
+    QTRY_COMPARE_WITH_TIMEOUT(QImage(file, "png").text("Thumb::MTime"),
+                              QString::number(Mtime(photo)), kWait);
     const QImage written(file, "png");
     QCOMPARE(written.text("Thumb::MTime"), QString::number(Mtime(photo)));
     QCOMPARE(IsColour(written, kMarker), fresh);
@@ -154,7 +158,14 @@ class ThumbnailLoaderTest : public QObject {
     QSignalSpy ready(&loader, &TThumbnailLoader::Ready);
     loader.Request(photo);
     QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 1, kWait);
-    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"inside.jpg"});
+    // A photo outside, asked for after it, is stored once the inside one has had its turn.
+    const QString outside = m_photos->filePath("outside.jpg");
+    QVERIFY(test::WriteTestPhoto(outside, 300, 200));
+    loader.Request(outside);
+    QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 2, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder + '/' + CacheFileName(outside)), kWait);
+    QCOMPARE(QDir(folder).entryList(QDir::Files),
+             QStringList({CacheFileName(outside), "inside.jpg"}));
   }
 
   void CancelPendingDropsTheWaitingRequests() {

@@ -28,6 +28,8 @@
 #include "gui/support/PhotoListView.h"
 #include "gui/support/ScriptedMessages.h"
 #include "gui/support/TestPhotos.h"
+#include "support/TempDir.h"
+#include "support/TestPhotoFormats.h"
 
 using namespace fotoloom;
 using namespace fotoloom::test;
@@ -253,6 +255,9 @@ class TFormImageTest : public QObject {
                           << "foto.jpg";
     QTest::newRow("GIF") << "plaatje.gif"
                          << "plaatje.jpg";
+    // A phone photo opens too; its original is never replaced by JPEG data.
+    QTest::newRow("HEIC") << "IMG_0001.HEIC"
+                          << "IMG_0001.jpg";
   }
   void saveCancelledWritesNothing() {
     QFETCH(QString, name);
@@ -263,6 +268,10 @@ class TFormImageTest : public QObject {
       const std::vector<uint8_t> gif = EncodeGif(picture).value();
       QVERIFY(WriteTextFile(photo, QByteArray(reinterpret_cast<const char*>(gif.data()),
                                               static_cast<qsizetype>(gif.size()))));
+    } else if (name.endsWith(".HEIC")) {
+      std::vector<uint8_t> rgba;
+      for (int i = 0; i < 40 * 30; ++i) rgba.insert(rgba.end(), {10, 200, 30, 255});
+      test::WriteFileBytes(photo.toStdString(), test::MakeTestHeif(rgba, 40, 30, false));
     }
     // The photos and any temporary file of a save; the settings file keeps the window size.
     auto photo_files = [&] {

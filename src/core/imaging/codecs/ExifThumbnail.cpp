@@ -4,8 +4,11 @@
 #include "core/base/Stream.h"
 #include "core/imaging/QuarterTurn.h"
 #include "core/imaging/codecs/Decoders.h"
+#include "core/imaging/codecs/EmbeddedThumbnail.h"
 #include "core/imaging/codecs/ExifOrientation.h"
+#include "core/imaging/codecs/ImageInfo.h"
 #include "core/imaging/codecs/JpegMarkers.h"
+#include "core/imaging/codecs/JpegReader.h"
 #include "core/imaging/codecs/JpegWriter.h"
 #include "core/imaging/resample/Orientation.h"
 
@@ -15,6 +18,8 @@ namespace {
 constexpr size_t kExifHeader = 6;  // "Exif\0\0"
 constexpr uint8_t kApp1 = 0xE1;
 constexpr int kThumbnailQuality = 90;
+// The EXIF segment lies in the header, within its first segments of at most 64 KB each.
+constexpr size_t kHeaderBytes = 256 * 1024;
 
 }  // namespace
 
@@ -87,6 +92,32 @@ void TurnExifThumbnail(std::vector<uint8_t>& jpeg, int orientation) {
     jpeg = std::move(result);
     return;
   }
+}
+
+std::optional<TBitmap32> DecodeExifThumbnail(TStream& stream, int photo_width, int photo_height,
+                                             int max_side) {
+  const int64_t start = stream.Position();
+  std::vector<uint8_t> header(kHeaderBytes);
+  header.resize(stream.ReadZeroFilled(header.data(), header.size()));
+  stream.Seek(start);
+  for (const TJpegSegment& segment : JpegHeaderSegments(header)) {
+    const uint8_t* data = header.data() + segment.data;
+    if (segment.marker != kApp1 || !IsExifSegment(data, segment.size)) continue;
+    const std::optional<TExifThumbnail> thumbnail = FindExifThumbnail(data, segment.size);
+    if (!thumbnail) return std::nullopt;
+    TMemoryStream jpeg({data + thumbnail->start, data + thumbnail->start + thumbnail->size});
+    const TImageInfo info = GetImageInfo(jpeg);
+    if (info.ImageType != itJPEG ||
+        !UsableAsThumbnail(info.Width, info.Height, photo_width, photo_height, max_side)) {
+      return std::nullopt;
+    }
+    try {
+      return TJpegReader(jpeg, 4).ReadPicture();
+    } catch (const Error&) {
+      return std::nullopt;  // the photo itself is read instead
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace fotoloom

@@ -5,6 +5,9 @@
 #include <optional>
 #include <vector>
 
+#include "core/base/Stream.h"
+#include "core/imaging/Bitmap32.h"
+
 namespace fotoloom {
 
 // Where the JPEG thumbnail of an EXIF segment lies (IFD1's JPEGInterchangeFormat and
@@ -23,5 +26,12 @@ std::optional<TExifThumbnail> FindExifThumbnail(const uint8_t* data, size_t size
 // then show what the photo shows. A thumbnail that is not the last thing in its segment, or
 // that cannot be read, is left as it was.
 void TurnExifThumbnail(std::vector<uint8_t>& jpeg, int orientation);
+
+// The EXIF thumbnail of the JPEG at the stream's position, as stored (not turned, as the
+// photo's stored pixels), when it can stand in for a photo of photo_width x photo_height at
+// max_side (see UsableAsThumbnail); empty otherwise, also when it is damaged. The stream is
+// left at the position it had.
+std::optional<TBitmap32> DecodeExifThumbnail(TStream& stream, int photo_width, int photo_height,
+                                             int max_side);
 
 }  // namespace fotoloom

@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace fotoloom {
@@ -25,22 +26,54 @@ uint32_t BigLong(const uint8_t* p) {
   return SwapLong(value);
 }
 
+// A HEIF file starts with an "ftyp" box whose major or compatible brands name a still
+// picture; video files share the box but not these brands.
+bool IsHeifFileType(TStream& stream) {
+  uint8_t box[64];
+  stream.ReadZeroFilled(box, sizeof box);
+  if (std::memcmp(box + 4, "ftyp", 4) != 0) return false;
+  const size_t size = std::min<size_t>(BigLong(box), sizeof box);
+  const auto still_brand = [&](size_t at) {
+    for (const char* brand : {"heic", "heix", "heim", "heis", "mif1", "mif2", "avif"}) {
+      if (std::memcmp(box + at, brand, 4) == 0) return true;
+    }
+    return false;
+  };
+  if (size >= 12 && still_brand(8)) return true;
+  for (size_t at = 16; at + 4 <= size; at += 4) {
+    if (still_brand(at)) return true;
+  }
+  return false;
+}
+
+bool IsTiffSignature(const uint8_t* sig) {
+  // Classic TIFF (42) and BigTIFF (43), either byte order.
+  return (sig[0] == 'I' && sig[1] == 'I' && (sig[2] == 42 || sig[2] == 43) && sig[3] == 0) ||
+         (sig[0] == 'M' && sig[1] == 'M' && sig[2] == 0 && (sig[3] == 42 || sig[3] == 43));
+}
+
 }  // namespace
 
 TImageInfo GetImageInfo(TStream& stream) {
   TImageInfo info;
   const int64_t start = stream.Position();
-  uint8_t sig[8];
-  stream.ReadZeroFilled(sig, 3);
+  uint8_t sig[12];
+  stream.ReadZeroFilled(sig, sizeof sig);
   if (std::memcmp(sig, "GIF", 3) == 0) {
     info.ImageType = itGIF;
   } else if (sig[0] == 0xFF && sig[1] == 0xD8 && sig[2] == 0xFF) {
     info.ImageType = itJPEG;
   } else if (sig[0] == 0x89 && sig[1] == 0x50 && sig[2] == 0x4E) {
-    stream.ReadZeroFilled(sig + 3, 5);
     if (std::memcmp(sig + 3, "\x47\x0D\x0A\x1A\x0A", 5) == 0) info.ImageType = itPNG;
   } else if (sig[0] == 'B' && sig[1] == 'M') {
     info.ImageType = itBMP;
+  } else if (std::memcmp(sig, "RIFF", 4) == 0 && std::memcmp(sig + 8, "WEBP", 4) == 0) {
+    info.ImageType = itWEBP;
+  } else if (IsTiffSignature(sig)) {
+    info.ImageType = itTIFF;
+  } else if (std::memcmp(sig + 4, "ftyp", 4) == 0) {
+    stream.Seek(start);
+    if (IsHeifFileType(stream)) info.ImageType = itHEIF;
   }
   stream.Seek(start);
   if (info.ImageType == itNone) return info;
@@ -57,6 +90,9 @@ TImageInfo GetImageInfo(TStream& stream) {
     case itPNG:
       ReadPNGHeader(stream, info);
       break;
+    case itHEIF:
+    case itWEBP:
+    case itTIFF:
     case itNone:
       break;
   }

@@ -7,7 +7,17 @@
 
 namespace fotoloom {
 
-enum TImageType : uint8_t { itNone = 0, itBMP = 1, itGIF = 2, itJPEG = 3, itPNG = 4 };
+// itHEIF covers every still picture in the HEIF container: HEIC (HEVC) and AVIF (AV1).
+enum TImageType : uint8_t {
+  itNone = 0,
+  itBMP = 1,
+  itGIF = 2,
+  itJPEG = 3,
+  itPNG = 4,
+  itHEIF = 5,
+  itWEBP = 6,
+  itTIFF = 7
+};
 
 // The result of the format test. Width and Height are as the header states them
 // (0 when not read); only ImageType is used to decode.

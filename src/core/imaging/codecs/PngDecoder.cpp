@@ -10,6 +10,7 @@
 
 #include "core/base/Error.h"
 #include "core/imaging/PictureMemory.h"
+#include "core/imaging/codecs/OverWhite.h"
 
 namespace fotoloom {
 namespace {
@@ -188,10 +189,6 @@ void ConvertRgbaBytes(TBitmap32& bitmap, ToPixel to_pixel) {
     const auto* rgba = reinterpret_cast<const uint8_t*>(pixels + i);
     pixels[i] = to_pixel(rgba[0], rgba[1], rgba[2], rgba[3]);
   }
-}
-
-uint8_t OverWhite(uint8_t c, uint8_t a) {
-  return static_cast<uint8_t>((c * a + 255 * (255 - a) + 127) / 255);
 }
 
 }  // namespace

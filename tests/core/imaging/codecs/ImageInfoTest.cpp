@@ -22,7 +22,7 @@ struct InfoCase {
 };
 
 // Content decides, never a name; short streams read as if padded with zeros.
-constexpr std::array<InfoCase, 12> kInfoCases{{
+constexpr std::array<InfoCase, 21> kInfoCases{{
     {"empty", "", itNone, 0, 0},
     {"text", "hello, this is no photo", itNone, 0, 0},
     {"gif", "GIF89a\x40\x01\xF0\x00", itGIF, 320, 240},
@@ -44,6 +44,19 @@ constexpr std::array<InfoCase, 12> kInfoCases{{
      std::string_view("\x89PNG\r\n\x1A\n\0\0\0\x0DgAMA\0\0\x01\x2C\0\0\0\xC8", 24), itPNG, 0, 0},
     {"png_signature_broken_is_not_bmp_either", "\x89PNBM", itNone, 0, 0},
     {"bmp_two_bytes", "BM", itBMP, 0, 0},
+    {"webp", std::string_view("RIFF\x24\0\0\0WEBPVP8 ", 16), itWEBP, 0, 0},
+    {"riff_not_webp", std::string_view("RIFF\x24\0\0\0WAVEfmt ", 16), itNone, 0, 0},
+    {"tiff_intel", std::string_view("II*\0\x08\0\0\0", 8), itTIFF, 0, 0},
+    {"tiff_motorola", std::string_view("MM\0*\0\0\0\x08", 8), itTIFF, 0, 0},
+    {"bigtiff", std::string_view("II+\0\x08\0\0\0", 8), itTIFF, 0, 0},
+    {"heic_major_brand", std::string_view("\0\0\0\030ftypheic\0\0\0\0mif1heic", 24), itHEIF, 0, 0},
+    {"avif_compatible_brand_only", std::string_view("\0\0\0\034ftypxxxx\0\0\0\0mif1miafavif", 28),
+     itHEIF, 0, 0},
+    {"mp4_video_is_not_heif", std::string_view("\0\0\0\030ftypisom\0\0\0\0isommp42", 24), itNone,
+     0, 0},
+    // A brand past the box's own size belongs to the next box.
+    {"heif_brand_outside_the_box", std::string_view("\0\0\0\020ftypisom\0\0\0\0mif1", 20), itNone,
+     0, 0},
     {"bmp_top_down",
      std::string_view("BM\0\0\0\0\0\0\0\0\0\0\0\0\x28\0\0\0\x10\0\0\0\xF8\xFF\xFF\xFF", 26), itBMP,
      16, -8},
