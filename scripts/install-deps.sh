@@ -13,6 +13,8 @@ packages=(
   libgtest-dev libbenchmark-dev
   libcurl4-openssl-dev libssl-dev  # FTP, FTPES, SFTP and HTTP client; fingerprints
   python3-pyftpdlib python3-openssl openssh-server openssh-client openssl  # test servers
+  python3-aiosmtpd  # the SMTP server of the mail tests
+  xdg-utils  # xdg-email: the desktop road of the mail command
   libjpeg-turbo-progs imagemagick python3-pil time libvips-tools  # bench/batch-timing.sh
   libheif-examples  # bench/heic-timing.sh
   desktop-file-utils appstream man-db dpkg-dev  # scripts/check-package.sh

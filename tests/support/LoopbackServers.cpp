@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
 
@@ -166,6 +167,52 @@ HttpServer::HttpServer(const std::string& folder)
 
 std::string HttpServer::Url(const std::string& path) const {
   return "http://127.0.0.1:" + std::to_string(Port()) + path;
+}
+
+namespace {
+
+std::vector<std::string> SmtpArguments(const std::string& folder, SmtpServer::Security security,
+                                       bool login, SmtpServer::Behaviour behaviour) {
+  mkdir((folder + "/smtp").c_str(), 0755);
+  std::vector<std::string> argv = {kPython, ServersFolder() + "smtp_server.py", folder + "/smtp"};
+  if (security == SmtpServer::Security::StartTls)
+    argv.insert(argv.end(), {"--starttls", folder + "/cert.pem", folder + "/key.pem"});
+  if (security == SmtpServer::Security::SslTls)
+    argv.insert(argv.end(), {"--ssl", folder + "/cert.pem", folder + "/key.pem"});
+  if (login) argv.insert(argv.end(), {"--login", SmtpServer::kUser, SmtpServer::kPassword});
+  if (behaviour == SmtpServer::Behaviour::Silent) argv.push_back("--silent");
+  if (behaviour == SmtpServer::Behaviour::StallAfterData) argv.push_back("--stall");
+  return argv;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+}  // namespace
+
+SmtpServer::SmtpServer(const std::string& folder, Security security, bool login,
+                       Behaviour behaviour)
+    : m_folder(folder + "/smtp/"),
+      m_process(SmtpArguments(folder, security, login, behaviour), true) {}
+
+int SmtpServer::MailCount() const {
+  int count = 0;
+  while (std::ifstream(m_folder + "mail-" + std::to_string(count + 1) + ".txt")) ++count;
+  return count;
+}
+
+std::vector<std::string> SmtpServer::Summary(int mail) const {
+  return FileLines(m_folder + "mail-" + std::to_string(mail) + ".txt");
+}
+
+std::string SmtpServer::Body(int mail) const {
+  return ReadAll(m_folder + "mail-" + std::to_string(mail) + ".body");
+}
+
+std::string SmtpServer::Attachment(int mail, int number) const {
+  return ReadAll(m_folder + "mail-" + std::to_string(mail) + "-" + std::to_string(number));
 }
 
 namespace {

@@ -68,6 +68,32 @@ class HttpServer {
   ServerProcess m_process;
 };
 
+// aiosmtpd that keeps every message it accepts, parsed, in `folder`.
+class SmtpServer {
+ public:
+  static constexpr const char* kUser = "fotograaf@example.nl";
+  static constexpr const char* kPassword = "geheim";
+
+  enum class Security { None, StartTls, SslTls };
+  // StartTls and SslTls use the certificate of MakeCertificate(folder). `login` requires
+  // AUTH with kUser and kPassword.
+  enum class Behaviour { Normal, Silent, StallAfterData };
+  SmtpServer(const std::string& folder, Security security, bool login = false,
+             Behaviour behaviour = Behaviour::Normal);
+  int Port() const { return m_process.Port(); }
+
+  // The mails received so far: the summary lines of each ("FROM a", "RCPT b",
+  // "SUBJECT c", "ATTACH image/jpeg d.jpg"), and the decoded body and attachments.
+  int MailCount() const;
+  std::vector<std::string> Summary(int mail) const;
+  std::string Body(int mail) const;
+  std::string Attachment(int mail, int number) const;
+
+ private:
+  std::string m_folder;
+  ServerProcess m_process;
+};
+
 // OpenSSH's sshd with an SFTP subsystem, its own host key and a client key pair, logging
 // in the current user by key.
 class SftpServer {

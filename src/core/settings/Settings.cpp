@@ -119,6 +119,7 @@ TSettings LoadSettings(const TIniFile& settings_file) {
   s.FtpProtocol = ReadChoice(file, "FtpProtocol", kFtpProtocolTexts, s.FtpProtocol);
   s.FtpPassive = read_bool("FtpPassive", s.FtpPassive);
   s.EmailSecurity = ReadChoice(file, "EmailSecurity", kEmailSecurityTexts, s.EmailSecurity);
+  s.EmailMaxMB = read_integer("EmailMaxMB", s.EmailMaxMB);
   s.Smallfotos = read_bool("Smallfotos", s.Smallfotos);
   s.Normalfotos = read_bool("Normalfotos", s.Normalfotos);
   s.Largefotos = read_bool("Largefotos", s.Largefotos);
@@ -167,6 +168,7 @@ void SaveSettings(TIniFile& file, const TSettings& s) {
   WriteScrambled(file, "EmailUsername", s.EmailUsername);
   WriteScrambled(file, "EmailPassword", s.EmailPassword);
   write_string("EmailSecurity", EmailSecurityText(s.EmailSecurity));
+  write_integer("EmailMaxMB", s.EmailMaxMB);
 }
 
 }  // namespace fotoloom

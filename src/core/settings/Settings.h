@@ -52,6 +52,7 @@ struct TSettings {
   std::string EmailUsername;
   std::string EmailPassword;
   TEmailSecurity EmailSecurity = TEmailSecurity::None;
+  int32_t EmailMaxMB = 20;  // the largest mail the built-in client sends, in megabytes
 
   // Read from the file but never written by the program.
   std::string Customer;

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <array>
@@ -242,6 +243,8 @@ QWidget* TFormInstellingen::BuildEmailSettingsPage() {
   EditEmailUsername = NewField("EditEmailUsername", panel);
   EditEmailPassword = NewPasswordField("EditEmailPassword", panel);
   cmbBeveiliging = NewChoice("cmbBeveiliging", kSecurityCaptions, panel);
+  editEmailMaxMB = Named(new QSpinBox(panel), "editEmailMaxMB");
+  editEmailMaxMB->setRange(1, 1000);
   // Checking a button from code moves the panel too, so it follows the stored choice.
   connect(RadioSendEmailFotoloom, &QRadioButton::toggled, panelEmailInstellingen,
           &QWidget::setVisible);
@@ -256,7 +259,13 @@ QWidget* TFormInstellingen::BuildEmailSettingsPage() {
   smtp->addRow(QStringLiteral("Van emailadres"), EditEmailFrom);
   smtp->addRow(QStringLiteral("Gebruikersnaam"), EditEmailUsername);
   smtp->addRow(QStringLiteral("Wachtwoord"), EditEmailPassword);
-  smtp->addRow(QStringLiteral("Beveiliging"), cmbBeveiliging);
+  // The size shares the security's line: the fixed window has no room for another row.
+  auto* security_row = new QHBoxLayout;
+  security_row->addWidget(cmbBeveiliging);
+  security_row->addStretch();
+  security_row->addWidget(new QLabel(QStringLiteral("Maximale grootte per e-mail (MB)"), panel));
+  security_row->addWidget(editEmailMaxMB);
+  smtp->addRow(QStringLiteral("Beveiliging"), security_row);
 
   auto* column = new QVBoxLayout(page);
   column->setContentsMargins(10, 6, 10, 6);
@@ -335,6 +344,7 @@ void TFormInstellingen::FormShow() {
       EditEmailUsername->setText(Text(m_settings.EmailUsername));
       EditEmailPassword->setText(Text(m_settings.EmailPassword));
       cmbBeveiliging->setCurrentIndex(static_cast<int>(m_settings.EmailSecurity));
+      editEmailMaxMB->setValue(m_settings.EmailMaxMB);
       break;
   }
 }
@@ -387,6 +397,7 @@ bool TFormInstellingen::StoreVisiblePage() {
       m_settings.EmailUsername = Value(EditEmailUsername);
       m_settings.EmailPassword = Value(EditEmailPassword);
       m_settings.EmailSecurity = static_cast<TEmailSecurity>(cmbBeveiliging->currentIndex());
+      m_settings.EmailMaxMB = editEmailMaxMB->value();
       break;
   }
   return true;

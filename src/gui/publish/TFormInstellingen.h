@@ -15,6 +15,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QTabWidget;
 class QWidget;
 
@@ -114,6 +115,7 @@ class TFormInstellingen : public QDialog {
   QLineEdit* EditEmailUsername;
   QLineEdit* EditEmailPassword;
   QComboBox* cmbBeveiliging;
+  QSpinBox* editEmailMaxMB;
   QPushButton* btnOpslaan;
   QPushButton* btnClose;
 

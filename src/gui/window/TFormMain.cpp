@@ -49,6 +49,7 @@
 #include "gui/step2/Wizard.h"
 #include "gui/window/CommandLineFiles.h"
 #include "gui/window/CustomMode.h"
+#include "gui/window/MailCommand.h"
 #include "gui/window/UploadCommand.h"
 #include "gui/window/SideStrip.h"
 #include "gui/window/SingleInstance.h"
@@ -212,6 +213,14 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
           .custom_mode = [this] { return m_custom_mode == QLatin1String(kCustomModeValue); },
           .set_busy = [this](bool busy) { SetBusy(busy); }});
   m_upload->SetAskGroup([this](TGroupValues& group) { return AskUploadGroup(group); });
+  m_mail = std::make_unique<TMailCommand>(
+      TMailCommand::TWidgets{.window = this,
+                             .results = m_result_entries,
+                             .mail = m_mail_button,
+                             .settings = &m_settings,
+                             .target_folder = [this] { return TargetFolder(); },
+                             .set_busy = [this](bool busy) { SetBusy(busy); },
+                             .save_settings = [this] { SaveSettings(); }});
 
   // Rotation from both lists.
   const auto set_busy = [this](bool busy) { SetBusy(busy); };

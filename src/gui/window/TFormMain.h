@@ -30,6 +30,7 @@ class TStep2Panel;
 class TThumbnailBrowser;
 class TResultRotation;
 class TRunController;
+class TMailCommand;
 class TUploadCommand;
 struct TGroupValues;
 class TSelectionList;
@@ -61,6 +62,7 @@ class TFormMain : public QWidget {
   TRunController& ConversionRun() { return *m_run; }
   // "Foto's uploaden ": the upload of the result list.
   TUploadCommand& Upload() { return *m_upload; }
+  TMailCommand& Mail() { return *m_mail; }
   TSelectionList& SelectionList() { return *m_selection; }
   // The folder the last run wrote into; it always ends in a separator once a run set it.
   // It is the setting "Exportmap", so it starts from the settings file and is saved there.
@@ -180,6 +182,7 @@ class TFormMain : public QWidget {
   TSelectionRotation* m_selection_rotation = nullptr;
   TResultRotation* m_result_rotation = nullptr;
   std::unique_ptr<TUploadCommand> m_upload;
+  std::unique_ptr<TMailCommand> m_mail;
 };
 
 }  // namespace fotoloom

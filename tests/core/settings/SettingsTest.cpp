@@ -40,6 +40,7 @@ void ExpectDefaults(const TSettings& s) {
   EXPECT_EQ(s.FtpProtocol, TFtpProtocol::Ftp);
   EXPECT_FALSE(s.FtpPassive);
   EXPECT_EQ(s.EmailSecurity, TEmailSecurity::None);
+  EXPECT_EQ(s.EmailMaxMB, 20);
   EXPECT_EQ(s, TSettings{});
 }
 
@@ -93,7 +94,8 @@ TEST(SettingsTest, SaveWritesTheKeysInOrderScrambledWhereNeeded) {
             "FtpPassive=0\n"
             "EmailUsername=\n"
             "EmailPassword=iB\n"
-            "EmailSecurity=SSL/TLS\n");
+            "EmailSecurity=SSL/TLS\n"
+            "EmailMaxMB=20\n");
 }
 
 TEST(SettingsTest, EveryWrittenFieldSurvivesARoundTrip) {
@@ -128,6 +130,7 @@ TEST(SettingsTest, EveryWrittenFieldSurvivesARoundTrip) {
   s.EmailUsername = "jan@example.nl";
   s.EmailPassword = "geheim=1";
   s.EmailSecurity = TEmailSecurity::StartTls;
+  s.EmailMaxMB = 7;
   TIniFile file(dir.File("fotoloom.crp"));
   SaveSettings(file, s);
   EXPECT_EQ(LoadSettings(file), s);
@@ -204,7 +207,7 @@ TEST(SettingsTest, SaveLeavesProfilesAndReadOnlyKeysAlone) {
                        "Importmap=\n",
                        0),
             0u);
-  EXPECT_NE(text.find("EmailSecurity=Geen\n[Groot]\nFoto_breedte=1024\n"), std::string::npos);
+  EXPECT_NE(text.find("EmailSecurity=Geen\nEmailMaxMB=20\n[Groot]\nFoto_breedte=1024\n"), std::string::npos);
   EXPECT_EQ(LoadSettings(file).BGColor, "clBlack");
 }
 

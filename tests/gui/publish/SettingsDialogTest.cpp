@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -493,6 +494,8 @@ class SettingsDialogTest : public QObject {
     }();
 
     QString caption, port, security;
+    int max_mb = 0;
+    bool size_field_fits = false;
     bool panel_at_start = false, panel_after_outlook = true, panel_after_fotoloom = false;
     WhenDialogShows([&](TFormInstellingen* dialog) {
       caption = dialog->windowTitle();
@@ -510,6 +513,15 @@ class SettingsDialogTest : public QObject {
       Retype(dialog, "EditEmailUsername", QStringLiteral("jan@oud.nl"));
       Retype(dialog, "EditEmailPassword", QStringLiteral("s3cr3t"));
       QVERIFY(Choose(dialog, "cmbBeveiliging", QStringLiteral("STARTTLS")));
+      auto* max_size = Find<QSpinBox>(dialog, "editEmailMaxMB");
+      max_mb = max_size->value();
+      // The page's last field fits in the fixed window at its full height.
+      const QRect area(max_size->mapTo(dialog, QPoint(0, 0)), max_size->size());
+      size_field_fits = dialog->rect().contains(area) &&
+                        max_size->height() >= max_size->minimumSizeHint().height();
+      max_size->setFocus();
+      QTest::keyClick(max_size, Qt::Key_A, Qt::ControlModifier);
+      QTest::keyClicks(max_size, QStringLiteral("5"));
       Click(dialog, "btnOpslaan");
     });
     ClickResultMenuItem(main, "Emailinstellingen1");
@@ -521,6 +533,8 @@ class SettingsDialogTest : public QObject {
     QVERIFY(panel_after_fotoloom);
     QCOMPARE(port, QString());
     QCOMPARE(security, QStringLiteral("Geen"));
+    QCOMPARE(max_mb, 20);
+    QVERIFY(size_field_fits);
 
     const TSettings& s = main.form->Settings();
     QVERIFY(!s.EmailUseOutLook);
@@ -529,6 +543,7 @@ class SettingsDialogTest : public QObject {
     QCOMPARE(s.EmailUsername, "jan@oud.nl");
     QCOMPARE(s.EmailPassword, "s3cr3t");
     QCOMPARE(s.EmailSecurity, TEmailSecurity::StartTls);
+    QCOMPARE(s.EmailMaxMB, 5);
     QFile file(main.SettingsFile());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), file_before);

@@ -1,0 +1,217 @@
+#include "core/mail/SmtpMail.h"
+
+#include <openssl/evp.h>
+
+#include <cctype>
+#include <ctime>
+#include <memory>
+
+#include "core/base/Error.h"
+#include "core/publish/CurlHandle.h"
+
+namespace fotoloom {
+
+namespace {
+
+using TMime = std::unique_ptr<curl_mime, decltype(&curl_mime_free)>;
+
+struct TConversation {
+  std::string last_refusal;  // the last reply of the server with a code of 400 or more
+  const std::atomic<bool>* cancel = nullptr;
+};
+
+// A header value on one line: line breaks would start headers of their own.
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (const char c : text) line += (c == '\r' || c == '\n') ? ' ' : c;
+  return line;
+}
+
+bool PlainAscii(const std::string& text) {
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80 ||
+        (c != '\t' && std::iscntrl(static_cast<unsigned char>(c))))
+      return false;
+  return true;
+}
+
+std::string Base64(const std::string& bytes) {
+  std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
+  const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()),
+                                     reinterpret_cast<const unsigned char*>(bytes.data()),
+                                     static_cast<int>(bytes.size()));
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+// An encoded word per piece of at most 45 bytes, never splitting a UTF-8 character.
+std::string EncodedHeader(const std::string& text) {
+  if (PlainAscii(text)) return text;
+  std::string result;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = std::min(text.size(), start + 45);
+    while (end < text.size() && end > start + 1 &&
+           (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+      --end;
+    if (!result.empty()) result += "\r\n ";
+    result += "=?UTF-8?B?" + Base64(text.substr(start, end - start)) + "?=";
+    start = end;
+  }
+  return result;
+}
+
+std::string JoinAddresses(const std::vector<std::string>& addresses) {
+  std::string text;
+  for (const std::string& address : addresses)
+    text += (text.empty() ? "" : ", ") + OneLine(address);
+  return text;
+}
+
+std::string DateHeader() {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char text[64];
+  std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S +0000", &utc);
+  return text;
+}
+
+// Mail text has CR LF line ends.
+std::string CrLfLines(const std::string& text) {
+  std::string lines;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) lines += '\r';
+    lines += text[i];
+  }
+  return lines;
+}
+
+size_t RecordReply(char* text, size_t size, size_t count, void* data) {
+  auto* conversation = static_cast<TConversation*>(data);
+  std::string line(text, size * count);
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  if (line.size() >= 4 && line[0] >= '4' && line[0] <= '5' &&
+      std::isdigit(static_cast<unsigned char>(line[1])) &&
+      std::isdigit(static_cast<unsigned char>(line[2])) && line[3] == ' ')
+    conversation->last_refusal = line;
+  return size * count;
+}
+
+int CheckCancel(void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  const auto* conversation = static_cast<TConversation*>(data);
+  return conversation->cancel != nullptr && conversation->cancel->load() ? 1 : 0;
+}
+
+size_t Discard(char*, size_t size, size_t count, void*) {
+  return size * count;
+}
+
+void Check(CURLcode code) {
+  if (code != CURLE_OK) throw Error(curl_easy_strerror(code));
+}
+
+std::string FailureText(CURLcode code, const TConversation& conversation, const char* error,
+                        const TSmtpServer& server) {
+  const std::string where = server.host + ":" + std::to_string(server.port);
+  switch (code) {
+    case CURLE_ABORTED_BY_CALLBACK:
+      return "De verbinding is afgebroken.";
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+      return "Het certificaat van de mailserver " + where + " wordt niet vertrouwd (" +
+             CurlReason(code, error) + ").";
+    case CURLE_USE_SSL_FAILED:
+      return "De mailserver " + where + " biedt geen STARTTLS aan; er is niets verstuurd.";
+    case CURLE_OPERATION_TIMEDOUT:
+      return "De mailserver " + where + " antwoordt niet (time-out).";
+    default:
+      break;
+  }
+  // A refusal by the server: its own words.
+  if (!conversation.last_refusal.empty()) return conversation.last_refusal;
+  return CurlReason(code, error);
+}
+
+}  // namespace
+
+void SendSmtpMail(const TSmtpServer& server, const TMailContent& content) {
+  char error[CURL_ERROR_SIZE] = {};
+  TCurlHandle handle = NewCurlHandle(error);
+  CURL* curl = handle.get();
+  TConversation conversation{.cancel = server.cancel};
+
+  const std::string host =
+      server.host.find(':') != std::string::npos ? "[" + server.host + "]" : server.host;
+  const std::string url =
+      std::string(server.security == TEmailSecurity::SslTls ? "smtps://" : "smtp://") + host + ":" +
+      std::to_string(server.port);
+  Check(curl_easy_setopt(curl, CURLOPT_URL, url.c_str()));
+  Check(curl_easy_setopt(
+      curl, CURLOPT_USE_SSL,
+      static_cast<long>(server.security == TEmailSecurity::None ? CURLUSESSL_NONE
+                                                                : CURLUSESSL_ALL)));
+  if (!server.ca_file.empty())
+    Check(curl_easy_setopt(curl, CURLOPT_CAINFO, server.ca_file.c_str()));
+  if (!server.username.empty()) {
+    curl_easy_setopt(curl, CURLOPT_USERNAME, server.username.c_str());
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, server.password.c_str());
+  }
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, server.connect_timeout_ms);
+  curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, server.stall_timeout_seconds);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, server.stall_timeout_seconds);
+  curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &RecordReply);
+  curl_easy_setopt(curl, CURLOPT_HEADERDATA, &conversation);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Discard);
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &CheckCancel);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &conversation);
+
+  const std::string from = "<" + OneLine(content.from) + ">";
+  Check(curl_easy_setopt(curl, CURLOPT_MAIL_FROM, from.c_str()));
+  TCurlList recipients(nullptr, &curl_slist_free_all);
+  for (const std::string& address : content.recipients) {
+    curl_slist* longer =
+        curl_slist_append(recipients.get(), ("<" + OneLine(address) + ">").c_str());
+    if (longer == nullptr) throw Error("Out of memory");
+    recipients.release();
+    recipients.reset(longer);
+  }
+  Check(curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients.get()));
+
+  TCurlList headers(nullptr, &curl_slist_free_all);
+  for (const std::string& header : {"Date: " + DateHeader(), "From: " + OneLine(content.from),
+                                    "To: " + JoinAddresses(content.recipients),
+                                    "Subject: " + EncodedHeader(OneLine(content.subject))}) {
+    curl_slist* longer = curl_slist_append(headers.get(), header.c_str());
+    if (longer == nullptr) throw Error("Out of memory");
+    headers.release();
+    headers.reset(longer);
+  }
+  Check(curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get()));
+
+  TMime mime(curl_mime_init(curl), &curl_mime_free);
+  if (!mime) throw Error("Out of memory");
+  curl_mimepart* text = curl_mime_addpart(mime.get());
+  const std::string body = CrLfLines(content.body);
+  Check(curl_mime_data(text, body.c_str(), body.size()));
+  Check(curl_mime_type(text, "text/plain; charset=UTF-8"));
+  Check(curl_mime_encoder(text, "quoted-printable"));
+  for (const std::string& path : content.attachments) {
+    curl_mimepart* part = curl_mime_addpart(mime.get());
+    const CURLcode code = curl_mime_filedata(part, path.c_str());
+    if (code != CURLE_OK) throw Error(CurlReason(code, error) + ": " + path);
+    Check(curl_mime_filename(part, FileNameOf(path).c_str()));
+    Check(curl_mime_type(part, "image/jpeg"));
+    Check(curl_mime_encoder(part, "base64"));
+  }
+  Check(curl_easy_setopt(curl, CURLOPT_MIMEPOST, mime.get()));
+
+  error[0] = '\0';
+  const CURLcode code = curl_easy_perform(curl);
+  // The handle's end closes the connection, also after a failure.
+  if (code != CURLE_OK) throw Error(FailureText(code, conversation, error, server));
+}
+
+}  // namespace fotoloom

@@ -1,0 +1,146 @@
+#include "core/mail/SmtpMail.h"
+
+#include <gtest/gtest.h>
+
+#include "core/base/Error.h"
+#include "support/LoopbackServers.h"
+#include "support/TempDir.h"
+
+namespace fotoloom {
+namespace {
+
+using Strings = std::vector<std::string>;
+using test::SmtpServer;
+
+// Bytes of every value, so that a text-mode encoding or a cut-off shows.
+std::string PhotoBytes(size_t size, int seed) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + seed + i / 256);
+  bytes[10] = '\r';
+  bytes[11] = '\n';
+  bytes[12] = '.';
+  return bytes;
+}
+
+class SmtpMailTest : public ::testing::Test {
+ protected:
+  std::string Photo(const std::string& name, const std::string& bytes) {
+    const std::string path = local.File(name);
+    test::WriteFileBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    return path;
+  }
+
+  TSmtpServer Server(const SmtpServer& server, TEmailSecurity security, bool login) {
+    TSmtpServer account{.host = "127.0.0.1", .port = server.Port(), .security = security};
+    if (security != TEmailSecurity::None) account.ca_file = server_dir.File("cert.pem");
+    if (login) {
+      account.username = SmtpServer::kUser;
+      account.password = SmtpServer::kPassword;
+    }
+    return account;
+  }
+
+  std::string Failure(const TSmtpServer& account, const TMailContent& mail) {
+    try {
+      SendSmtpMail(account, mail);
+    } catch (const Error& error) {
+      return error.what();
+    }
+    return "(sent)";
+  }
+
+  TMailContent Mail() const {
+    return {.from = "jan@example.nl",
+            .recipients = {"piet@example.nl"},
+            .subject = "Foto's",
+            .body = "Hallo"};
+  }
+
+  test::TempDir server_dir;
+  test::TempDir local;
+};
+
+TEST_F(SmtpMailTest, PlainMailCarriesRecipientsTextAndPhotosInOrder) {
+  SmtpServer server(server_dir.Path(), SmtpServer::Security::None);
+  const std::string a = PhotoBytes(70000, 1), b = PhotoBytes(1000, 2);
+  TMailContent mail{.from = "jan@example.nl",
+                    .recipients = {"piet@example.nl", "kees@example.nl"},
+                    .subject = "Foto's van zaterdag: café en strand, één dag vol zon en wind, ok",
+                    .body = "Hallo Piet,\nHier zijn ze.\n.\nGroet, Jan",
+                    .attachments = {Photo("zee.jpg", a), Photo("b\xC3\xA9.jpg", b)}};
+  SendSmtpMail(Server(server, TEmailSecurity::None, false), mail);
+
+  ASSERT_EQ(server.MailCount(), 1);
+  EXPECT_EQ(server.Summary(1),
+            Strings({"FROM jan@example.nl", "RCPT piet@example.nl", "RCPT kees@example.nl",
+                     "SUBJECT " + mail.subject, "ATTACH image/jpeg zee.jpg",
+                     "ATTACH image/jpeg b\xC3\xA9.jpg"}));
+  // Lines end in CR LF in the mail; a line of a single dot survives.
+  EXPECT_EQ(server.Body(1), "Hallo Piet,\r\nHier zijn ze.\r\n.\r\nGroet, Jan");
+  EXPECT_EQ(server.Attachment(1, 1), a);
+  EXPECT_EQ(server.Attachment(1, 2), b);
+}
+
+TEST_F(SmtpMailTest, AHeaderCannotBeInjectedThroughTheSubject) {
+  SmtpServer server(server_dir.Path(), SmtpServer::Security::None);
+  TMailContent mail = Mail();
+  mail.subject = "Foto's\r\nBcc: iedereen@example.nl";
+  SendSmtpMail(Server(server, TEmailSecurity::None, false), mail);
+  ASSERT_EQ(server.MailCount(), 1);
+  EXPECT_EQ(server.Summary(1), Strings({"FROM jan@example.nl", "RCPT piet@example.nl",
+                                        "SUBJECT Foto's  Bcc: iedereen@example.nl"}));
+}
+
+TEST_F(SmtpMailTest, StartTlsAndSslWithLogin) {
+  for (const auto& [security, server_security] :
+       {std::pair{TEmailSecurity::StartTls, SmtpServer::Security::StartTls},
+        std::pair{TEmailSecurity::SslTls, SmtpServer::Security::SslTls}}) {
+    test::TempDir folder;
+    test::MakeCertificate(folder.Path());
+    SmtpServer server(folder.Path(), server_security, true);
+    TSmtpServer account = Server(server, security, true);
+    account.ca_file = folder.File("cert.pem");
+    SendSmtpMail(account, Mail());
+    EXPECT_EQ(server.MailCount(), 1) << EmailSecurityText(security);
+
+    account.password = "fout";
+    EXPECT_EQ(Failure(account, Mail()).substr(0, 3), "535") << Failure(account, Mail());
+    EXPECT_EQ(server.MailCount(), 1);
+  }
+}
+
+TEST_F(SmtpMailTest, AnUntrustedCertificateIsRefused) {
+  test::MakeCertificate(server_dir.Path());
+  SmtpServer server(server_dir.Path(), SmtpServer::Security::StartTls, true);
+  TSmtpServer account = Server(server, TEmailSecurity::StartTls, true);
+  account.ca_file.clear();
+  const std::string failure = Failure(account, Mail());
+  EXPECT_EQ(failure.rfind("Het certificaat van de mailserver 127.0.0.1:", 0), 0u) << failure;
+  EXPECT_EQ(server.MailCount(), 0);
+}
+
+TEST_F(SmtpMailTest, StartTlsIsNeverDroppedWhenTheServerLacksIt) {
+  test::MakeCertificate(server_dir.Path());
+  SmtpServer server(server_dir.Path(), SmtpServer::Security::None);
+  TSmtpServer account = Server(server, TEmailSecurity::StartTls, false);
+  const std::string failure = Failure(account, Mail());
+  EXPECT_NE(failure.find("biedt geen STARTTLS"), std::string::npos) << failure;
+  EXPECT_EQ(server.MailCount(), 0);
+}
+
+// A server that takes the connection and never greets, and one that never answers the
+// message: both end in the time-out, not in a hang.
+TEST_F(SmtpMailTest, AServerThatStopsAnsweringEndsInATimeOut) {
+  for (const auto behaviour :
+       {SmtpServer::Behaviour::Silent, SmtpServer::Behaviour::StallAfterData}) {
+    test::TempDir folder;
+    SmtpServer server(folder.Path(), SmtpServer::Security::None, false, behaviour);
+    TSmtpServer account = Server(server, TEmailSecurity::None, false);
+    account.stall_timeout_seconds = 2;
+    const std::string failure = Failure(account, Mail());
+    EXPECT_NE(failure.find("antwoordt niet (time-out)"), std::string::npos) << failure;
+  }
+}
+
+}  // namespace
+}  // namespace fotoloom

@@ -1,0 +1,426 @@
+#include <QDesktopServices>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTreeView>
+#include <QUrl>
+#include <QUrlQuery>
+#include <cstdio>
+
+#include "gui/common/PhotoListModel.h"
+#include "gui/publish/TFormInstellingen.h"
+#include "gui/support/GuiTestMain.h"
+#include "gui/support/MainWindowFixture.h"
+#include "gui/support/ModalDialogs.h"
+#include "gui/support/ScriptedMessages.h"
+#include "gui/window/MailCommand.h"
+#include "support/LoopbackServers.h"
+#include "support/TempDir.h"
+
+namespace fotoloom {
+
+using test::ScriptedMessages;
+using test::SmtpServer;
+
+// Receives the addresses that Qt hands to the desktop.
+class TUrlRecorder : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> urls;
+
+ public slots:
+  void Open(const QUrl& url) { urls << url; }
+};
+
+// Sets environment variables for its lifetime.
+class ScopedEnvironment {
+ public:
+  void Set(const char* name, const QByteArray& value) {
+    m_saved.append({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
+    qputenv(name, value);
+  }
+  ~ScopedEnvironment() {
+    for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
+      if (it->was_set)
+        qputenv(it->name, it->value);
+      else
+        qunsetenv(it->name);
+    }
+  }
+
+ private:
+  struct TSaved {
+    const char* name;
+    bool was_set;
+    QByteArray value;
+  };
+  QList<TSaved> m_saved;
+};
+
+class MailWindowTest : public QObject {
+  Q_OBJECT
+
+  struct TTyped {
+    QString to, cc, subject, body;
+  };
+
+  static QList<std::string> Lines(const std::vector<std::string>& lines) {
+    return QList<std::string>(lines.begin(), lines.end());
+  }
+
+  static QPushButton* MailButton(const test::MainWindowFixture& main) {
+    return main.Find<QPushButton>(QStringLiteral("btnMailen"));
+  }
+
+  // Step 3 after a run into `folder`, with these photos in the result list.
+  static bool ShowStep3(test::MainWindowFixture& main, const test::TempDir& folder,
+                        const QStringList& photos) {
+    if (!main.ShowActive()) return false;
+    main.form->SetTargetFolder(QString::fromStdString(folder.Path() + "/"));
+    for (const QString& name : photos) {
+      test::WriteFileBytes(folder.File(name.toStdString()),
+                           std::vector<uint8_t>(30000 + 1000 * photos.indexOf(name),
+                                                static_cast<uint8_t>('a' + photos.indexOf(name))));
+      // The entries' own folder is not where the mail looks.
+      main.AddPhoto(QStringLiteral("/elders/"), name, QStringLiteral("ListView3"));
+    }
+    main.form->SetResultCommandsEnabled(true);
+    main.Find<QStackedWidget>(QStringLiteral("Notebook1"))->setCurrentIndex(1);
+    return MailButton(main)->isVisible() && MailButton(main)->isEnabled();
+  }
+
+  // A click on the check box in front of the entry.
+  static void ClickCheckBox(const test::MainWindowFixture& main, int row) {
+    auto* view = main.Find<QTreeView>(QStringLiteral("ListView3"));
+    const QRect entry = view->visualRect(view->model()->index(row, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      QPoint(entry.left() + entry.height() / 2 + 2, entry.center().y()));
+  }
+
+  static void UseSmtp(test::MainWindowFixture& main, const SmtpServer& server) {
+    TSettings& settings = main.form->Settings();
+    settings.EmailUseOutLook = false;
+    settings.EmailHost = "127.0.0.1";
+    settings.EmailPort = std::to_string(server.Port());
+    settings.EmailFrom = "jan@example.nl";
+  }
+
+  // Fills in the e-mail page as a user does when it shows, and presses its save button.
+  // `shown` gets the window's and the button's captions.
+  static void WhenMailPageShows(const TTyped& typed, QStringList* shown = nullptr) {
+    test::WhenModalShows<TFormInstellingen>([typed, shown](TFormInstellingen* dialog) {
+      if (shown)
+        *shown << dialog->windowTitle()
+               << dialog->findChild<QPushButton*>(QStringLiteral("btnOpslaan"))->text();
+      const auto type = [dialog](const char* name, const QString& text) {
+        auto* field = dialog->findChild<QLineEdit*>(QString::fromLatin1(name));
+        QTest::mouseClick(field, Qt::LeftButton);  // selects the whole text
+        if (text.isEmpty())
+          QTest::keyClick(field, Qt::Key_Delete);
+        else
+          QTest::keyClicks(field, text);
+      };
+      type("editEmailaddress", typed.to);
+      type("EditEmailCC", typed.cc);
+      type("editEmailSubject", typed.subject);
+      auto* body = dialog->findChild<QPlainTextEdit*>(QStringLiteral("memoEmailBody"));
+      body->setFocus();
+      QTest::keyClicks(body, typed.body);
+      QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("btnOpslaan")),
+                        Qt::LeftButton);
+    });
+  }
+
+  // Clicks the mail button with these answers and waits for the command to end.
+  QList<MessageRequest> Mail(test::MainWindowFixture& main, QList<MessageAnswer> answers) {
+    ScriptedMessages messages(std::move(answers));
+    QSignalSpy finished(&main.form->Mail(), &TMailCommand::Finished);
+    m_busy_during_send = false;
+    QTest::mouseClick(MailButton(main), Qt::LeftButton);
+    // A send under way keeps the buttons busy until it ends.
+    m_busy_during_send = !MailButton(main)->isEnabled();
+    if (m_busy_during_send) finished.wait(20000);
+    return messages.asked;
+  }
+
+  bool m_busy_during_send = false;
+
+ private slots:
+  // No photo checked, No to the question, Cancel on the e-mail page: nothing is sent and
+  // the buttons are enabled again.
+  void nothingGoesWithoutCheckAndConsent() {
+    test::TempDir photos, servers;
+    SmtpServer server(servers.Path(), SmtpServer::Security::None);
+    test::MainWindowFixture main;
+    QVERIFY(ShowStep3(main, photos, {QStringLiteral("a.jpg")}));
+    UseSmtp(main, server);
+
+    QList<MessageRequest> asked = Mail(main, {});
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked[0].text,
+             QStringLiteral("Om te kunnen mailen moet u minimaal 1 foto aanvinken."));
+
+    ClickCheckBox(main, 0);
+    asked = Mail(main, {MessageAnswer::No});
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked[0].type, MessageType::Confirmation);
+    QCOMPARE(asked[0].text, QStringLiteral("Wilt u nu alle aangevinkte foto's mailen?"));
+
+    QStringList shown;
+    bool cancelled = false;
+    test::WhenModalShows<TFormInstellingen>([&](TFormInstellingen* dialog) {
+      shown << dialog->windowTitle()
+            << dialog->findChild<QPushButton*>(QStringLiteral("btnOpslaan"))->text();
+      QVERIFY(!MailButton(main)->isEnabled());
+      QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("btnClose")),
+                        Qt::LeftButton);
+      cancelled = true;
+    });
+    asked = Mail(main, {MessageAnswer::Yes});
+    QVERIFY(cancelled);
+    QCOMPARE(shown, QStringList({QStringLiteral("Vul de email gegevens in..."),
+                                 QStringLiteral("Email versturen")}));
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(MailButton(main)->isEnabled());
+    QCOMPARE(server.MailCount(), 0);
+  }
+
+  // Only the checked photos go, in list order, from the target folder; a missing one is
+  // left out without a word; a second send carries only its own photos.
+  void smtpSendsTheCheckedPhotos() {
+    test::TempDir photos, servers;
+    SmtpServer server(servers.Path(), SmtpServer::Security::None);
+    test::MainWindowFixture main;
+    QVERIFY(ShowStep3(main, photos,
+                      {QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg"),
+                       QStringLiteral("weg.jpg")}));
+    UseSmtp(main, server);
+    for (int row : {0, 2, 3}) ClickCheckBox(main, row);
+    std::remove(photos.File("weg.jpg").c_str());
+
+    QStringList shown;
+    WhenMailPageShows({QStringLiteral("piet@example.nl"), QString(), QStringLiteral("Foto's"),
+                       QStringLiteral("Hallo")},
+                      &shown);
+    QList<MessageRequest> asked = Mail(main, {MessageAnswer::Yes, MessageAnswer::Ok});
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(asked[1].type, MessageType::Information);
+    QCOMPARE(asked[1].text, QStringLiteral("Emailbericht is succesvol verstuurd!\n\n2 foto's "
+                                           "verstuurd aan piet@example.nl."));
+    QVERIFY(m_busy_during_send);
+    QVERIFY(MailButton(main)->isEnabled());
+    QCOMPARE(server.MailCount(), 1);
+    QCOMPARE(Lines(server.Summary(1)),
+             QList<std::string>({"FROM jan@example.nl", "RCPT piet@example.nl", "SUBJECT Foto's",
+                                 "ATTACH image/jpeg a.jpg", "ATTACH image/jpeg c.jpg"}));
+    const std::vector<uint8_t> c = test::ReadFileBytes(photos.File("c.jpg"));
+    QVERIFY(server.Attachment(1, 2) == std::string(c.begin(), c.end()));
+
+    // The second mail: only c.jpg, and a copy to Kees.
+    for (int row : {0, 3}) ClickCheckBox(main, row);
+    WhenMailPageShows({QStringLiteral("piet@example.nl"), QStringLiteral("kees@example.nl"),
+                       QStringLiteral("Nog een"), QString()});
+    asked = Mail(main, {MessageAnswer::Yes, MessageAnswer::Ok});
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(server.MailCount(), 2);
+    QCOMPARE(
+        Lines(server.Summary(2)),
+        QList<std::string>({"FROM jan@example.nl", "RCPT piet@example.nl", "RCPT kees@example.nl",
+                            "SUBJECT Nog een", "ATTACH image/jpeg c.jpg"}));
+    QCOMPARE(main.form->Settings().EmailCC, std::string("kees@example.nl"));
+  }
+
+  // A port text that is no number reaches the general error display before anything is
+  // sent; a refused login shows the server's reply; both leave the buttons enabled.
+  void failuresAreShown() {
+    test::TempDir photos, servers;
+    SmtpServer server(servers.Path(), SmtpServer::Security::None, true);
+    test::MainWindowFixture main;
+    QVERIFY(ShowStep3(main, photos, {QStringLiteral("a.jpg")}));
+    UseSmtp(main, server);
+    ClickCheckBox(main, 0);
+    main.form->Settings().EmailPort = "";
+    WhenMailPageShows({QStringLiteral("piet@example.nl"), {}, {}, {}});
+    QList<MessageRequest> asked = Mail(main, {MessageAnswer::Yes, MessageAnswer::Ok});
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(asked[1].caption, QStringLiteral("Fotoloom"));
+    QCOMPARE(asked[1].text, QStringLiteral("'' is not a valid integer value."));
+    QVERIFY(MailButton(main)->isEnabled());
+
+    UseSmtp(main, server);
+    main.form->Settings().EmailUsername = SmtpServer::kUser;
+    main.form->Settings().EmailPassword = "fout";
+    WhenMailPageShows({QStringLiteral("piet@example.nl"), {}, {}, {}});
+    asked = Mail(main, {MessageAnswer::Yes, MessageAnswer::Ok});
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(asked[1].type, MessageType::Error);
+    QCOMPARE(asked[1].text, QStringLiteral("Er is een fout opgetreden tijdens het vesturen van "
+                                           "het emailbericht: 535 5.7.8 Authentication "
+                                           "credentials invalid"));
+    QVERIFY(MailButton(main)->isEnabled());
+    QCOMPARE(server.MailCount(), 0);
+  }
+
+  // Over the budget the photos go in numbered mails after a question; one photo larger
+  // than the budget is refused by name.
+  void largeSelectionsAreSplit() {
+    test::TempDir photos, servers;
+    SmtpServer server(servers.Path(), SmtpServer::Security::None);
+    test::MainWindowFixture main;
+    QVERIFY(ShowStep3(main, photos,
+                      {QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")}));
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+      test::WriteFileBytes(photos.File(name), std::vector<uint8_t>(400000, 'x'));
+    UseSmtp(main, server);
+    main.form->Settings().EmailMaxMB = 1;
+    for (int row : {0, 1, 2}) ClickCheckBox(main, row);
+    WhenMailPageShows({QStringLiteral("piet@example.nl"), {}, QStringLiteral("Feest"), {}});
+    QList<MessageRequest> asked =
+        Mail(main, {MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Ok});
+    QCOMPARE(asked.size(), 3);
+    QCOMPARE(asked[1].text, QStringLiteral("De foto's zijn samen groter dan 1 MB. Ze worden "
+                                           "verdeeld over 3 e-mails. Wilt u doorgaan?"));
+    QVERIFY2(asked[2].text.endsWith(QStringLiteral("3 foto's verstuurd aan piet@example.nl in 3 "
+                                                   "e-mails.")),
+             qPrintable(asked[2].text));
+    QCOMPARE(server.MailCount(), 3);
+    QCOMPARE(server.Summary(2).at(2), std::string("SUBJECT Feest (2/3)"));
+    QCOMPARE(server.Summary(2).at(3), std::string("ATTACH image/jpeg b.jpg"));
+
+    test::WriteFileBytes(photos.File("b.jpg"), std::vector<uint8_t>(900000, 'x'));
+    WhenMailPageShows({QStringLiteral("piet@example.nl"), {}, QStringLiteral("Feest"), {}});
+    asked = Mail(main, {MessageAnswer::Yes, MessageAnswer::Ok});
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(asked[1].text, QStringLiteral("De foto \"b.jpg\" is groter dan de maximale grootte "
+                                           "per e-mail (1 MB)."));
+    QCOMPARE(server.MailCount(), 3);
+    QVERIFY(MailButton(main)->isEnabled());
+  }
+
+  // The desktop road runs the real xdg-email, which hands a "mailto:" address to the mail
+  // program registered for it: here a stand-in that records its arguments.
+  void desktopMailProgramGetsTheCheckedPhotos() {
+    test::TempDir photos, desktop;
+    test::MainWindowFixture main;
+    QVERIFY(ShowStep3(main, photos,
+                      {QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")}));
+    const std::string record = desktop.File("mail-program.txt");
+    ScopedEnvironment environment;
+    RegisterStandInMailProgram(environment, main, desktop, record);
+    environment.Set("DISPLAY", ":99");  // xdg-email asks the desktop only when there is one
+    for (int row : {0, 2}) ClickCheckBox(main, row);
+    // Over the budget the mail program is not split into parts; the user is warned.
+    test::WriteFileBytes(photos.File("c.jpg"), std::vector<uint8_t>(800000, 'c'));
+    main.form->Settings().EmailMaxMB = 1;
+    WhenMailPageShows({QStringLiteral("piet@example.nl"), QStringLiteral("kees@example.nl"),
+                       QStringLiteral("Foto's & meer"), QString()});
+    QSignalSpy finished(&main.form->Mail(), &TMailCommand::Finished);
+    const QList<MessageRequest> asked = Mail(main, {MessageAnswer::Yes, MessageAnswer::Ok});
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(asked[1].text, QStringLiteral("De foto's zijn samen groter dan 1 MB; de mailserver "
+                                           "kan het bericht weigeren."));
+    QVERIFY(MailButton(main)->isEnabled());
+
+    const std::vector<std::string> lines = test::FileLines(record);
+    QCOMPARE(lines.size(), size_t{1});
+    const QUrl address(QString::fromStdString(lines[0]));
+    QCOMPARE(address.scheme(), QStringLiteral("mailto"));
+    // The copy field belongs to the SMTP road only.
+    QCOMPARE(address.path(), QStringLiteral("piet@example.nl"));
+    const QUrlQuery query(address);
+    QCOMPARE(query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
+             QStringLiteral("Foto's & meer"));
+    QCOMPARE(query.allQueryItemValues(QStringLiteral("attach"), QUrl::FullyDecoded),
+             QStringList({QString::fromStdString(photos.File("a.jpg")),
+                          QString::fromStdString(photos.File("c.jpg"))}));
+  }
+
+  // When xdg-email fails (here: no desktop to ask), the desktop's handler gets a "mailto:"
+  // address without the photos, and the user is told to add them by hand.
+  void withoutXdgEmailTheUserAttachesByHand() {
+    test::TempDir photos;
+    test::MainWindowFixture main;
+    QVERIFY(ShowStep3(main, photos, {QStringLiteral("a.jpg")}));
+    ClickCheckBox(main, 0);
+    ScopedEnvironment environment;
+    environment.Set("DISPLAY", "");
+    // The desktop's handlers, as Qt reaches them.
+    TUrlRecorder opened;
+    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &opened, "Open");
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "Open");
+    WhenMailPageShows({QStringLiteral("piet@example.nl"), {}, {}, QStringLiteral("Tot zo")});
+    QSignalSpy finished(&main.form->Mail(), &TMailCommand::Finished);
+    ScriptedMessages messages({MessageAnswer::Yes, MessageAnswer::Ok});
+    QTest::mouseClick(MailButton(main), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(opened.urls.size(), 2);
+    QCOMPARE(opened.urls[0].toString(QUrl::FullyDecoded),
+             QStringLiteral("mailto:piet@example.nl?subject=&body=Tot zo"));
+    QCOMPARE(opened.urls[1], QUrl::fromLocalFile(QString::fromStdString(photos.Path() + "/")));
+    QCOMPARE(messages.asked.size(), 2);
+    QCOMPARE(messages.asked[1].text, QStringLiteral("Uw e-mailprogramma is geopend zonder de "
+                                                    "foto's. Voeg ze zelf toe vanuit de map die "
+                                                    "nu wordt geopend."));
+    QVERIFY(MailButton(main)->isEnabled());
+  }
+
+  // Without a mail program to start, the user is told so and nothing hangs.
+  void noMailProgramIsReported() {
+    test::TempDir photos, empty;
+    test::MainWindowFixture main;
+    QVERIFY(ShowStep3(main, photos, {QStringLiteral("a.jpg")}));
+    ClickCheckBox(main, 0);
+    ScopedEnvironment environment;
+    environment.Set("PATH", QByteArray::fromStdString(empty.Path()));
+    WhenMailPageShows({QStringLiteral("piet@example.nl"), {}, {}, {}});
+    QSignalSpy finished(&main.form->Mail(), &TMailCommand::Finished);
+    ScriptedMessages messages({MessageAnswer::Yes, MessageAnswer::Ok});
+    QTest::mouseClick(MailButton(main), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
+    QCOMPARE(messages.asked.size(), 2);
+    QCOMPARE(messages.asked[1].text, QStringLiteral("Kan uw e-mailprogramma niet starten. "
+                                                    "Controleer de emailinstellingen."));
+    QVERIFY(MailButton(main)->isEnabled());
+  }
+
+ private:
+  // A .desktop file for x-scheme-handler/mailto in XDG_DATA_HOME, made the default in
+  // XDG_CONFIG_HOME's mimeapps.list; its program writes each argument on a line of `record`.
+  static void RegisterStandInMailProgram(ScopedEnvironment& environment,
+                                         const test::MainWindowFixture& main,
+                                         const test::TempDir& desktop, const std::string& record) {
+    const std::string program = desktop.File("stand-in-mail.sh");
+    WriteText(program,
+              "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done >> '" + record + "'\n");
+    test::RunShell("chmod +x '" + program + "'");
+    const std::string data = desktop.File("data");
+    test::RunShell("mkdir -p '" + data + "/applications'");
+    WriteText(data + "/applications/stand-in-mail.desktop",
+              "[Desktop Entry]\nType=Application\nName=Stand-in\nExec=" + program +
+                  " %u\nMimeType=x-scheme-handler/mailto;\n");
+    const QString config = main.Home() + QStringLiteral("/.config");
+    QDir().mkpath(config);
+    WriteText(config.toStdString() + "/mimeapps.list",
+              "[Default Applications]\nx-scheme-handler/mailto=stand-in-mail.desktop\n");
+    environment.Set("XDG_DATA_HOME", QByteArray::fromStdString(data));
+    environment.Set("XDG_DATA_DIRS", QByteArray::fromStdString(data));
+  }
+
+  static void WriteText(const std::string& path, const std::string& text) {
+    test::WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+  }
+};
+
+}  // namespace fotoloom
+
+FOTOLOOM_GUI_TEST_MAIN(fotoloom::MailWindowTest)
+#include "MailWindowTest.moc"
