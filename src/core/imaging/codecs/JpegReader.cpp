@@ -79,6 +79,7 @@ inline uint8_t InkToChannel(int ink, int black, bool inverted) {
 struct TJpegReader::Impl {
   jpeg_decompress_struct cinfo{};
   jpeg::ErrorManager error{};
+  jpeg_progress_mgr progress{};
   StreamSource source{};
   std::vector<JOCTET> input;
   int bytes_per_pixel = 3;
@@ -117,6 +118,7 @@ TJpegReader::TJpegReader(TStream& stream, int bytes_per_pixel, int scale)
   m->Run([](void* arg) {
     auto* impl = static_cast<Impl*>(arg);
     jpeg_create_decompress(&impl->cinfo);
+    jpeg::LimitDecompression(&impl->cinfo, impl->progress);
     impl->source.pub.init_source = InitSource;
     impl->source.pub.fill_input_buffer = FillInputBuffer;
     impl->source.pub.skip_input_data = SkipInputData;

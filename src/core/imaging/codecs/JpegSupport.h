@@ -7,6 +7,7 @@
 #include <exception>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace fotoloom::jpeg {
 
@@ -18,7 +19,21 @@ struct ErrorManager {
   // An exception of our own code (the stream, an allocation) caught inside a libjpeg
   // callback; it is thrown again in place of libjpeg's own error.
   std::exception_ptr pending;
+  long warnings;  // libjpeg's warnings about damaged data so far
 };
+
+// A real photo has a few dozen scans and at most a handful of warnings; a crafted file can
+// hold tens of thousands of empty scans, or damage that warns on every block, and keep a
+// decoder busy for minutes. Past these counts the photo is refused.
+constexpr int kMaxJpegScans = 1000;
+constexpr long kMaxJpegWarnings = 1000;
+// libjpeg's own memory for one photo (the coefficients a progressive photo keeps whole);
+// about three times what a 50 megapixel photo needs.
+constexpr long kMaxJpegMemory = 512L * 1024 * 1024;
+
+// Sets the limits above on a decompress struct that uses an ErrorManager; call after
+// jpeg_create_decompress. The progress manager must live as long as the struct.
+void LimitDecompression(j_decompress_ptr cinfo, jpeg_progress_mgr& progress);
 
 // Installs the manager on a compress or decompress struct before it is created.
 jpeg_error_mgr* InitErrorManager(ErrorManager& manager);
