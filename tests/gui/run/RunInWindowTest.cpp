@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -73,8 +74,17 @@ class SlowStopAnswers : public ScriptedMessages {
 
   MessageAnswer Present(QWidget* parent, const MessageRequest& request) override {
     if (request.text == kStopQuestion) {
-      QTest::qWait(150);  // a photo that passed the gate just before it was held has begun
-      const QStringList opened = Outputs();
+      // Photos that passed the gate before it was held still finish, and an output appears
+      // only when it is whole: wait until none has come for a while.
+      QStringList opened = Outputs();
+      QElapsedTimer waited;
+      waited.start();
+      for (int quiet = 0; quiet < 2000 && waited.elapsed() < 30000; quiet += 100) {
+        QTest::qWait(100);
+        const QStringList now = Outputs();
+        if (now != opened) quiet = 0;
+        opened = now;
+      }
       QTest::qWait(400);  // the workers would start several photos in this time
       at_question.append({opened, Outputs()});
     }
