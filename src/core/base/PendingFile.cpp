@@ -25,16 +25,9 @@ int OpenUnnamed(const std::string& path) {
 }
 
 int OpenNamed(const std::string& path, std::string& temp_path) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate = TempNameBeside(path);
-    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      temp_path = std::move(candidate);
-      return fd;
-    }
-    if (errno != EEXIST) throw CannotCreateFileError(path, errno);
-  }
-  throw CannotCreateFileError(path, EEXIST);
+  const int fd = CreateTempBeside(path, temp_path);
+  if (fd < 0) throw CannotCreateFileError(path, errno);
+  return fd;
 }
 
 int Open(const std::string& path, std::string& temp_path) {

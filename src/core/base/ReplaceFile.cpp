@@ -33,22 +33,6 @@ std::string ResolveLinks(const std::string& path) {
   return real ? std::string(real.get()) : path;
 }
 
-// Creates ".<name>.XXXXXX" next to `target` with mkstemp's exclusive create, but with mode
-// 0666 so that the umask applies as it does to any new file (mkstemp always gives 0600).
-void CreateTempBeside(const std::string& target, const TFailure& failure, TTempFile& temp) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate = TempNameBeside(target);
-    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      temp.fd = fd;
-      temp.path = std::move(candidate);
-      return;
-    }
-    if (errno != EEXIST) throw failure(errno);
-  }
-  throw failure(EEXIST);
-}
-
 void WriteAll(int fd, std::span<const uint8_t> bytes, const TFailure& failure) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -86,7 +70,8 @@ void ReplaceFileSafely(const std::string& path, std::span<const uint8_t> bytes,
   }
 
   TTempFile temp;
-  CreateTempBeside(target, failure, temp);
+  temp.fd = CreateTempBeside(target, temp.path);
+  if (temp.fd < 0) throw failure(errno);
   if (fixed_mode || exists) {
     const unsigned mode = fixed_mode ? *fixed_mode : old_file.st_mode & 07777;
     if (::fchmod(temp.fd, mode) != 0) throw failure(errno);

@@ -1,5 +1,8 @@
 #include "core/base/TempName.h"
 
+#include <fcntl.h>
+
+#include <cerrno>
 #include <random>
 
 namespace fotoloom {
@@ -15,6 +18,20 @@ std::string TempNameBeside(const std::string& target) {
   std::string candidate = folder + "." + name + ".";
   for (int i = 0; i < 6; ++i) candidate += kLetters[pick(random)];
   return candidate;
+}
+
+int CreateTempBeside(const std::string& target, std::string& temp_path) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string candidate = TempNameBeside(target);
+    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      temp_path = std::move(candidate);
+      return fd;
+    }
+    if (errno != EEXIST) return -1;
+  }
+  errno = EEXIST;
+  return -1;
 }
 
 }  // namespace fotoloom

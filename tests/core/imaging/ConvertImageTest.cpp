@@ -12,6 +12,7 @@
 #include "core/imaging/codecs/Decoders.h"
 #include "core/imaging/codecs/JpegWriter.h"
 #include "core/imaging/resample/Orientation.h"
+#include "support/ErrorOf.h"
 #include "support/TempDir.h"
 #include "support/TestJpeg.h"
 
@@ -51,14 +52,7 @@ void WriteJpeg(const std::string& path, const TBitmap32& picture) {
   test::WriteFileBytes(path, bytes);
 }
 
-std::string ErrorOf(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "";
-}
+using test::ErrorOf;
 
 class ConvertImageTest : public ::testing::Test {
  protected:

@@ -9,6 +9,7 @@
 #include "core/base/Error.h"
 #include "core/imaging/codecs/Decoders.h"
 #include "core/imaging/codecs/JpegWriter.h"
+#include "support/ErrorOf.h"
 #include "support/TempDir.h"
 
 namespace fotoloom {
@@ -35,14 +36,7 @@ TBitmap32 DecodeBytes(const std::vector<uint8_t>& jpeg) {
   return picture;
 }
 
-std::string ErrorOf(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "";
-}
+using test::ErrorOf;
 
 class ConvertImageWithOverlayTest : public ::testing::Test {
  protected:

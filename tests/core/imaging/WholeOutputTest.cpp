@@ -13,6 +13,7 @@
 #include "core/base/Error.h"
 #include "core/imaging/ConvertImage.h"
 #include "core/imaging/codecs/JpegWriter.h"
+#include "support/ErrorOf.h"
 #include "support/TempDir.h"
 
 namespace fotoloom {
@@ -22,14 +23,7 @@ namespace fs = std::filesystem;
 
 constexpr TColor kWhite = 0x00FFFFFF;
 
-std::string ErrorOf(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "";
-}
+using test::ErrorOf;
 
 // A whole JPEG: its start and end markers are both there.
 bool IsWholeJpeg(const std::vector<uint8_t>& bytes) {
