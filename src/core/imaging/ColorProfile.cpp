@@ -87,6 +87,11 @@ bool Invert(const std::array<double, 9>& m, std::array<double, 9>& inverse) {
   return true;
 }
 
+// Real profiles' curves stay within [0, 1] and their matrices to sRGB within about [-1, 2].
+// A crafted profile (colorants of thousands, a curve to infinity) would take Convert's table
+// index out of the range of int: it goes through LittleCMS's own transform instead.
+constexpr double kMaxMatrixEntry = 16;
+
 std::unique_ptr<TMatrixShaper> MakeMatrixShaper(const std::vector<uint8_t>& bytes) {
   TProfileHandle profile = OpenProfile(bytes);
   if (!profile || cmsGetColorSpace(profile.get()) != cmsSigRgbData ||
@@ -101,14 +106,18 @@ std::unique_ptr<TMatrixShaper> MakeMatrixShaper(const std::vector<uint8_t>& byte
     for (int column = 0; column < 3; ++column) {
       double sum = 0;
       for (int k = 0; k < 3; ++k) sum += to_inverse[row * 3 + k] * from[k * 3 + column];
+      if (!(std::abs(sum) <= kMaxMatrixEntry)) return nullptr;
       shaper->matrix[row * 3 + column] = static_cast<float>(sum);
     }
   const cmsTagSignature curves[3] = {cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag};
   for (int c = 0; c < 3; ++c) {
     const auto* curve = static_cast<const cmsToneCurve*>(cmsReadTag(profile.get(), curves[c]));
     if (!curve) return nullptr;
-    for (int i = 0; i < 256; ++i)
-      shaper->linear[c][i] = cmsEvalToneCurveFloat(curve, static_cast<float>(i) / 255.0f);
+    for (int i = 0; i < 256; ++i) {
+      const float value = cmsEvalToneCurveFloat(curve, static_cast<float>(i) / 255.0f);
+      if (!(value >= -1.0f && value <= 2.0f)) return nullptr;
+      shaper->linear[c][i] = value;
+    }
   }
   const auto* srgb_curve = static_cast<const cmsToneCurve*>(cmsReadTag(srgb.get(), cmsSigRedTRCTag));
   if (!srgb_curve) return nullptr;
