@@ -27,6 +27,7 @@ cmake --build "$dir" -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
 # Findings go to build-fuzz/findings/<target>/, the grown corpus to build-fuzz/corpus/<target>/.
 export ASAN_OPTIONS="detect_leaks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp:print_suppressions=0"
 for target in "${targets[@]}"; do
   corpus="$dir/corpus/$target"
   findings="$dir/findings/$target"
