@@ -7,7 +7,9 @@ keeps a decoder busy for seconds, yet it converts. The converter is started on i
 is sent once the converter has the photo open (it is being converted), and the time until
 the process has ended is measured; median of the runs, and the longest.
 
-Usage: bench/stop-timing.py [CONVERTER] [RUNS]   (default: build/bin/fotoloom-convert, 5)
+Usage: bench/stop-timing.py [CONVERTER] [RUNS] [PHOTO]
+  (default: build/bin/fotoloom-convert, 5 runs, the slow JPEG above; any other photo can be
+  timed the same way, such as a large HEIC)
 """
 import os
 import signal
@@ -59,9 +61,13 @@ def main():
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
     times = []
     with tempfile.TemporaryDirectory() as tmp:
-        photo = os.path.realpath(os.path.join(tmp, "slow.jpg"))
-        with open(photo, "wb") as file:
-            file.write(slow_jpeg())
+        if len(sys.argv) > 3:
+            photo = os.path.realpath(sys.argv[3])
+        else:
+            photo = os.path.realpath(os.path.join(tmp, "slow.jpg"))
+            with open(photo, "wb") as file:
+                file.write(slow_jpeg())
+        name = os.path.splitext(os.path.basename(photo))[0] + ".jpg"
         for run in range(runs):
             target = os.path.join(tmp, f"out{run}")
             process = subprocess.Popen([converter, "-j1", "--width", "800", "--target", target,
@@ -75,7 +81,7 @@ def main():
             process.send_signal(signal.SIGTERM)
             process.wait()
             times.append(time.monotonic() - sent)
-            written = os.path.exists(os.path.join(target, "slow.jpg"))
+            written = os.path.exists(os.path.join(target, name))
             print(f"run {run + 1}: {times[-1]:.3f} s to exit, status {process.returncode}, "
                   f"output {'written' if written else 'absent'}")
     print(f"median {statistics.median(times):.3f} s, longest {max(times):.3f} s")

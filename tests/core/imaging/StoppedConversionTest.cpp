@@ -10,6 +10,7 @@
 
 #include "core/base/Cancelled.h"
 #include "core/imaging/ConvertImage.h"
+#include "core/imaging/codecs/BmpWriter.h"
 #include "core/imaging/codecs/Decoders.h"
 #include "core/imaging/codecs/JpegWriter.h"
 #include "support/TempDir.h"
@@ -40,7 +41,11 @@ class StopAtPoll : public TMemoryStream {
 
 std::vector<uint8_t> Rgba(int width, int height) {
   std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
-  for (size_t i = 0; i < rgba.size(); ++i) rgba[i] = static_cast<uint8_t>(i * 7 + i / 4093);
+  uint32_t noise = 1;  // hard to compress, so that the file is read in many pieces
+  for (uint8_t& byte : rgba) {
+    noise = noise * 1664525u + 1013904223u;
+    byte = static_cast<uint8_t>(noise >> 24);
+  }
   return rgba;
 }
 
@@ -78,8 +83,24 @@ const StopCase kStopCases[] = {
     // libtiff's reads of the strips, from the bytes already in memory.
     {"TIFF", [] { return test::MakeTestTiff(Rgba(256, 512), 256, 512); },
      [](TStream& s) { Decode(s, true); }},
+    // libwebp's incremental decoder, handed the bytes a piece at a time.
+    {"WebP", [] { return test::MakeTestWebp(Rgba(512, 512), 512, 512); },
+     [](TStream& s) {
+       TBitmap32 picture;
+       DecodeWebp(s, picture);
+     }},
     // Decoded whole, then resampled batch by batch.
-    {"WebP into the resampler", [] { return test::MakeTestWebp(Rgba(256, 512), 256, 512); },
+    {"BMP into the resampler",
+     [] {
+       TBitmap32 picture(256, 512);
+       const std::vector<uint8_t> rgba = Rgba(256, 512);
+       for (int y = 0; y < 512; ++y)
+         for (int x = 0; x < 256; ++x) {
+           const uint8_t* p = rgba.data() + (static_cast<size_t>(y) * 256 + x) * 4;
+           picture.At(x, y) = MakePixel(p[0], p[1], p[2]);
+         }
+       return EncodeBmp24(picture);
+     },
      [](TStream& s) {
        TBitmap32 canvas;
        RenderCanvas(s, 64, 128, kWhite, canvas);
