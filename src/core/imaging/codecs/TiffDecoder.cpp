@@ -27,8 +27,9 @@ struct TTiffSource {
 
 tmsize_t OnRead(thandle_t handle, void* buffer, tmsize_t size) {
   auto* source = static_cast<TTiffSource*>(handle);
-  // libtiff reads strip by strip: a stop fails the read (see ThrowTiffError).
-  if (source->stream->CancelRequested()) return -1;
+  // libtiff reads strip by strip: a stop fails the read (see ThrowTiffError). As a short
+  // read, not -1: libtiff 4.5 clears past its buffer after a negative count.
+  if (source->stream->CancelRequested()) return 0;
   if (size <= 0 || source->position >= source->bytes.size()) return 0;
   const uint64_t count =
       std::min<uint64_t>(static_cast<uint64_t>(size), source->bytes.size() - source->position);
