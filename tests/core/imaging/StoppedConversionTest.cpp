@@ -10,6 +10,7 @@
 
 #include "core/base/Cancelled.h"
 #include "core/imaging/ConvertImage.h"
+#include "core/imaging/LoadPicture.h"
 #include "core/imaging/codecs/BmpWriter.h"
 #include "core/imaging/codecs/Decoders.h"
 #include "core/imaging/codecs/JpegWriter.h"
@@ -121,6 +122,44 @@ TEST(StoppedConversionTest, AStopHalfwayEndsTheWorkAtOnceWithCancelled) {
     StopAtPoll stopped(photo, polls / 2);
     EXPECT_THROW(c.work(stopped), Cancelled);
     EXPECT_LE(stopped.Polls(), polls / 2 + 1);  // that poll, and one to report it
+  }
+}
+
+// A photo in memory whose `stop_at`th read throws Cancelled, as the stream of a stopped run
+// does.
+class StopAtRead : public TMemoryStream {
+ public:
+  StopAtRead(std::vector<uint8_t> bytes, int stop_at)
+      : TMemoryStream(std::move(bytes)), m_stop_at(stop_at) {}
+  size_t Read(void* buffer, size_t count) override {
+    if (++m_reads >= m_stop_at) throw Cancelled();
+    return TMemoryStream::Read(buffer, count);
+  }
+
+ private:
+  int m_stop_at;
+  int m_reads = 0;
+};
+
+// The decoders that keep a read's exception across their C library's frames pass a stop on
+// as itself: turned into the format's own error it would count the photo as damaged.
+TEST(StoppedConversionTest, AStopThatComesThroughAReadIsPassedOnAsCancelled) {
+  const struct {
+    const char* name;
+    std::vector<uint8_t> photo;
+    TImageType type;
+  } cases[] = {
+      {"BMP", test::ReadFileBytes(test::FixturePath("red-blue-halves.bmp")), itBMP},
+      {"GIF", test::ReadFileBytes(test::FixturePath("red-blue-halves.gif")), itGIF},
+      {"PNG", test::ReadFileBytes(test::FixturePath("red-blue-halves.png")), itPNG},
+      // Larger than one read of the decoder.
+      {"JPEG", test::MakeTestJpeg(Rgb(512, 512), 512, 512), itJPEG},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    StopAtRead stopped(c.photo, 2);
+    TBitmap32 picture;
+    EXPECT_THROW(LoadPicture(stopped, c.type, picture), Cancelled);
   }
 }
 
