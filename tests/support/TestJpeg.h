@@ -24,6 +24,10 @@ struct TestJpegOptions {
 std::vector<uint8_t> MakeTestJpeg(const std::vector<uint8_t>& samples, int width, int height,
                                   const TestJpegOptions& options = {});
 
+// True when libjpeg decodes `bytes` to the last row without an error or a warning (a file cut
+// short decodes with "Premature end of JPEG file", a damaged one with "Corrupt JPEG data").
+bool DecodesWhole(const std::vector<uint8_t>& bytes);
+
 // The data of an APP1 EXIF segment that holds only an orientation tag.
 std::vector<uint8_t> ExifWithOrientation(int orientation, bool big_endian = false);
 
