@@ -24,6 +24,7 @@ namespace fs = std::filesystem;
 class RecordingView : public IRunView {
  public:
   std::vector<std::string> events;
+  std::vector<TListEntry> results;
   std::vector<TOverwriteAnswer> answers;
   std::thread::id thread = std::this_thread::get_id();
   bool other_thread = false;
@@ -42,7 +43,10 @@ class RecordingView : public IRunView {
     if (!answers.empty()) answers.erase(answers.begin());
     return answer;
   }
-  void ResultAdded(const TListEntry& entry) override { Add("result " + entry.File()); }
+  void ResultAdded(const TListEntry& entry) override {
+    Add("result " + entry.File());
+    results.push_back(entry);
+  }
 
  private:
   void Add(std::string line) {
@@ -106,7 +110,7 @@ TEST_F(ConversionRunTest, ThreePhotosTheSecondExistingAndAnsweredNo) {
   EXPECT_EQ(test::ReadFileBytes(out + "b.jpg"), (std::vector<uint8_t>{'o', 'l', 'd'}));
   EXPECT_EQ(result.end, TRunEnd::Completed);
   EXPECT_EQ(result.target_folder, out);
-  EXPECT_EQ(result.results.size(), 2u);
+  EXPECT_EQ(view.results.size(), 2u);
   EXPECT_FALSE(view.other_thread);
 }
 
@@ -153,11 +157,11 @@ TEST_F(ConversionRunTest, GeneratedNamesCountOnPastAFailingPhoto) {
   settings.naming_fields.prefix = "foto";
   settings.naming_fields.increment = 5;
   RecordingView view;
-  const TRunResult result = TConversionRun(view, gate).Run(photos, settings);
-  ASSERT_EQ(result.results.size(), 3u);
-  EXPECT_EQ(result.results[0].caption, "foto5.jpg");
-  EXPECT_EQ(result.results[1].caption, "foto7.jpg");
-  EXPECT_EQ(result.results[2].caption, "foto8.jpg");
+  TConversionRun(view, gate).Run(photos, settings);
+  ASSERT_EQ(view.results.size(), 3u);
+  EXPECT_EQ(view.results[0].caption, "foto5.jpg");
+  EXPECT_EQ(view.results[1].caption, "foto7.jpg");
+  EXPECT_EQ(view.results[2].caption, "foto8.jpg");
   EXPECT_NE(
       std::find(view.events.begin(), view.events.end(),
                 "status Fout opgetreden met foto: " + in + "b.bmp (Bitmap image is not valid)"),
@@ -165,9 +169,9 @@ TEST_F(ConversionRunTest, GeneratedNamesCountOnPastAFailingPhoto) {
   // With the names kept, IMG_1.GIF is written as IMG_1.jpg.
   settings.naming = TNamingMode::Same;
   RecordingView same;
-  const TRunResult kept = TConversionRun(same, gate).Run({photos[2]}, settings);
-  ASSERT_EQ(kept.results.size(), 1u);
-  EXPECT_EQ(kept.results[0].File(), out + "IMG_1.jpg");
+  TConversionRun(same, gate).Run({photos[2]}, settings);
+  ASSERT_EQ(same.results.size(), 1u);
+  EXPECT_EQ(same.results[0].File(), out + "IMG_1.jpg");
 }
 
 TEST_F(ConversionRunTest, SubFoldersOfEachPhotoAndTheSourceItselfAsOutput) {
@@ -229,6 +233,37 @@ TEST_F(ConversionRunTest, WorkersFinishingOutOfOrderAreReportedInListOrder) {
   EXPECT_FALSE(pooled.other_thread);
 }
 
+// Each photo writes the next one's source: a chain through a run far longer than the photos
+// the run keeps in flight. Every photo still waits for the one before it, so the last output
+// holds the first source with one mark per photo.
+TEST_F(ConversionRunTest, ALongChainOfPhotosReadingEarlierOutputsWaitsAllAlongIt) {
+  const std::string in = Folder("in");
+  std::vector<TListEntry> photos;
+  for (int i = 1; i <= 12; ++i) {
+    const std::string name = "p" + std::to_string(i) + ".jpg";
+    test::WriteFileBytes(in + name, {static_cast<uint8_t>('A' + i - 1)});
+    photos.push_back({name, "", in, "", false});
+  }
+  auto engine = [](const TConvertJob& job) {
+    std::vector<uint8_t> bytes = test::ReadFileBytes(job.source);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    bytes.push_back('+');
+    test::WriteFileBytes(job.dest, bytes);
+  };
+  TRunSettings settings = Settings(in);
+  settings.naming = TNamingMode::Generate;
+  settings.naming_fields.prefix = "p";
+  settings.naming_fields.increment = 2;
+  settings.jobs = 3;
+  RecordingView view;
+  view.answers = {TOverwriteAnswer::Yes};
+  TConversionRun(view, gate, engine).Run(photos, settings);
+  EXPECT_EQ(view.results.size(), 12u);
+  EXPECT_EQ(test::ReadFileBytes(in + "p13.jpg"), std::vector<uint8_t>({'A', '+', '+', '+', '+', '+',
+                                                                        '+', '+', '+', '+', '+',
+                                                                        '+', '+'}));
+}
+
 TEST_F(ConversionRunTest, TheRealEngineOnAPoolGivesTheSameRunAsOneWorker) {
   const std::string in = Folder("in");
   std::vector<TListEntry> photos;
@@ -265,7 +300,7 @@ TEST_F(ConversionRunTest, AfterTheStopButtonNoNewPhotoStartsButRunningOnesAreLis
   const TRunResult result = TConversionRun(view, gate, engine).Run(photos, settings);
   EXPECT_EQ(result.end, TRunEnd::Cancelled);
   // Every photo that started was listed, and none started long after the stop.
-  EXPECT_EQ(result.results.size(), started.size());
+  EXPECT_EQ(view.results.size(), started.size());
   EXPECT_LE(started.size(), 3u);
   EXPECT_EQ(view.events.back(), "status Converteren is geannuleerd!");
 }
@@ -311,7 +346,7 @@ TEST_F(ConversionRunTest, AHeldGateStartsNoPhotoAndACancelledOneNoneAfterTheAnsw
   EXPECT_EQ(result.end, TRunEnd::Cancelled);
   EXPECT_EQ(started.size(), started_at_answer);  // nothing started after "Ja"
   EXPECT_GE(started.size(), 6u);                 // "Nee" let the run go on
-  EXPECT_EQ(result.results.size(), started.size());
+  EXPECT_EQ(view.results.size(), started.size());
 }
 
 // New names into the folder that holds the selected photos: photo 1 overwrites foto1.jpg,
@@ -362,7 +397,7 @@ TEST_F(ConversionRunTest, AFileThatIsNoPhotoIsSkippedAndItsEmptyOutputRemoved) {
     TRunSettings settings = Settings(out);
     settings.jobs = jobs;
     RecordingView view;
-    const TRunResult result = TConversionRun(view, gate).Run(photos, settings);
+    TConversionRun(view, gate).Run(photos, settings);
     const std::vector<std::string> expected = {
         "started 3",
         "result " + out + "a.jpg",
@@ -376,7 +411,7 @@ TEST_F(ConversionRunTest, AFileThatIsNoPhotoIsSkippedAndItsEmptyOutputRemoved) {
         "status Converteren is voltooid!",
     };
     EXPECT_EQ(view.events, expected);
-    EXPECT_EQ(result.results.size(), 2u);
+    EXPECT_EQ(view.results.size(), 2u);
     EXPECT_FALSE(fs::exists(out + "kapot.jpg"));
   }
   // A file that was there before the run is never removed.
@@ -415,9 +450,9 @@ TEST_F(ConversionRunTest, PhoneAndScannerFormatsConvertAndBrokenOnesFailWithoutS
     photos.push_back({f.name, "", in, "", false});
   }
   RecordingView view;
-  const TRunResult result = TConversionRun(view, gate).Run(photos, Settings(out));
+  TConversionRun(view, gate).Run(photos, Settings(out));
   std::vector<std::string> results;
-  for (const TListEntry& entry : result.results) results.push_back(entry.caption);
+  for (const TListEntry& entry : view.results) results.push_back(entry.caption);
   EXPECT_EQ(results, (std::vector<std::string>{"a.jpg", "c.jpg", "e.jpg", "f.jpg"}));
   for (const auto& f : files) {
     SCOPED_TRACE(f.name);
