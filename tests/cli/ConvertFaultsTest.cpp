@@ -1,10 +1,7 @@
 #include <fcntl.h>
-#include <linux/capability.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -14,6 +11,7 @@
 
 #include "cli/ConverterProcess.h"
 #include "core/imaging/codecs/JpegWriter.h"
+#include "support/RootRights.h"
 #include "support/TempDir.h"
 #include "support/TestJpeg.h"
 
@@ -89,25 +87,9 @@ TEST(ConvertFaultsTest, AWriteCutShortFailsThatPhotoAloneAndTheBatchGoesOn) {
   EXPECT_EQ(fs::file_size(dir.File("out/noisy.jpg")), 0u);
 }
 
-// Takes from this process, and from the programs it starts, the rights that let root write
-// into a folder whatever its mode; then checks that `folder` really refuses a new file.
+// Gives up root's rights over file modes, then checks that `folder` really refuses a new file.
 bool CannotWriteInto(const std::string& folder) {
-  if (::geteuid() == 0) {
-    const int rights[] = {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER};
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[2] = {};
-    if (::syscall(SYS_capget, &header, data) != 0) return false;
-    for (const int right : rights) {
-      if (::prctl(PR_CAPBSET_DROP, right, 0, 0, 0) != 0) return false;
-      for (__user_cap_data_struct& set : data) {
-        const uint32_t bit = right < 32 ? (1u << right) : 0;
-        set.effective &= ~bit;
-        set.permitted &= ~bit;
-        set.inheritable &= ~bit;
-      }
-    }
-    if (::syscall(SYS_capset, &header, data) != 0) return false;
-  }
+  if (!test::GiveUpRootFileRights()) return false;
   const int probe = ::open(folder.c_str(), O_TMPFILE | O_WRONLY, 0600);
   if (probe >= 0) ::close(probe);
   return probe < 0 && errno == EACCES;
