@@ -126,6 +126,18 @@ TEST(ConvertSignalsTest, AKillAtARandomMomentOfABatchLeavesOnlyWholeOutputs) {
       EXPECT_TRUE(test::DecodesWhole(test::ReadFileBytes(entry.path().string()))) << entry.path();
     }
   }
+  // The next run over what the kills left behind writes every photo.
+  const pid_t last = StartConverter(
+      {"-j2", "--width", "1200", "--overwrite", "all", "--target", out, dir.File("in")},
+      dir.File("err.txt"));
+  ASSERT_GT(last, 0);
+  int status = 0;
+  ASSERT_EQ(::waitpid(last, &status, 0), last);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  for (int i = 0; i < 12; ++i) {
+    const std::string name = out + "/p" + std::to_string(100 + i) + ".jpg";
+    EXPECT_TRUE(test::DecodesWhole(test::ReadFileBytes(name))) << name;
+  }
 }
 
 }  // namespace
