@@ -10,6 +10,7 @@
 #include <set>
 #include <thread>
 
+#include "core/base/Cancelled.h"
 #include "core/base/Path.h"
 #include "core/imaging/ConvertImage.h"
 #include "core/imaging/ConvertImageWithOverlay.h"
@@ -28,10 +29,10 @@ void ConvertWithEngine(const TConvertJob& job) {
   if (o.add_logo || o.add_text) {
     ConvertImageFileWithOverlay(job.source, job.dest, job.box_width, job.box_height, job.background,
                                 o.add_logo, o.logo, o.add_text, o.font_size, o.text, job.quality,
-                                o.opacity);
+                                o.opacity, job.cancelled);
   } else {
     ConvertImageFile(job.source, job.dest, job.box_width, job.box_height, job.background,
-                     job.quality);
+                     job.quality, job.cancelled);
   }
 }
 
@@ -126,7 +127,8 @@ bool LeftEmptyForANonPhoto(const TConvertJob& job) {
 
 // One photo of the run, from planning to report.
 struct TSlot {
-  enum State { kQueued, kSkipped, kConverted, kNotAPhoto, kFailed, kNotStarted };
+  // kStopped: the run was stopped while the photo was being converted.
+  enum State { kQueued, kSkipped, kConverted, kNotAPhoto, kFailed, kNotStarted, kStopped };
   State state = kQueued;
   TConvertJob job;
   std::string folder;  // the photo's target folder
@@ -255,6 +257,7 @@ class TWorkers {
         index = m_queue.front();
         m_queue.pop_front();
         job = Slot(index).job;
+        job.cancelled = &m_gate.CancelFlag();
         dest_is_new = Slot(index).dest_is_new;
       }
       TSlot::State state = TSlot::kConverted;
@@ -269,6 +272,8 @@ class TWorkers {
             std::error_code ignored;
             if (dest_is_new) fs::remove(job.dest, ignored);
           }
+        } catch (const Cancelled&) {
+          state = TSlot::kStopped;
         } catch (const std::exception& e) {
           state = TSlot::kFailed;
           error = e.what();
@@ -332,9 +337,13 @@ TRunResult TConversionRun::Run(const std::vector<TListEntry>& photos,
     for (; reported < limit; ++reported) {
       const TSlot& slot = workers.WaitFor(reported);
       TPhotoReport report{static_cast<int>(reported + 1), total, slot.job.source};
+      bool shown = true;
       switch (slot.state) {
         case TSlot::kNotStarted:
           return;  // stopped: nothing after this was started either
+        case TSlot::kStopped:
+          shown = false;  // not reached; a later photo may still have finished before the stop
+          break;
         case TSlot::kSkipped:
           report.outcome = TPhotoOutcome::SkippedExisting;
           break;
@@ -359,8 +368,10 @@ TRunResult TConversionRun::Run(const std::vector<TListEntry>& photos,
         case TSlot::kQueued:
           break;
       }
-      m_view.PhotoReported(report);
-      m_view.StepProgress();
+      if (shown) {
+        m_view.PhotoReported(report);
+        m_view.StepProgress();
+      }
       // What a long run keeps of a photo ends with its report.
       file_use.Forget(reported);
       workers.DropBefore(reported + 1);
