@@ -34,6 +34,20 @@ void FeedJpeg(TJpegReader& reader, TResampler& resampler) {
   }
 }
 
+// Other formats that decode row by row feed the resampler the same way.
+void FeedRows(TPictureRows& picture, TResampler& resampler) {
+  constexpr int kBatch = 16;
+  const size_t width = static_cast<size_t>(picture.Width());
+  std::vector<TPixel32> buffer(width * kBatch);
+  const uint8_t* rows[kBatch];
+  for (int i = 0; i < kBatch; ++i) rows[i] = reinterpret_cast<const uint8_t*>(&buffer[width * i]);
+  for (int y = 0; y < resampler.EndRow(); y += kBatch) {
+    const int count = std::min(kBatch, resampler.EndRow() - y);
+    for (int i = 0; i < count; ++i) picture.ReadRow(&buffer[width * i]);
+    resampler.PushRows(y, rows, count);
+  }
+}
+
 }  // namespace
 
 bool RenderCanvas(TStream& Source, int BoxWidth, int BoxHeight, TColor BackgroundColor,
@@ -42,6 +56,7 @@ bool RenderCanvas(TStream& Source, int BoxWidth, int BoxHeight, TColor Backgroun
   if (info.ImageType == itNone) return false;
 
   std::unique_ptr<TJpegReader> jpeg;
+  std::unique_ptr<TPictureRows> rows;
   TBitmap32 picture;
   std::vector<uint8_t> icc_profile;
   int stored_width, stored_height, orientation = 1;
@@ -51,6 +66,10 @@ bool RenderCanvas(TStream& Source, int BoxWidth, int BoxHeight, TColor Backgroun
     stored_height = jpeg->Height();
     orientation = jpeg->Orientation();
     icc_profile = jpeg->IccProfile();
+  } else if ((rows = OpenPictureRows(Source, info.ImageType))) {
+    stored_width = rows->Width();
+    stored_height = rows->Height();
+    icc_profile = rows->IccProfile();
   } else {
     DecodePicture(Source, info.ImageType, picture, icc_profile);
     stored_width = picture.Width();
@@ -76,6 +95,8 @@ bool RenderCanvas(TStream& Source, int BoxWidth, int BoxHeight, TColor Backgroun
                          swap ? plan.scaled_width : plan.scaled_height, stored_window);
     if (jpeg) {
       FeedJpeg(*jpeg, resampler);
+    } else if (rows) {
+      FeedRows(*rows, resampler);
     } else {
       resampler.PushPicture(picture);
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/base/Error.h"
+#include "core/imaging/PictureLimits.h"
 #include "core/imaging/PictureMemory.h"
 #include "core/imaging/codecs/Decoders.h"
 #include "core/imaging/codecs/OverWhite.h"
@@ -115,6 +116,7 @@ void DecodeTiff(TStream& stream, TBitmap32& bitmap, std::vector<uint8_t>* icc_pr
   TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_ORIENTATION, &orientation);
   if (orientation < 1 || orientation > 8) orientation = ORIENTATION_TOPLEFT;
   if (width == 0 || height == 0) ThrowTiffError(source, "Image has no size");
+  CheckPictureData(width, height, static_cast<int64_t>(source.bytes.size()));
   ReservePictureMemory(width, height);
 
   char reason[1024] = "";

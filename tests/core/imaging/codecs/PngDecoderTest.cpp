@@ -351,6 +351,10 @@ TEST(PngDecoderTest, DamagedOrHugeFilesThrowInBothPaths) {
 
   std::vector<uint8_t> huge = good;
   SetHeaderSize(huge, 100000, 100000);
+  // 64 megapixels would need a megabyte of data at least; 256 MB would be allocated
+  // before the missing data is noticed.
+  std::vector<uint8_t> large_without_data = good;
+  SetHeaderSize(large_without_data, 8000, 8000);
   std::vector<uint8_t> bad_crc = good;
   bad_crc[29] ^= 0xFF;
   const struct {
@@ -363,6 +367,7 @@ TEST(PngDecoderTest, DamagedOrHugeFilesThrowInBothPaths) {
       {"header_crc_broken", bad_crc, "PNG error: "},
       {"truncated_in_image_data", {good.begin(), good.begin() + idat + 8}, "PNG error: "},
       {"huge_header", huge, "Picture is too large (100000 x 100000"},
+      {"large_header_few_bytes", large_without_data, "Picture is too large (8000 x 8000 pixels)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
