@@ -45,6 +45,8 @@ std::unique_ptr<TPictureRows> OpenPictureRows(TStream& stream, TImageType type) 
       return OpenGifRows(stream);
     case itPNG:
       return OpenPngRows(stream);
+    case itTIFF:
+      return OpenTiffRows(stream);
     default:
       return nullptr;
   }

@@ -13,6 +13,7 @@
 #include "core/imaging/PictureLimits.h"
 #include "core/imaging/codecs/BmpWriter.h"
 #include "support/MemoryLimit.h"
+#include "support/TestPhotoFormats.h"
 
 namespace fotoloom {
 namespace {
@@ -118,10 +119,10 @@ bool AllPixels(const TBitmap32& canvas, TPixel32 color) {
   return true;
 }
 
-// Files of a few dozen bytes that declare pictures of 1.9 GB at full size, and a PNG of a
-// few kilobytes of 190 MB. The converter keeps no picture of that size: the screen around
-// a GIF's image and the rows an RLE bitmap never sets (black) cost nothing, and PNG rows
-// are resampled as they are decoded. An interlaced GIF image has to be held whole and so
+// Files of a few dozen bytes that declare pictures of 1.9 GB at full size, and a PNG and a
+// TIFF of a few hundred kilobytes at most that hold 190 and 144 MB. The converter keeps no
+// picture of that size: the screen around a GIF's image and the rows an RLE bitmap never
+// sets (black) cost nothing, and PNG and TIFF rows are resampled as they are decoded. An interlaced GIF image has to be held whole and so
 // must come with data that could fill it.
 TEST(HugeDeclaredPictureTest, TinyFilesConvertInLittleMemoryOrFailClearly) {
   if (test::UnderSanitizer()) GTEST_SKIP() << "an address-space limit does not work here";
@@ -137,6 +138,8 @@ TEST(HugeDeclaredPictureTest, TinyFilesConvertInLittleMemoryOrFailClearly) {
       {"gif_1x1_interlaced_image", HugeScreenGif(1, true), white, nullptr},
       {"rle8_end_of_bitmap", EndOfBitmapBmp(), black, nullptr},
       {"png_of_47_megapixels", WhitePng(6900), white, nullptr},
+      {"tiff_of_36_megapixels", test::MakeTestTiff(Bytes(size_t{6000} * 6000 * 4, 255), 6000, 6000),
+       white, nullptr},
       {"gif_interlaced_image_of_the_whole_screen", HugeScreenGif(kSide, true), white,
        "Picture is too large (22000 x 22000 pixels)"},
   };

@@ -34,6 +34,9 @@ std::unique_ptr<TPictureRows> OpenGifRows(TStream& stream);
 // PNG can only be decoded whole: for one this returns nullptr with the stream back where
 // it was.
 std::unique_ptr<TPictureRows> OpenPngRows(TStream& stream);
+// The same for a TIFF photo stored upright in strips of moderate size; any other (tiled,
+// turned by its orientation tag, or in one huge strip) gives nullptr.
+std::unique_ptr<TPictureRows> OpenTiffRows(TStream& stream);
 
 // Reads every remaining row into `bitmap` at full size, after reserving its memory
 // (ReservePictureMemory). `bitmap` is left as it was when decoding fails.
