@@ -11,6 +11,7 @@
 #include "core/imaging/codecs/JpegReader.h"
 #include "core/imaging/codecs/JpegWriter.h"
 #include "core/imaging/LoadPicture.h"
+#include "core/imaging/ResampleRows.h"
 #include "core/imaging/resample/Orientation.h"
 #include "core/imaging/resample/Resampler.h"
 #include "core/imaging/resample/ResizePlan.h"
@@ -31,20 +32,6 @@ void FeedJpeg(TJpegReader& reader, TResampler& resampler) {
     const int got = reader.ReadRows(rows, kBatch);
     if (got == 0) break;
     resampler.PushRows(first, rows, got);
-  }
-}
-
-// Other formats that decode row by row feed the resampler the same way.
-void FeedRows(TPictureRows& picture, TResampler& resampler) {
-  constexpr int kBatch = 16;
-  const size_t width = static_cast<size_t>(picture.Width());
-  std::vector<TPixel32> buffer(width * kBatch);
-  const uint8_t* rows[kBatch];
-  for (int i = 0; i < kBatch; ++i) rows[i] = reinterpret_cast<const uint8_t*>(&buffer[width * i]);
-  for (int y = 0; y < resampler.EndRow(); y += kBatch) {
-    const int count = std::min(kBatch, resampler.EndRow() - y);
-    for (int i = 0; i < count; ++i) picture.ReadRow(&buffer[width * i]);
-    resampler.PushRows(y, rows, count);
   }
 }
 
@@ -96,7 +83,7 @@ bool RenderCanvas(TStream& Source, int BoxWidth, int BoxHeight, TColor Backgroun
     if (jpeg) {
       FeedJpeg(*jpeg, resampler);
     } else if (rows) {
-      FeedRows(*rows, resampler);
+      FeedResampler(*rows, resampler);
     } else {
       resampler.PushPicture(picture);
     }

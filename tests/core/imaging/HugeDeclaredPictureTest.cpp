@@ -11,6 +11,7 @@
 #include "core/base/Stream.h"
 #include "core/imaging/ConvertImage.h"
 #include "core/imaging/PictureLimits.h"
+#include "core/imaging/Thumbnail.h"
 #include "core/imaging/codecs/BmpWriter.h"
 #include "support/MemoryLimit.h"
 #include "support/TestPhotoFormats.h"
@@ -91,22 +92,31 @@ Bytes WhitePng(int side) {
   return out;
 }
 
-// Converts `bytes` into an 800 x 600 box in a child limited to kHeadroom more memory.
-// Returns 0 when `check` accepts the canvas, 1 when it does not, 2 for an error whose text
-// `check_error` does not accept; 128 + signal or 97 when the child ran out of memory.
-int ConvertInLittleMemory(const Bytes& bytes, TColor background,
-                          const std::function<bool(const TBitmap32&)>& check,
-                          const std::function<bool(const std::string&)>& check_error) {
+// Runs `render` on `bytes` in a child limited to kHeadroom more memory. Returns 0 when
+// `check` accepts the picture, 1 when it does not, 2 for an error whose text `check_error`
+// does not accept; 128 + signal or 97 when the child ran out of memory.
+int RenderInLittleMemory(const Bytes& bytes, const std::function<TBitmap32(TStream&)>& render,
+                         const std::function<bool(const TBitmap32&)>& check,
+                         const std::function<bool(const std::string&)>& check_error) {
   return test::RunWithMemoryLimit(kHeadroom, [&] {
     TMemoryStream stream(bytes);
-    TBitmap32 canvas;
+    TBitmap32 picture;
     try {
-      RenderCanvas(stream, 800, 600, background, canvas);
+      picture = render(stream);
     } catch (const Error& error) {
       return check_error(error.what()) ? 0 : 2;
     }
-    return check(canvas) ? 0 : 1;
+    return check(picture) ? 0 : 1;
   });
+}
+
+// The picture converted into an 800 x 600 box.
+std::function<TBitmap32(TStream&)> Canvas(TColor background) {
+  return [background](TStream& stream) {
+    TBitmap32 canvas;
+    RenderCanvas(stream, 800, 600, background, canvas);
+    return canvas;
+  };
 }
 
 bool AllPixels(const TBitmap32& canvas, TPixel32 color) {
@@ -122,14 +132,15 @@ bool AllPixels(const TBitmap32& canvas, TPixel32 color) {
 // Files of a few dozen bytes that declare pictures of 1.9 GB at full size, and a PNG and a
 // TIFF of a few hundred kilobytes at most that hold 190 and 144 MB. The converter keeps no
 // picture of that size: the screen around a GIF's image and the rows an RLE bitmap never
-// sets (black) cost nothing, and PNG and TIFF rows are resampled as they are decoded. An interlaced GIF image has to be held whole and so
-// must come with data that could fill it.
-TEST(HugeDeclaredPictureTest, TinyFilesConvertInLittleMemoryOrFailClearly) {
+// sets (black) cost nothing, and PNG and TIFF rows are resampled as they are decoded; so
+// for thumbnails. An interlaced GIF image has to be held whole and so must come with data
+// that could fill it.
+TEST(HugeDeclaredPictureTest, TinyFilesConvertAndMakeThumbnailsInLittleMemoryOrFailClearly) {
   if (test::UnderSanitizer()) GTEST_SKIP() << "an address-space limit does not work here";
   struct Case {
     const char* name;
     Bytes bytes;
-    TPixel32 color;     // of every pixel of the canvas, with the background this colour too
+    TPixel32 color;     // of every pixel, with the canvas's background this colour too
     const char* error;  // expected instead of a canvas
   };
   const TPixel32 white = MakePixel(255, 255, 255), black = MakePixel(0, 0, 0);
@@ -146,10 +157,14 @@ TEST(HugeDeclaredPictureTest, TinyFilesConvertInLittleMemoryOrFailClearly) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const TColor background = c.color == white ? 0x00FFFFFF : 0;
-    EXPECT_EQ(0, ConvertInLittleMemory(
-                     c.bytes, background,
-                     [&](const TBitmap32& canvas) { return !c.error && AllPixels(canvas, c.color); },
-                     [&](const std::string& text) { return c.error && text == c.error; }));
+    const auto all_of_colour = [&](const TBitmap32& picture) {
+      return !c.error && AllPixels(picture, c.color);
+    };
+    const auto expected_error = [&](const std::string& text) { return c.error && text == c.error; };
+    EXPECT_EQ(0, RenderInLittleMemory(c.bytes, Canvas(background), all_of_colour, expected_error));
+    EXPECT_EQ(0, RenderInLittleMemory(
+                     c.bytes, [](TStream& stream) { return LoadThumbnail(stream, 160); },
+                     all_of_colour, expected_error));
   }
 }
 
@@ -212,8 +227,8 @@ TEST(HugeDeclaredPictureTest, A24MegapixelBitmapConvertsInLittleMemory) {
     }
     return true;
   };
-  EXPECT_EQ(0, ConvertInLittleMemory(bmp, 0x00FFFFFF, banded,
-                                     [](const std::string&) { return false; }));
+  EXPECT_EQ(0, RenderInLittleMemory(bmp, Canvas(0x00FFFFFF), banded,
+                                    [](const std::string&) { return false; }));
 }
 
 }  // namespace
