@@ -25,8 +25,8 @@ void DecodePicture(TStream& stream, TImageType type, TBitmap32& bitmap,
                    std::vector<uint8_t>& icc_profile);
 
 // The picture row by row, in the colour space of its profile, for the formats whose
-// decoders hand out rows (BMP, GIF, PNG without interlacing, TIFF in strips); nullptr, with the stream
-// where it was, for the others, which DecodePicture decodes whole.
+// decoders hand out rows (BMP, GIF, PNG without interlacing, TIFF in strips); nullptr, with
+// the stream where it was, for the others, which DecodePicture decodes whole.
 std::unique_ptr<TPictureRows> OpenPictureRows(TStream& stream, TImageType type);
 
 }  // namespace fotoloom

@@ -474,11 +474,11 @@ int CountLines(const RecordingView& view, const char* line, const char* detail) 
   return lines;
 }
 
-// Two photos that must be decoded whole, on two workers under an address-space limit that
-// holds one decoded picture but not two: the shared budget lets one photo decode at a
-// time, so both are converted instead of one failing for memory (or, without a limit, the
-// OOM killer ending the program). A budget too small for one picture fails the photo with
-// "Picture is too large".
+// Two photos that must be decoded whole (WebP), on two workers under an address-space
+// limit that holds one decoded picture but not two: the shared budget lets one photo
+// decode at a time, so both are converted instead of one failing for memory (or, without
+// a limit, the OOM killer ending the program). A budget too small for one picture fails
+// the photo with "Picture is too large".
 TEST_F(ConversionRunTest, PhotosShareOneMemoryBudgetAndWaitForIt) {
   if (test::UnderSanitizer()) GTEST_SKIP() << "an address-space limit does not work here";
   const std::string in = Folder("in");
@@ -488,15 +488,17 @@ TEST_F(ConversionRunTest, PhotosShareOneMemoryBudgetAndWaitForIt) {
     // White under a band of noise: data enough for a real photo of that size.
     std::vector<uint8_t> rgba(kPicture, 255);
     uint32_t noise = 1;
-    for (size_t i = 0; i < size_t{kSide} * 4 * 100; ++i) {
+    for (size_t i = 0; i < size_t{kSide} * 4 * 300; ++i) {
       noise = noise * 1664525u + 1013904223u;
       rgba[i] = static_cast<uint8_t>(noise >> 24);
     }
-    const std::vector<uint8_t> tiff = test::MakeTestTiff(rgba, kSide, kSide);
-    for (const char* name : {"a.tif", "b.tif"}) test::WriteFileBytes(in + name, tiff);
+    const std::vector<uint8_t> webp = test::MakeTestWebp(rgba, kSide, kSide);
+    for (const char* name : {"a.webp", "b.webp"}) test::WriteFileBytes(in + name, webp);
   }
   std::vector<TListEntry> photos;
-  for (const char* name : {"a.tif", "b.tif"}) photos.push_back(TListEntry{name, "", in, "", false});
+  for (const char* name : {"a.webp", "b.webp"}) {
+    photos.push_back(TListEntry{name, "", in, "", false});
+  }
   TRunSettings settings = Settings(dir.File("out"));
   settings.jobs = 2;
   struct Case {
@@ -504,7 +506,7 @@ TEST_F(ConversionRunTest, PhotosShareOneMemoryBudgetAndWaitForIt) {
     const char* line;  // the start of both photos' log lines
     const char* detail;
   };
-  for (const Case& c : {Case{kPicture + (64 << 20), "status Bezig met foto ", ".tif"},
+  for (const Case& c : {Case{kPicture + (64 << 20), "status Bezig met foto ", ".webp"},
                         Case{kPicture / 2, "status Fout opgetreden met foto: ",
                              "(Picture is too large (9000 x 9000 pixels))"}}) {
     SCOPED_TRACE(c.line);

@@ -122,7 +122,9 @@ class TTiffPicture {
     char reason[1024] = "";
     if (!TIFFRGBAImageOK(m_tiff.get(), reason) ||
         !TIFFRGBAImageBegin(&m_image, m_tiff.get(), 1, reason)) {
-      if (!m_source.message[0]) std::snprintf(m_source.message, sizeof m_source.message, "%s", reason);
+      if (!m_source.message[0]) {
+        std::snprintf(m_source.message, sizeof m_source.message, "%s", reason);
+      }
       ThrowTiffError(m_source, "Unsupported image");
     }
     m_image_begun = true;
