@@ -140,6 +140,7 @@ class TGifRows : public TPictureRows {
       ReadLine();
       line = m_line.data();
     }
+    if (m_visible_width == 0) return;
     TPixel32* out = row + image.Left;
     for (int x = 0; x < m_visible_width; ++x) out[x] = m_table[line[x]];
   }
