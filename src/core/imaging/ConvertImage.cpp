@@ -80,12 +80,14 @@ bool RenderCanvas(TStream& Source, int BoxWidth, int BoxHeight, TColor Backgroun
         UprightRectToStored(window, orientation, plan.scaled_width, plan.scaled_height);
     TResampler resampler(stored_width, stored_height, swap ? plan.scaled_height : plan.scaled_width,
                          swap ? plan.scaled_width : plan.scaled_height, stored_window);
+    // A large picture takes a while to decode and resample: a stop need not wait for the end.
+    const auto poll = [&Source] { Source.ThrowIfCancelled(); };
     if (jpeg) {
       FeedJpeg(*jpeg, resampler);
     } else if (rows) {
-      FeedResampler(*rows, resampler);
+      FeedResampler(*rows, resampler, poll);
     } else {
-      resampler.PushPicture(picture);
+      resampler.PushPicture(picture, poll);
     }
     // Only the small result goes to sRGB, not the photo: within a step of converting first.
     ConvertToSrgb(resampler.Result(), icc_profile);
@@ -107,10 +109,14 @@ void ConvertImageStream(TStream& Source, TStream& Dest, int BoxWidth, int BoxHei
 }
 
 void ConvertImageFile(const std::string& SourceFile, const std::string& DestFile, int BoxWidth,
-                      int BoxHeight, TColor BackgroundColor, int Quality) {
-  ConvertBetweenFiles(SourceFile, DestFile, [&](TStream& source, TStream& dest) {
-    ConvertImageStream(source, dest, BoxWidth, BoxHeight, BackgroundColor, Quality);
-  });
+                      int BoxHeight, TColor BackgroundColor, int Quality,
+                      const std::atomic<bool>* cancelled) {
+  ConvertBetweenFiles(
+      SourceFile, DestFile,
+      [&](TStream& source, TStream& dest) {
+        ConvertImageStream(source, dest, BoxWidth, BoxHeight, BackgroundColor, Quality);
+      },
+      cancelled);
 }
 
 }  // namespace fotoloom
