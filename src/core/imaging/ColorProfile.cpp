@@ -60,16 +60,16 @@ bool WithinOneStep(int a, int b) {
   return std::abs(a - b) <= 1;
 }
 
-// True when the transform moves no colour of a coarse grid by more than one step: then the
-// profile is sRGB in all but name and the picture stays exactly as decoded.
-bool IsNearIdentity(const TTransform& transform) {
+// True when `convert` (in place) moves no colour of a coarse grid by more than one step:
+// then the profile is sRGB in all but name and the picture stays exactly as decoded.
+template <typename TConvert>
+bool IsNearIdentity(TConvert convert) {
   std::vector<TPixel32> grid;
   for (int r = 0; r < 256; r += 17)
     for (int g = 0; g < 256; g += 17)
       for (int b = 0; b < 256; b += 17) grid.push_back(MakePixel(r, g, b));
-  std::vector<TPixel32> out(grid.size());
-  cmsDoTransform(transform.handle, grid.data(), out.data(),
-                 static_cast<cmsUInt32Number>(grid.size()));
+  std::vector<TPixel32> out = grid;
+  convert(out.data(), out.size());
   for (size_t i = 0; i < grid.size(); ++i) {
     if (!WithinOneStep(PixelRed(grid[i]), PixelRed(out[i])) ||
         !WithinOneStep(PixelGreen(grid[i]), PixelGreen(out[i])) ||
@@ -121,15 +121,28 @@ std::shared_ptr<const TSrgbConversion> CachedConversion(const std::vector<uint8_
   }
   auto conversion = std::make_shared<TSrgbConversion>();
   if (kind == kRgbOrGrey) {
-    conversion->rgb =
-        MakeTransform(profile, cmsSigRgbData, TYPE_BGRA_8, TYPE_BGRA_8, cmsFLAGS_COPY_ALPHA);
-    if (conversion->rgb && IsNearIdentity(*conversion->rgb)) {
-      conversion->rgb.reset();
-    } else if (conversion->rgb) {
-      conversion->matrix = TMatrixShaper::FromProfile(profile);
+    // The tables of a matrix-shaper profile give LittleCMS's result without its transform,
+    // which takes several times longer to make.
+    conversion->matrix = TMatrixShaper::FromProfile(profile);
+    if (!conversion->matrix) {
+      conversion->rgb =
+          MakeTransform(profile, cmsSigRgbData, TYPE_BGRA_8, TYPE_BGRA_8, cmsFLAGS_COPY_ALPHA);
     }
-    if (!conversion->rgb) conversion->grey = GreyLevels(profile);
-    if (!conversion->rgb && conversion->grey.empty()) conversion.reset();
+    const bool near_identity = IsNearIdentity([&](TPixel32* pixels, size_t count) {
+      if (conversion->matrix) {
+        conversion->matrix->Convert(pixels, count);
+      } else if (conversion->rgb) {
+        const std::vector<TPixel32> in(pixels, pixels + count);
+        cmsDoTransform(conversion->rgb->handle, in.data(), pixels,
+                       static_cast<cmsUInt32Number>(count));
+      }
+    });
+    if (near_identity) {
+      conversion->matrix.reset();
+      conversion->rgb.reset();
+      conversion->grey = GreyLevels(profile);
+      if (conversion->grey.empty()) conversion.reset();
+    }
   } else {
     const bool inverted = (kind - 1) & 1;
     const bool with_alpha = (kind - 1) & 2;

@@ -60,6 +60,27 @@ bool Invert(const std::array<double, 9>& m, std::array<double, 9>& inverse) {
   return true;
 }
 
+// sRGB's curve from linear light, the same for every profile: made once.
+const TMatrixShaper::TEncoding* SrgbEncoding() {
+  static const std::unique_ptr<const TMatrixShaper::TEncoding> table = [] {
+    std::unique_ptr<TMatrixShaper::TEncoding> encoding;
+    const TProfileHandle srgb(cmsCreate_sRGBProfile(), &cmsCloseProfile);
+    const auto* curve =
+        srgb ? static_cast<const cmsToneCurve*>(cmsReadTag(srgb.get(), cmsSigRedTRCTag)) : nullptr;
+    if (!curve) return encoding;
+    const std::unique_ptr<cmsToneCurve, decltype(&cmsFreeToneCurve)> reverse(
+        cmsReverseToneCurve(curve), &cmsFreeToneCurve);
+    if (!reverse) return encoding;
+    encoding = std::make_unique<TMatrixShaper::TEncoding>();
+    constexpr int kOne = TMatrixShaper::kOne;
+    for (int i = 0; i <= kOne; ++i)
+      (*encoding)[static_cast<size_t>(i)] =
+          ToByte(cmsEvalToneCurveFloat(reverse.get(), static_cast<float>(i / double{kOne})));
+    return encoding;
+  }();
+  return table.get();
+}
+
 }  // namespace
 
 std::unique_ptr<TMatrixShaper> TMatrixShaper::FromProfile(const std::vector<uint8_t>& icc_profile) {
@@ -109,20 +130,13 @@ std::unique_ptr<TMatrixShaper> TMatrixShaper::FromProfile(const std::vector<uint
   }
   // Every colour's sums must stay within 32 bits.
   if (*std::max_element(largest.begin(), largest.end()) > INT32_MAX) return nullptr;
-  const auto* srgb_curve =
-      static_cast<const cmsToneCurve*>(cmsReadTag(srgb.get(), cmsSigRedTRCTag));
-  if (!srgb_curve) return nullptr;
-  const std::unique_ptr<cmsToneCurve, decltype(&cmsFreeToneCurve)> reverse(
-      cmsReverseToneCurve(srgb_curve), &cmsFreeToneCurve);
-  if (!reverse) return nullptr;
-  for (int i = 0; i <= kOne; ++i)
-    shaper->m_encode[static_cast<size_t>(i)] =
-        ToByte(cmsEvalToneCurveFloat(reverse.get(), static_cast<float>(i / double{kOne})));
+  shaper->m_encode = SrgbEncoding();
+  if (!shaper->m_encode) return nullptr;
   return shaper;
 }
 
 uint32_t TMatrixShaper::Encoded(int32_t sum) const {
-  return m_encode[static_cast<size_t>(std::clamp(sum >> kFractionBits, 0, kOne))];
+  return (*m_encode)[static_cast<size_t>(std::clamp(sum >> kFractionBits, 0, kOne))];
 }
 
 void TMatrixShaper::Convert(TPixel32* pixels, size_t count) const {
@@ -142,9 +156,10 @@ void TMatrixShaper::Convert(TPixel32* pixels, size_t count) const {
   const __m128i zero = _mm_setzero_si128();
   const __m128i one = _mm_set1_epi16(kOne);
   alignas(16) uint16_t steps[8];
-  const auto pixel = [this, &steps](TPixel32 p, int at) {
-    return (p & 0xFF000000u) | uint32_t{m_encode[steps[at]]} << 16 |
-           uint32_t{m_encode[steps[at + 1]]} << 8 | uint32_t{m_encode[steps[at + 2]]};
+  const uint8_t* const encode = m_encode->data();
+  const auto pixel = [encode, &steps](TPixel32 p, int at) {
+    return (p & 0xFF000000u) | uint32_t{encode[steps[at]]} << 16 |
+           uint32_t{encode[steps[at + 1]]} << 8 | uint32_t{encode[steps[at + 2]]};
   };
   for (; i + 2 <= count; i += 2) {
     const TPixel32 a = pixels[i], b = pixels[i + 1];

@@ -20,6 +20,7 @@ class TMatrixShaper {
  public:
   static constexpr int kFractionBits = 14;
   static constexpr int kOne = 1 << kFractionBits;
+  using TEncoding = std::array<uint8_t, kOne + 1>;  // linear light 0 to kOne to an sRGB byte
 
   // Null when the profile is not an RGB matrix-shaper one, or when its curves or matrix
   // reach values that the fixed-point sums cannot hold.
@@ -41,7 +42,7 @@ class TMatrixShaper {
   uint32_t Encoded(int32_t sum) const;
 
   std::array<std::array<TContribution, 256>, 3> m_contribution{};  // input R, G, B
-  std::array<uint8_t, kOne + 1> m_encode{};  // linear light 0 to kOne to an sRGB byte
+  const TEncoding* m_encode = nullptr;  // shared by all profiles
 };
 
 }  // namespace fotoloom
