@@ -275,6 +275,36 @@ TEST(ColorProfileTest, EveryPixelIsLittleCmsTransformOfItsColourWithItsAlpha) {
   }
 }
 
+// A grey photo's profile maps each grey level as LittleCMS maps it; grey with sRGB's own
+// curve changes nothing.
+TEST(ColorProfileTest, GreyProfileMapsEachLevelAsLittleCms) {
+  TBitmap32 levels(256, 1);
+  std::vector<uint8_t> grey(256);
+  for (int i = 0; i < 256; ++i) {
+    levels.At(i, 0) = MakePixel(i, i, i, 255 - i);
+    grey[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+  }
+  cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
+  const std::vector<uint8_t> linear_grey = SaveProfile(cmsCreateGrayProfile(cmsD50_xyY(), linear));
+  cmsFreeToneCurve(linear);
+  const std::vector<uint8_t> expected = LcmsToSrgb(linear_grey, TYPE_GRAY_8, grey, 1);
+  TBitmap32 picture = levels;
+  ConvertToSrgb(picture, linear_grey);
+  for (int i = 0; i < 256; ++i) {
+    ASSERT_EQ(Diff(picture.At(i, 0), &expected[3 * static_cast<size_t>(i)]), 0) << i;
+    ASSERT_EQ(PixelAlpha(picture.At(i, 0)), 255 - i);
+  }
+  EXPECT_GT(PixelGreen(picture.At(10, 0)), 40);  // linear light shown brighter
+
+  const double srgb_curve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+  cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 4, srgb_curve);
+  const std::vector<uint8_t> srgb_grey = SaveProfile(cmsCreateGrayProfile(cmsD50_xyY(), curve));
+  cmsFreeToneCurve(curve);
+  picture = levels;
+  ConvertToSrgb(picture, srgb_grey);
+  EXPECT_TRUE(std::equal(picture.Bits(), picture.Bits() + 256, levels.Bits()));
+}
+
 // FNV-1a, to pin output bytes in a line.
 uint64_t Hash(const std::vector<uint8_t>& bytes) {
   uint64_t hash = 14695981039346656037ull;
