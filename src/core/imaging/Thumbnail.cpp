@@ -46,7 +46,7 @@ TBitmap32 LoadThumbnail(TStream& stream, int max_side) {
   int height = 0;
   std::optional<TBitmap32> own;
   if (info.ImageType == itJPEG)
-    own = DecodeExifThumbnail(stream, info.Width, info.Height, max_side);
+    own = DecodeExifThumbnail(stream, info.Width, info.Height, max_side, icc_profile);
   if (info.ImageType == itJPEG && !own) {
     picture = DecodeJpegReduced(stream, info, max_side, width, height, icc_profile);
   } else {

@@ -207,6 +207,32 @@ TEST(ColorProfileTest, WideGamutPhotosComeOutAsLittleCmsTransformsThem) {
   EXPECT_GT(Diff(full.At(48, 16), dull_rgb), 10);
 }
 
+// A camera photo carries a small copy of itself in EXIF, in the photo's colour space and
+// without a profile of its own: the thumbnail made from that copy goes to sRGB through the
+// photo's profile. When the profile's chunks do not make a whole one, the photo itself is
+// read (libjpeg then ignores the profile).
+TEST(ColorProfileTest, ExifThumbnailGoesThroughThePhotosProfile) {
+  const std::vector<uint8_t> small = test::MakeTestJpeg(Patches(kColours), 160, 32);
+  test::TestJpegOptions options;
+  options.icc_profile = DisplayP3();
+  options.app1 = test::ExifWithThumbnail(1, small);
+  std::vector<uint8_t> green;
+  for (int i = 0; i < 320 * 64; ++i) green.insert(green.end(), {20, 200, 20});
+  std::vector<uint8_t> photo = test::MakeTestJpeg(green, 320, 64, options);
+  TMemoryStream stream(photo);
+  ExpectPatchesLike(LoadThumbnail(stream, 160), 1.0, small, options.icc_profile, 1);
+
+  const char tag[] = "ICC_PROFILE";
+  const auto chunk = std::search(photo.begin(), photo.end(), tag, tag + sizeof tag);
+  ASSERT_NE(chunk, photo.end());
+  chunk[sizeof tag + 1] = 2;  // one chunk of two
+  TMemoryStream damaged(photo);
+  const TBitmap32 thumbnail = LoadThumbnail(damaged, 160);
+  const TPixel32 centre = thumbnail.At(80, 16);
+  EXPECT_GT(PixelGreen(centre), 150);
+  EXPECT_LT(PixelRed(centre), 60);
+}
+
 // Display P3 by its colorants and curves, with a perceptual table that says Adobe RGB
 // instead, as LittleCMS itself reads it: the table wins.
 std::vector<uint8_t> DisplayP3WithAdobeTable() {
