@@ -4,13 +4,13 @@
 # (jpegtran, lossless: the same JPEG data behind it), on one core, best of 7 each, the two
 # batches taking turns. Prints both times (wall and CPU) and their ratios.
 #
-# Usage: bench/profile-cost.sh [BUILD_DIR]     (default: the build/ folder)
+# Usage: [REPS=n] bench/profile-cost.sh [BUILD_DIR]     (default: 7 runs, the build/ folder)
 set -euo pipefail
 
 HERE=$(cd "$(dirname "$0")" && pwd)
 BUILD=$(realpath -m "${1:-$HERE/../build}")
 CONVERTER=$BUILD/bin/fotoloom-convert
-W=800 H=600 Q=90 REPS=7
+W=800 H=600 Q=90 REPS=${REPS:-7}
 
 bash "$HERE/prepare-photos.sh"
 TMP=$(mktemp -d /dev/shm/fotoloom-profile.XXXXXX)

@@ -142,32 +142,31 @@ uint32_t TMatrixShaper::Encoded(int32_t sum) const {
 void TMatrixShaper::Convert(TPixel32* pixels, size_t count) const {
   size_t i = 0;
 #if FOTOLOOM_X86
-  // Two pixels at a time: each one's three sums in one register, then its three steps of
-  // linear light, clamped, side by side as 16-bit values.
-  const auto sums = [this](TPixel32 p) {
+  // Two pixels at a time, read and written as bytes (B, G, R, A in memory): each pixel's
+  // three sums in one register, then the steps of linear light of both, clamped, side by
+  // side as 16-bit values. Alpha is never written.
+  auto* bytes = reinterpret_cast<uint8_t*>(pixels);
+  const auto sums = [this](const uint8_t* bgra) {
     const auto load = [](const TContribution& c) {
       return _mm_load_si128(reinterpret_cast<const __m128i*>(c.to));
     };
     const __m128i sum = _mm_add_epi32(
-        _mm_add_epi32(load(Contribution(0, PixelRed(p))), load(Contribution(1, PixelGreen(p)))),
-        load(Contribution(2, PixelBlue(p))));
+        _mm_add_epi32(load(Contribution(0, bgra[2])), load(Contribution(1, bgra[1]))),
+        load(Contribution(2, bgra[0])));
     return _mm_srai_epi32(sum, kFractionBits);
   };
   const __m128i zero = _mm_setzero_si128();
   const __m128i one = _mm_set1_epi16(kOne);
   alignas(16) uint16_t steps[8];
   const uint8_t* const encode = m_encode->data();
-  const auto pixel = [encode, &steps](TPixel32 p, int at) {
-    return (p & 0xFF000000u) | uint32_t{encode[steps[at]]} << 16 |
-           uint32_t{encode[steps[at + 1]]} << 8 | uint32_t{encode[steps[at + 2]]};
-  };
   for (; i + 2 <= count; i += 2) {
-    const TPixel32 a = pixels[i], b = pixels[i + 1];
+    uint8_t* const a = bytes + 4 * i;
+    uint8_t* const b = a + 4;
     const __m128i both = _mm_packs_epi32(sums(a), sums(b));
     _mm_store_si128(reinterpret_cast<__m128i*>(steps),
                     _mm_min_epi16(_mm_max_epi16(both, zero), one));
-    pixels[i] = pixel(a, 0);
-    pixels[i + 1] = pixel(b, 4);
+    a[2] = encode[steps[0]], a[1] = encode[steps[1]], a[0] = encode[steps[2]];
+    b[2] = encode[steps[4]], b[1] = encode[steps[5]], b[0] = encode[steps[6]];
   }
 #endif
   for (; i < count; ++i) {
