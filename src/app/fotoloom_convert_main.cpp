@@ -9,11 +9,12 @@ namespace {
 
 fotoloom::TRunGate g_gate;
 
-// The first Ctrl+C (or SIGTERM) stops after the photos being converted; a second one ends at
-// once.
+// The first Ctrl+C (or SIGTERM) stops the run, the photos being converted included (they are
+// not written); a second one ends at once.
 void OnInterrupt(int) {
   g_gate.CancelFromSignal();
-  constexpr char kMessage[] = "\nfotoloom-convert: stoppen na de foto's die al worden omgezet\n";
+  constexpr char kMessage[] =
+      "\nfotoloom-convert: stoppen; de foto's die worden omgezet, worden afgebroken\n";
   [[maybe_unused]] const auto written = ::write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
   std::signal(SIGINT, SIG_DFL);
   std::signal(SIGTERM, SIG_DFL);

@@ -19,7 +19,7 @@ struct TConsole {
 };
 
 // The command-line converter on the arguments after the program name. `gate` may be
-// cancelled from elsewhere (Ctrl+C) to stop after the photos being converted. Returns the
+// cancelled from elsewhere (Ctrl+C) to stop, the photos being converted included. Returns the
 // exit status: 0 every photo written, 1 a photo failed, was skipped (existing, or no photo)
 // or not reached, or the run itself failed (out of memory), 2 bad usage.
 int RunConvertCommand(const std::vector<std::string>& args, TConsole& console, TRunGate& gate);

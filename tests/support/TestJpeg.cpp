@@ -26,6 +26,10 @@ std::vector<uint8_t> MakeTestJpeg(const std::vector<uint8_t>& samples, int width
   if (options.input_space == JCS_CMYK) cinfo.write_Adobe_marker = options.adobe_marker;
   jpeg_set_quality(&cinfo, options.quality, TRUE);
   if (options.progressive) jpeg_simple_progression(&cinfo);
+  if (!options.scans.empty()) {
+    cinfo.scan_info = options.scans.data();
+    cinfo.num_scans = static_cast<int>(options.scans.size());
+  }
   jpeg_start_compress(&cinfo, TRUE);
   if (!options.icc_profile.empty()) {
     jpeg_write_icc_profile(&cinfo, options.icc_profile.data(),
@@ -45,6 +49,30 @@ std::vector<uint8_t> MakeTestJpeg(const std::vector<uint8_t>& samples, int width
   jpeg_destroy_compress(&cinfo);
   std::free(buffer);
   return bytes;
+}
+
+std::vector<uint8_t> MakeSlowJpeg(int side) {
+  TestJpegOptions options;
+  // The DC scan, then for each component and AC coefficient a first scan at one bit less
+  // and its refinement scan.
+  options.scans.push_back({3, {0, 1, 2, 0}, 0, 0, 0, 0});
+  for (int c = 0; c < 3; ++c) {
+    for (int k = 1; k < 64; ++k) {
+      options.scans.push_back({1, {c, 0, 0, 0}, k, k, 0, 1});
+      options.scans.push_back({1, {c, 0, 0, 0}, k, k, 1, 0});
+    }
+  }
+  std::vector<uint8_t> samples(16 * 16 * 3);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i * 37);
+  std::vector<uint8_t> jpeg = MakeTestJpeg(samples, 16, 16, options);
+  for (size_t i = 2; i + 8 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC2) {  // the frame header: height, then width
+      jpeg[i + 5] = jpeg[i + 7] = static_cast<uint8_t>(side >> 8);
+      jpeg[i + 6] = jpeg[i + 8] = static_cast<uint8_t>(side & 0xFF);
+      return jpeg;
+    }
+  }
+  throw std::runtime_error("no progressive frame header");
 }
 
 std::vector<uint8_t> ExifWithOrientation(int orientation, bool big_endian) {

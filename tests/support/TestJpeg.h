@@ -16,6 +16,7 @@ struct TestJpegOptions {
   J_COLOR_SPACE file_space = JCS_UNKNOWN;  // JCS_UNKNOWN: libjpeg's default for the input
   bool adobe_marker = true;                // for CMYK: with Adobe's marker (inverted values)
   bool progressive = false;
+  std::vector<jpeg_scan_info> scans;  // a scan script of its own (makes it progressive)
   int quality = 100;
   std::vector<uint8_t> app1;  // an APP1 segment's data, e.g. EXIF
   std::vector<uint8_t> icc_profile;  // written in APP2 ICC_PROFILE chunks
@@ -23,6 +24,11 @@ struct TestJpegOptions {
 
 std::vector<uint8_t> MakeTestJpeg(const std::vector<uint8_t>& samples, int width, int height,
                                   const TestJpegOptions& options = {});
+
+// A 16 x 16 progressive JPEG of 379 scans whose frame declares side x side pixels, about
+// 13 KB. Every scan runs out of data and is padded, so each goes over the whole declared
+// picture: at a side of 8000 it keeps a decoder busy for seconds, yet it decodes.
+std::vector<uint8_t> MakeSlowJpeg(int side);
 
 // The data of an APP1 EXIF segment that holds only an orientation tag.
 std::vector<uint8_t> ExifWithOrientation(int orientation, bool big_endian = false);

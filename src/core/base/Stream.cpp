@@ -8,9 +8,14 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/base/Cancelled.h"
 #include "core/base/SystemError.h"
 
 namespace fotoloom {
+
+void TStream::ThrowIfCancelled() const {
+  if (CancelRequested()) throw Cancelled();
+}
 
 size_t TStream::ReadZeroFilled(void* buffer, size_t count) {
   size_t total = 0;

@@ -18,6 +18,11 @@ class TStream {
   virtual void Write(const void* buffer, size_t count) = 0;
   virtual void Seek(int64_t position) = 0;
   virtual int64_t Position() const = 0;
+  // True once the work that reads this stream is to stop (see TCancellableStream); long
+  // loops of a decoder that do not read poll it.
+  virtual bool CancelRequested() const { return false; }
+  // Throws Cancelled when CancelRequested().
+  void ThrowIfCancelled() const;
 
   // Reads exactly `count` bytes; bytes past the end of the stream read as zero.
   // Returns how many were really read.

@@ -10,6 +10,7 @@
 #include <set>
 #include <thread>
 
+#include "core/base/Cancelled.h"
 #include "core/base/Path.h"
 #include "core/imaging/ConvertImage.h"
 #include "core/imaging/ConvertImageWithOverlay.h"
@@ -28,10 +29,10 @@ void ConvertWithEngine(const TConvertJob& job) {
   if (o.add_logo || o.add_text) {
     ConvertImageFileWithOverlay(job.source, job.dest, job.box_width, job.box_height, job.background,
                                 o.add_logo, o.logo, o.add_text, o.font_size, o.text, job.quality,
-                                o.opacity);
+                                o.opacity, job.cancelled);
   } else {
     ConvertImageFile(job.source, job.dest, job.box_width, job.box_height, job.background,
-                     job.quality);
+                     job.quality, job.cancelled);
   }
 }
 
@@ -126,7 +127,8 @@ bool LeftEmptyForANonPhoto(const TConvertJob& job) {
 
 // One photo of the run, from planning to report.
 struct TSlot {
-  enum State { kQueued, kSkipped, kConverted, kNotAPhoto, kFailed, kNotStarted };
+  // kStopped: the run was stopped while the photo was being converted.
+  enum State { kQueued, kSkipped, kConverted, kNotAPhoto, kFailed, kNotStarted, kStopped };
   State state = kQueued;
   TConvertJob job;
   std::string folder;  // the photo's target folder
@@ -224,6 +226,7 @@ class TWorkers {
         index = m_queue.front();
         m_queue.pop_front();
         job = m_slots[index].job;
+        job.cancelled = &m_gate.CancelFlag();
         dest_is_new = m_slots[index].dest_is_new;
       }
       TSlot::State state = TSlot::kConverted;
@@ -238,6 +241,8 @@ class TWorkers {
             std::error_code ignored;
             if (dest_is_new) fs::remove(job.dest, ignored);
           }
+        } catch (const Cancelled&) {
+          state = TSlot::kStopped;
         } catch (const std::exception& e) {
           state = TSlot::kFailed;
           error = e.what();
@@ -300,6 +305,8 @@ TRunResult TConversionRun::Run(const std::vector<TListEntry>& photos,
       switch (slot.state) {
         case TSlot::kNotStarted:
           return;  // stopped: nothing after this was started either
+        case TSlot::kStopped:
+          continue;  // not reached; a later photo may still have finished before the stop
         case TSlot::kSkipped:
           report.outcome = TPhotoOutcome::SkippedExisting;
           break;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -87,6 +88,8 @@ struct TConvertJob {
   TColor background = 0;
   int quality = 90;
   TOverlayOptions overlay;
+  // Set when the run is stopped: the engine then ends the photo with Cancelled.
+  const std::atomic<bool>* cancelled = nullptr;
 };
 using TConvertFunction = std::function<void(const TConvertJob&)>;
 
@@ -107,8 +110,10 @@ extern const char* const kTargetFolderError;
 // overwrite questions are settled in list order on the calling thread; the photos are
 // converted by `settings.jobs` worker threads; status lines, result entries and progress
 // steps are reported in list order. Every photo passes `gate` before it starts, so a held
-// gate stops new photos from starting and a cancelled one ends the run; photos already
-// being converted finish and are reported. A photo that reads or writes a file that an
+// gate stops new photos from starting and a cancelled one ends the run. Cancelling also
+// stops the photos being converted (through TConvertJob::cancelled): such a photo is not
+// reached, like one that never started, with no line and its output left as it was; one
+// that finished first is reported. A photo that reads or writes a file that an
 // earlier photo of the run writes, or writes a file that an earlier one reads, starts only
 // when that photo is done, so the outcome is that of a one-photo-at-a-time run.
 class TConversionRun {

@@ -7,9 +7,9 @@
 namespace fotoloom {
 
 // The gate every photo of a run passes before it starts. The window holds it while it asks
-// whether to stop, so that no photo starts behind the open question; it cancels it when the
-// user stops, and resumes it otherwise. Photos that have already started finish.
-// Thread-safe.
+// whether to stop, so that no photo starts behind the open question (those under way go on);
+// it cancels it when the user stops, and resumes it otherwise. Cancelling also stops the
+// photos under way: the engine polls CancelFlag while it converts them. Thread-safe.
 class TRunGate {
  public:
   // Opens the gate for a new run: neither held nor cancelled.
@@ -24,6 +24,7 @@ class TRunGate {
   void CancelFromSignal() noexcept { m_cancelled.store(true); }
 
   bool Cancelled() const { return m_cancelled.load(); }
+  const std::atomic<bool>& CancelFlag() const { return m_cancelled; }
   // Waits while the gate is held; true when the photo may start, false once cancelled.
   bool WaitToStart();
 

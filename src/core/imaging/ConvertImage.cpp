@@ -77,7 +77,8 @@ bool RenderCanvas(TStream& Source, int BoxWidth, int BoxHeight, TColor Backgroun
     if (jpeg) {
       FeedJpeg(*jpeg, resampler);
     } else {
-      resampler.PushPicture(picture);
+      // A large picture takes a while to resample: a stop need not wait for the end.
+      resampler.PushPicture(picture, [&Source] { Source.ThrowIfCancelled(); });
     }
     // Only the small result goes to sRGB, not the photo: within a step of converting first.
     ConvertToSrgb(resampler.Result(), icc_profile);
@@ -99,10 +100,14 @@ void ConvertImageStream(TStream& Source, TStream& Dest, int BoxWidth, int BoxHei
 }
 
 void ConvertImageFile(const std::string& SourceFile, const std::string& DestFile, int BoxWidth,
-                      int BoxHeight, TColor BackgroundColor, int Quality) {
-  ConvertBetweenFiles(SourceFile, DestFile, [&](TStream& source, TStream& dest) {
-    ConvertImageStream(source, dest, BoxWidth, BoxHeight, BackgroundColor, Quality);
-  });
+                      int BoxHeight, TColor BackgroundColor, int Quality,
+                      const std::atomic<bool>* cancelled) {
+  ConvertBetweenFiles(
+      SourceFile, DestFile,
+      [&](TStream& source, TStream& dest) {
+        ConvertImageStream(source, dest, BoxWidth, BoxHeight, BackgroundColor, Quality);
+      },
+      cancelled);
 }
 
 }  // namespace fotoloom

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "core/base/Stream.h"
@@ -18,8 +19,11 @@ void ConvertImageStream(TStream& Source, TStream& Dest, int BoxWidth, int BoxHei
 // The same on files. DestFile is created or truncated once the source is open, so a
 // failure afterwards leaves it empty. A DestFile that is the source file itself (by
 // identity, whatever the spelling of the path) is refused before anything is truncated.
+// With `cancelled`, a stop throws Cancelled within moments and leaves DestFile as it was
+// (see ConvertBetweenFiles).
 void ConvertImageFile(const std::string& SourceFile, const std::string& DestFile, int BoxWidth,
-                      int BoxHeight, TColor BackgroundColor, int Quality);
+                      int BoxHeight, TColor BackgroundColor, int Quality,
+                      const std::atomic<bool>* cancelled = nullptr);
 
 // Decodes the source and draws it resized onto a new canvas filled with the background.
 // Returns false (and leaves the canvas alone) when the content matches no picture type.

@@ -28,11 +28,15 @@ void ConvertImageStreamWithOverlay(TStream& Source, TStream& Dest, int BoxWidth,
 void ConvertImageFileWithOverlay(const std::string& SourceFile, const std::string& DestFile,
                                  int BoxWidth, int BoxHeight, TColor BackgroundColor, bool AddLogo,
                                  const std::string& LogoFile, bool AddText, int FontSize,
-                                 const std::string& Text, int Quality, int LogoOpacity) {
-  ConvertBetweenFiles(SourceFile, DestFile, [&](TStream& source, TStream& dest) {
-    ConvertImageStreamWithOverlay(source, dest, BoxWidth, BoxHeight, BackgroundColor, AddLogo,
-                                  LogoFile, AddText, FontSize, Text, Quality, LogoOpacity);
-  });
+                                 const std::string& Text, int Quality, int LogoOpacity,
+                                 const std::atomic<bool>* cancelled) {
+  ConvertBetweenFiles(
+      SourceFile, DestFile,
+      [&](TStream& source, TStream& dest) {
+        ConvertImageStreamWithOverlay(source, dest, BoxWidth, BoxHeight, BackgroundColor, AddLogo,
+                                      LogoFile, AddText, FontSize, Text, Quality, LogoOpacity);
+      },
+      cancelled);
 }
 
 }  // namespace fotoloom

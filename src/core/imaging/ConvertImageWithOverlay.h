@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "core/base/Stream.h"
@@ -18,10 +19,11 @@ void ConvertImageStreamWithOverlay(TStream& Source, TStream& Dest, int BoxWidth,
                                    const std::string& LogoFile, bool AddText, int FontSize,
                                    const std::string& Text, int Quality, int LogoOpacity);
 
-// The same on files, opened, checked and created exactly as ConvertImageFile does.
+// The same on files, opened, checked, created and stopped exactly as ConvertImageFile does.
 void ConvertImageFileWithOverlay(const std::string& SourceFile, const std::string& DestFile,
                                  int BoxWidth, int BoxHeight, TColor BackgroundColor, bool AddLogo,
                                  const std::string& LogoFile, bool AddText, int FontSize,
-                                 const std::string& Text, int Quality, int LogoOpacity);
+                                 const std::string& Text, int Quality, int LogoOpacity,
+                                 const std::atomic<bool>* cancelled = nullptr);
 
 }  // namespace fotoloom

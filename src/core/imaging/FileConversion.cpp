@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "core/base/CancellableStream.h"
+#include "core/base/Cancelled.h"
 #include "core/base/PendingFile.h"
 #include "core/base/SystemError.h"
 #include "core/imaging/PictureMemory.h"
@@ -13,7 +15,8 @@
 namespace fotoloom {
 
 void ConvertBetweenFiles(const std::string& SourceFile, const std::string& DestFile,
-                         const std::function<void(TStream& source, TStream& dest)>& convert) {
+                         const std::function<void(TStream& source, TStream& dest)>& convert,
+                         const std::atomic<bool>* cancelled) {
   TFileStream source = TFileStream::OpenRead(SourceFile);
   struct stat source_stat {};
   if (::fstat(source.Descriptor(), &source_stat) != 0) throw CannotOpenFileError(SourceFile, errno);
@@ -39,9 +42,16 @@ void ConvertBetweenFiles(const std::string& SourceFile, const std::string& DestF
   try {
     {
       const TPictureMemoryScope memory;  // the photo's share of the shared budget
-      convert(source, dest.Stream());
+      if (cancelled) {
+        TCancellableStream cancellable(source, *cancelled);
+        convert(cancellable, dest.Stream());
+      } else {
+        convert(source, dest.Stream());
+      }
     }
     dest.Commit();
+  } catch (const Cancelled&) {
+    throw;  // the unfinished file goes with `dest`; DestFile is left alone
   } catch (...) {
     // The photo failed: its output is an empty file, put in place as a whole one would be.
     try {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -17,7 +18,12 @@ namespace fotoloom {
 // file (a pipe, a device, a folder), or that is write-protected. The decoded photo takes its
 // memory from the budget shared by all conversions (TPictureMemoryScope). When `convert`
 // fails, DestFile is left with zero bytes and the error passed on.
+//
+// With `cancelled`, the conversion stops with Cancelled soon after the flag is set, also in
+// the middle of decoding the photo (see TCancellableStream). A stopped photo is no failure:
+// DestFile stays as it was before (absent, or the old file), nothing half-written replaces it.
 void ConvertBetweenFiles(const std::string& SourceFile, const std::string& DestFile,
-                         const std::function<void(TStream& source, TStream& dest)>& convert);
+                         const std::function<void(TStream& source, TStream& dest)>& convert,
+                         const std::atomic<bool>* cancelled = nullptr);
 
 }  // namespace fotoloom

@@ -7,34 +7,13 @@
 #include <filesystem>
 #include <utility>
 
-#include "core/base/Error.h"
-#include "core/base/Stream.h"
+#include "core/base/CancellableStream.h"
 #include "core/imaging/LoadByExtension.h"
 #include "core/imaging/LoadPicture.h"
 #include "gui/common/BackgroundWork.h"
 
 namespace fotoloom {
 namespace {
-
-// A file stream that stops a decode once its load is superseded: the decoders read their
-// data a few rows at a time, so the check comes between rows.
-class TCancellableStream : public TStream {
- public:
-  TCancellableStream(TStream& stream, const TBackgroundWork::TJob& job)
-      : m_stream(stream), m_job(job) {}
-
-  size_t Read(void* buffer, size_t count) override {
-    if (m_job.Cancelled()) throw Error("Cancelled");
-    return m_stream.Read(buffer, count);
-  }
-  void Write(const void* buffer, size_t count) override { m_stream.Write(buffer, count); }
-  void Seek(int64_t position) override { m_stream.Seek(position); }
-  int64_t Position() const override { return m_stream.Position(); }
-
- private:
-  TStream& m_stream;
-  const TBackgroundWork::TJob& m_job;
-};
 
 struct TDecoded {
   QImage stretched;
@@ -50,7 +29,8 @@ TDecoded Decode(const std::string& file, QSize size, Qt::TransformationMode mode
     // The file's state before it is read: a change while it is read makes the stamp stale.
     TKeptPicture kept = KeepPicture(file, nullptr);
     TFileStream stream = TFileStream::OpenRead(file);
-    TCancellableStream cancellable(stream, job);
+    // A superseded load stops inside the decoder, not only at its end.
+    TCancellableStream cancellable(stream, job.CancelFlag());
     auto picture = std::make_shared<TBitmap32>();
     LoadPicture(cancellable, type, *picture);
     if (picture->Empty() || job.Cancelled()) return {};

@@ -14,7 +14,8 @@ namespace fotoloom {
 // The progress window of a conversion or upload run: the current photo, a log of one line
 // per photo, a progress bar and the button that stops the run or, once it reads "OK",
 // hides the window. While the stop question is open the run's gate is held, so that no
-// photo starts behind it; "Ja" cancels the run, "Nee" lets it go on.
+// photo starts behind it (the photos being converted go on); "Ja" cancels the run, which
+// also stops the photos being converted, "Nee" lets it go on.
 class TFormProgress : public QWidget {
   Q_OBJECT
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/base/CancellableStream.h"
+#include "core/base/Cancelled.h"
 #include "core/base/Error.h"
 #include "support/TempDir.h"
 
@@ -44,6 +46,24 @@ TEST(StreamTest, OpeningAMissingFileNamesTheFileAndTheReason) {
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Cannot open file \"/nonexistent/photo.jpg\". No such file or directory");
   }
+}
+
+// The stop is no Error: code that recovers from damaged data must not swallow it.
+TEST(StreamTest, ACancellableStreamReadsUntilItsFlagIsSetThenThrowsCancelled) {
+  TMemoryStream memory(std::vector<uint8_t>{1, 2, 3, 4});
+  std::atomic<bool> stop{false};
+  TCancellableStream stream(memory, stop);
+  uint8_t byte = 0;
+  EXPECT_EQ(stream.Read(&byte, 1), 1u);
+  EXPECT_EQ(byte, 1);
+  EXPECT_FALSE(stream.CancelRequested());
+  EXPECT_NO_THROW(stream.ThrowIfCancelled());
+  stop = true;
+  EXPECT_TRUE(stream.CancelRequested());
+  EXPECT_THROW(stream.Read(&byte, 1), Cancelled);
+  EXPECT_THROW(stream.ThrowIfCancelled(), Cancelled);
+  EXPECT_EQ(stream.Position(), 1);
+  EXPECT_FALSE(memory.CancelRequested());
 }
 
 }  // namespace

@@ -270,6 +270,36 @@ TEST_F(ConversionRunTest, AfterTheStopButtonNoNewPhotoStartsButRunningOnesAreLis
   EXPECT_EQ(view.events.back(), "status Converteren is geannuleerd!");
 }
 
+// The stop reaches into the photo being converted: the real engine ends it, and that is no
+// failure. The photo has no line and is not listed, the copy it was to overwrite stays as it
+// was, and the run ends as a stop does.
+TEST_F(ConversionRunTest, AStopEndsThePhotoBeingConvertedAndKeepsTheCopyItWasToOverwrite) {
+  const std::string in = Folder("in"), out = Folder("out");
+  const std::vector<TListEntry> photos = {Photo(in, "a.jpg"), Photo(in, "b.jpg"),
+                                          Photo(in, "c.jpg")};
+  test::WriteFileBytes(out + "b.jpg", {'o', 'u', 'd'});
+  auto engine = [&](const TConvertJob& job) {
+    if (job.source == in + "b.jpg") gate.Cancel();  // the user stops while b converts
+    ConvertWithEngine(job);
+  };
+  RecordingView view;
+  view.answers = {TOverwriteAnswer::Yes};
+  const TRunResult result = TConversionRun(view, gate, engine).Run(photos, Settings(out));
+  const std::vector<std::string> expected = {
+      "started 3",
+      "result " + out + "a.jpg",
+      "status Bezig met foto 1 van 3: " + in + "a.jpg",
+      "step",
+      "ask Foto bestaat al! ( " + out + "b.jpg ) Wilt u alles overschrijven?",
+      "status Converteren is geannuleerd!",
+  };
+  EXPECT_EQ(view.events, expected);
+  EXPECT_EQ(result.end, TRunEnd::Cancelled);
+  EXPECT_EQ(result.results.size(), 1u);
+  EXPECT_EQ(test::ReadFileBytes(out + "b.jpg"), (std::vector<uint8_t>{'o', 'u', 'd'}));
+  EXPECT_FALSE(fs::exists(out + "c.jpg"));
+}
+
 // The progress window's stop question: the gate is held while it is open, then resumed
 // ("Nee") or cancelled ("Ja"). A slow fake engine plays the question from inside a photo.
 TEST_F(ConversionRunTest, AHeldGateStartsNoPhotoAndACancelledOneNoneAfterTheAnswer) {

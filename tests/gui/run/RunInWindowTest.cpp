@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <filesystem>
 
 #include "core/imaging/LoadByExtension.h"
 #include "core/lists/ListEntry.h"
@@ -24,6 +25,7 @@
 #include "gui/support/ScriptedMessages.h"
 #include "gui/support/TestPhotos.h"
 #include "gui/window/TFormMain.h"
+#include "support/TestJpeg.h"
 
 namespace fotoloom {
 
@@ -344,6 +346,40 @@ class RunInWindowTest : public QObject {
              messages.Outputs().size());
   }
 
+  // "Ja" reaches into the photo being converted: a photo that keeps the decoder busy for
+  // seconds ends while it is open, as a stop: no line, no output, not listed.
+  void confirmedStopEndsThePhotoBeingConverted() {
+    const QString slow = Source("traag.jpg");
+    const std::vector<uint8_t> bytes = test::MakeSlowJpeg(8000);
+    QVERIFY(test::WriteTextFile(slow, QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                                 static_cast<qsizetype>(bytes.size()))));
+    QVERIFY(test::WriteTestPhoto(Source("p1.jpg"), 80, 60));
+    QVERIFY(AddToList({Source("p1.jpg"), slow}));
+    QVERIFY(!IsOpenHere(slow));
+    ScriptedMessages messages({MessageAnswer::Yes, MessageAnswer::Ok});
+    TRunSettings settings = Settings();
+    settings.jobs = 1;
+    TRunController& run = m_form->ConversionRun();
+    QSignalSpy ended(&run, &TRunController::RunEnded);
+    m_form->StartConversionRun(settings);
+    QTRY_VERIFY_WITH_TIMEOUT(run.ProgressWindow() && LogLines().size() == 1 &&
+                                 LogLines()[0].startsWith("Bezig met foto 1 van 2") &&
+                                 IsOpenHere(slow),
+                             30000);
+    QTest::mouseClick(run.ProgressWindow()->findChild<QPushButton*>("btnClose"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 60000);
+
+    QCOMPARE(ended.first().first().value<TRunEnd>(), TRunEnd::Cancelled);
+    QCOMPARE(messages.asked.size(), 2);
+    QCOMPARE(messages.asked[0].text, kStopQuestion);
+    QCOMPARE(messages.asked[1].text, QString("Converteren is geannuleerd!"));
+    QCOMPARE(LogLines(), QStringList({"Bezig met foto 1 van 2: " + Source("p1.jpg"),
+                                      "Converteren is geannuleerd!"}));
+    QCOMPARE(QDir(m_target).entryList(QDir::Files), QStringList{"p1.jpg"});
+    QCOMPARE(test::Captions(m_form->findChild<QTreeView*>("ListView3")), QStringList{"p1.jpg"});
+    QVERIFY(!IsOpenHere(slow));
+  }
+
   void targetFolderThatCannotBeMadeLeavesEverythingAsItWas() {
     ScriptedMessages messages;
     QVERIFY(AddPhotos({"p1.jpg"}, 40, 30));
@@ -444,10 +480,23 @@ class RunInWindowTest : public QObject {
       if (!test::WriteTestPhoto(Source(name), width, height)) return false;
       paths << Source(name);
     }
+    return AddToList(paths);
+  }
+  bool AddToList(const QStringList& paths) {
     TSelectionList& list = m_form->SelectionList();
     QSignalSpy added(&list, &TSelectionList::AddFinished);
     return list.AddPaths(paths) && added.wait(20000) &&
-           list.Entries().size() == static_cast<size_t>(names.size());
+           list.Entries().size() == static_cast<size_t>(paths.size());
+  }
+
+  // True while this program has the file open (a photo being converted).
+  static bool IsOpenHere(const QString& path) {
+    namespace fs = std::filesystem;
+    const fs::path file = fs::canonical(path.toStdString());
+    std::error_code error;
+    for (const auto& fd : fs::directory_iterator("/proc/self/fd", error))
+      if (fs::read_symlink(fd.path(), error) == file) return true;
+    return false;
   }
 
   // Starts a run and waits for its end.

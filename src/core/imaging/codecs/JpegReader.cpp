@@ -79,7 +79,7 @@ inline uint8_t InkToChannel(int ink, int black, bool inverted) {
 struct TJpegReader::Impl {
   jpeg_decompress_struct cinfo{};
   jpeg::ErrorManager error{};
-  jpeg_progress_mgr progress{};
+  jpeg::ProgressMonitor progress;
   StreamSource source{};
   std::vector<JOCTET> input;
   int bytes_per_pixel = 3;
@@ -115,6 +115,7 @@ TJpegReader::TJpegReader(TStream& stream, int bytes_per_pixel, int scale)
   m->input.resize(kInputBufferSize);
   m->source.stream = &stream;
   m->source.buffer = m->input.data();
+  m->progress.source = &stream;
   m->Run([](void* arg) {
     auto* impl = static_cast<Impl*>(arg);
     jpeg_create_decompress(&impl->cinfo);

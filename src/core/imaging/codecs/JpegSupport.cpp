@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/base/Cancelled.h"
 #include "core/base/Error.h"
 
 namespace fotoloom::jpeg {
@@ -37,10 +38,16 @@ void OnEmitMessage(j_common_ptr cinfo, int level) {
 void OnProgress(j_common_ptr cinfo) {
   if (!cinfo->is_decompressor) return;
   const auto* decompress = reinterpret_cast<j_decompress_ptr>(cinfo);
-  if (decompress->input_scan_number <= kMaxJpegScans) return;
+  const auto* monitor = reinterpret_cast<const ProgressMonitor*>(cinfo->progress);
+  const bool cancelled = monitor->source && monitor->source->CancelRequested();
+  if (!cancelled && decompress->input_scan_number <= kMaxJpegScans) return;
   auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
-  manager->pending = std::make_exception_ptr(Error(
-      "JPEG error: the photo has more than " + std::to_string(kMaxJpegScans) + " scans"));
+  if (cancelled) {
+    manager->pending = std::make_exception_ptr(Cancelled());
+  } else {
+    manager->pending = std::make_exception_ptr(Error(
+        "JPEG error: the photo has more than " + std::to_string(kMaxJpegScans) + " scans"));
+  }
   ExitWithPending(cinfo, cinfo->err->msg_code);
 }
 
@@ -57,9 +64,9 @@ jpeg_error_mgr* InitErrorManager(ErrorManager& manager) {
   return &manager.pub;
 }
 
-void LimitDecompression(j_decompress_ptr cinfo, jpeg_progress_mgr& progress) {
-  progress.progress_monitor = OnProgress;
-  cinfo->progress = &progress;
+void LimitDecompression(j_decompress_ptr cinfo, ProgressMonitor& progress) {
+  progress.pub.progress_monitor = OnProgress;
+  cinfo->progress = &progress.pub;
   // Past this libjpeg asks for a backing store, which this build of it refuses: an error
   // instead of gigabytes.
   cinfo->mem->max_memory_to_use = kMaxJpegMemory;

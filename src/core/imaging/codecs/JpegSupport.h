@@ -9,6 +9,8 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "core/base/Stream.h"
+
 namespace fotoloom::jpeg {
 
 struct ErrorManager {
@@ -31,9 +33,18 @@ constexpr long kMaxJpegWarnings = 1000;
 // about three times what a 50 megapixel photo needs.
 constexpr long kMaxJpegMemory = 512L * 1024 * 1024;
 
+// libjpeg's progress monitor: it refuses a photo past the scan limit, and ends the decode
+// with Cancelled once `source` asks for a stop. libjpeg calls it for every group of rows and,
+// while it gathers the scans of a progressive photo, for every row of blocks of every scan,
+// so a stop comes through even while nothing is read.
+struct ProgressMonitor {
+  jpeg_progress_mgr pub{};
+  const TStream* source = nullptr;
+};
+
 // Sets the limits above on a decompress struct that uses an ErrorManager; call after
-// jpeg_create_decompress. The progress manager must live as long as the struct.
-void LimitDecompression(j_decompress_ptr cinfo, jpeg_progress_mgr& progress);
+// jpeg_create_decompress. The monitor must live as long as the struct.
+void LimitDecompression(j_decompress_ptr cinfo, ProgressMonitor& progress);
 
 // Installs the manager on a compress or decompress struct before it is created.
 jpeg_error_mgr* InitErrorManager(ErrorManager& manager);

@@ -21,11 +21,15 @@ namespace {
 struct TTiffSource {
   std::vector<uint8_t> bytes;
   uint64_t position = 0;
+  const TStream* stream = nullptr;  // asked between reads whether to stop
   char message[300] = "";
 };
 
 tmsize_t OnRead(thandle_t handle, void* buffer, tmsize_t size) {
   auto* source = static_cast<TTiffSource*>(handle);
+  // libtiff reads strip by strip: a stop fails the read (see ThrowTiffError). As a short
+  // read, not -1: libtiff 4.5 clears past its buffer after a negative count.
+  if (source->stream->CancelRequested()) return 0;
   if (size <= 0 || source->position >= source->bytes.size()) return 0;
   const uint64_t count =
       std::min<uint64_t>(static_cast<uint64_t>(size), source->bytes.size() - source->position);
@@ -72,7 +76,9 @@ int OnWarning(TIFF*, void*, const char*, const char*, va_list) {
   return 1;
 }
 
+// A read failed by a stop is no damage: it throws Cancelled.
 [[noreturn]] void ThrowTiffError(const TTiffSource& source, const char* fallback) {
+  source.stream->ThrowIfCancelled();
   throw Error(std::string("TIFF error: ") + (source.message[0] ? source.message : fallback));
 }
 
@@ -97,6 +103,7 @@ TPixel32 RasterToPixel(uint32_t value) {
 void DecodeTiff(TStream& stream, TBitmap32& bitmap, std::vector<uint8_t>* icc_profile) {
   TTiffSource source;
   source.bytes = ReadToEnd(stream);
+  source.stream = &stream;
   const std::unique_ptr<TIFFOpenOptions, TOptionsFree> options(TIFFOpenOptionsAlloc());
   if (!options) throw Error("TIFF error: Out of memory");
   TIFFOpenOptionsSetErrorHandlerExtR(options.get(), OnError, &source);

@@ -1,6 +1,7 @@
 #include <webp/decode.h>
 #include <webp/demux.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -74,16 +75,31 @@ void DecodeFirstFrame(const std::vector<uint8_t>& bytes, TBitmap32& bitmap) {
   std::memcpy(bitmap.Bits(), canvas, static_cast<size_t>(bitmap.Width()) * bitmap.Height() * 4);
 }
 
-void DecodeStill(const std::vector<uint8_t>& bytes, TBitmap32& bitmap) {
-  WebPDecoderConfig config;
-  if (!WebPInitDecoderConfig(&config)) ThrowWebpError(VP8_STATUS_INVALID_PARAM);
-  config.output.colorspace = MODE_BGRA;
-  config.output.is_external_memory = 1;
-  config.output.u.RGBA.rgba = reinterpret_cast<uint8_t*>(bitmap.Bits());
-  config.output.u.RGBA.stride = bitmap.Width() * 4;
-  config.output.u.RGBA.size = static_cast<size_t>(bitmap.Width()) * bitmap.Height() * 4;
-  const VP8StatusCode status = WebPDecode(bytes.data(), bytes.size(), &config);
-  WebPFreeDecBuffer(&config.output);
+struct TIDecoderDelete {
+  void operator()(WebPIDecoder* decoder) const { WebPIDelete(decoder); }
+};
+
+// Decoded incrementally, the bytes handed over a piece at a time, so that a stop asked for
+// through `stream` ends a large picture between pieces.
+void DecodeStill(const std::vector<uint8_t>& bytes, TBitmap32& bitmap, const TStream& stream) {
+  WebPDecBuffer output;
+  if (!WebPInitDecBuffer(&output)) ThrowWebpError(VP8_STATUS_INVALID_PARAM);
+  output.colorspace = MODE_BGRA;
+  output.is_external_memory = 1;
+  output.u.RGBA.rgba = reinterpret_cast<uint8_t*>(bitmap.Bits());
+  output.u.RGBA.stride = bitmap.Width() * 4;
+  output.u.RGBA.size = static_cast<size_t>(bitmap.Width()) * bitmap.Height() * 4;
+  const std::unique_ptr<WebPIDecoder, TIDecoderDelete> decoder(
+      WebPINewDecoder(&output));  // the pixels go straight into the bitmap
+  if (!decoder) ThrowWebpError(VP8_STATUS_OUT_OF_MEMORY);
+  constexpr size_t kPiece = 16 * 1024;
+  VP8StatusCode status = VP8_STATUS_SUSPENDED;
+  for (size_t given = 0; status == VP8_STATUS_SUSPENDED && given < bytes.size();) {
+    stream.ThrowIfCancelled();
+    given = std::min(bytes.size(), given + kPiece);
+    status = WebPIUpdate(decoder.get(), bytes.data(), given);
+  }
+  if (status == VP8_STATUS_SUSPENDED) status = VP8_STATUS_NOT_ENOUGH_DATA;
   if (status != VP8_STATUS_OK) ThrowWebpError(status);
 }
 
@@ -100,7 +116,7 @@ void DecodeWebp(TStream& stream, TBitmap32& bitmap, std::vector<uint8_t>* icc_pr
   if (features.has_animation)
     DecodeFirstFrame(bytes, picture);
   else
-    DecodeStill(bytes, picture);
+    DecodeStill(bytes, picture, stream);
   if (features.has_alpha || features.has_animation) {
     TPixel32* pixels = picture.Bits();
     const size_t count = static_cast<size_t>(picture.Width()) * picture.Height();

@@ -89,10 +89,12 @@ void TResampler::PushRows(int first_y, const uint8_t* const* rows, int count) {
   }
 }
 
-void TResampler::PushPicture(const TBitmap32& picture) {
+void TResampler::PushPicture(const TBitmap32& picture,
+                             const std::function<void()>& between_batches) {
   constexpr int kBatch = 16;
   const uint8_t* rows[kBatch];
   for (int y = FirstRow(); y < EndRow(); y += kBatch) {
+    if (between_batches) between_batches();
     const int count = std::min(kBatch, EndRow() - y);
     for (int i = 0; i < count; ++i) rows[i] = reinterpret_cast<const uint8_t*>(picture.Row(y + i));
     PushRows(y, rows, count);

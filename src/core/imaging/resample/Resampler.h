@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "core/imaging/Bitmap32.h"
@@ -28,8 +29,9 @@ class TResampler {
   // Rows first_y, first_y + 1, ... of the source; a batch is cheaper than single rows.
   void PushRows(int first_y, const uint8_t* const* rows, int count);
   void PushRow(int y, const uint8_t* row) { PushRows(y, &row, 1); }
-  // Pushes the rows that matter of a whole picture held in memory.
-  void PushPicture(const TBitmap32& picture);
+  // Pushes the rows that matter of a whole picture held in memory; `between_batches`, when
+  // given, runs before each batch of rows (and may throw to stop).
+  void PushPicture(const TBitmap32& picture, const std::function<void()>& between_batches = {});
   bool Finished() const { return m_rows_done == m_rows.out_count; }
   // The window's pixels, opaque.
   TBitmap32& Result() { return m_result; }
