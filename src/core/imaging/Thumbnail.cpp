@@ -49,7 +49,7 @@ TBitmap32 LoadThumbnail(TStream& stream, int max_side) {
   std::optional<TBitmap32> own;
   std::unique_ptr<TPictureRows> rows;  // when the picture can be read row by row
   if (info.ImageType == itJPEG)
-    own = DecodeExifThumbnail(stream, info.Width, info.Height, max_side);
+    own = DecodeExifThumbnail(stream, info.Width, info.Height, max_side, icc_profile);
   if (info.ImageType == itJPEG && !own) {
     picture = DecodeJpegReduced(stream, info, max_side, width, height, icc_profile);
   } else if (!own && (rows = OpenPictureRows(stream, info.ImageType))) {
