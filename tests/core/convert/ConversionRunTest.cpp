@@ -514,18 +514,54 @@ std::vector<uint8_t> HugeScreenGif(int width, int height) {
           2, 2, 0x44, 0x01, 0, ';'};       // its LZW data, and the end
 }
 
-// Two such GIFs on two workers under an address-space limit that holds one decoded screen
-// but not two: the shared budget lets one photo decode at a time, so both are converted
-// instead of one failing for memory (or, without a limit, the OOM killer ending the
-// program). A budget too small for one screen fails the photo with "Picture is too large".
+// A 56-byte RLE8 BMP of width x height whose data is only the end-of-bitmap mark.
+std::vector<uint8_t> EndOfBitmapBmp(int width, int height) {
+  std::vector<uint8_t> out{'B', 'M'};
+  const auto put = [&](uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  };
+  for (uint32_t v : {56u, 0u, 54u, 40u}) put(v, 4);
+  put(static_cast<uint32_t>(width), 4);
+  put(static_cast<uint32_t>(height), 4);
+  put(1, 2);
+  put(8, 2);
+  for (uint32_t v : {1u, 2u, 0u, 0u, 0u, 0u}) put(v, 4);
+  out.insert(out.end(), {0, 1});
+  return out;
+}
+
+// Counts the events that start with `line` and contain `detail`.
+int CountLines(const RecordingView& view, const char* line, const char* detail) {
+  int lines = 0;
+  for (const std::string& event : view.events) {
+    lines += event.rfind(line, 0) == 0 && event.find(detail) != std::string::npos;
+  }
+  return lines;
+}
+
+// Two photos that must be decoded whole (WebP), on two workers under an address-space
+// limit that holds one decoded picture but not two: the shared budget lets one photo
+// decode at a time, so both are converted instead of one failing for memory (or, without
+// a limit, the OOM killer ending the program). A budget too small for one picture fails
+// the photo with "Picture is too large".
 TEST_F(ConversionRunTest, PhotosShareOneMemoryBudgetAndWaitForIt) {
   if (test::UnderSanitizer()) GTEST_SKIP() << "an address-space limit does not work here";
   const std::string in = Folder("in");
   constexpr int kSide = 9000;  // 324 MB decoded
-  constexpr uint64_t kScreen = uint64_t{kSide} * kSide * 4;
+  constexpr uint64_t kPicture = uint64_t{kSide} * kSide * 4;
+  {
+    // White under a band of noise: data enough for a real photo of that size.
+    std::vector<uint8_t> rgba(kPicture, 255);
+    uint32_t noise = 1;
+    for (size_t i = 0; i < size_t{kSide} * 4 * 300; ++i) {
+      noise = noise * 1664525u + 1013904223u;
+      rgba[i] = static_cast<uint8_t>(noise >> 24);
+    }
+    const std::vector<uint8_t> webp = test::MakeTestWebp(rgba, kSide, kSide);
+    for (const char* name : {"a.webp", "b.webp"}) test::WriteFileBytes(in + name, webp);
+  }
   std::vector<TListEntry> photos;
-  for (const char* name : {"a.gif", "b.gif"}) {
-    test::WriteFileBytes(in + name, HugeScreenGif(kSide, kSide));
+  for (const char* name : {"a.webp", "b.webp"}) {
     photos.push_back(TListEntry{name, "", in, "", false});
   }
   TRunSettings settings = Settings(dir.File("out"));
@@ -535,22 +571,47 @@ TEST_F(ConversionRunTest, PhotosShareOneMemoryBudgetAndWaitForIt) {
     const char* line;  // the start of both photos' log lines
     const char* detail;
   };
-  for (const Case& c : {Case{kScreen + (64 << 20), "status Bezig met foto ", ".gif"},
-                        Case{kScreen / 2, "status Fout opgetreden met foto: ",
+  for (const Case& c : {Case{kPicture + (64 << 20), "status Bezig met foto ", ".webp"},
+                        Case{kPicture / 2, "status Fout opgetreden met foto: ",
                              "(Picture is too large (9000 x 9000 pixels))"}}) {
     SCOPED_TRACE(c.line);
     fs::remove_all(dir.File("out"));
-    const int status = test::RunWithMemoryLimit(kScreen + kScreen / 2, [&] {
+    const int status = test::RunWithMemoryLimit(kPicture + kPicture / 2, [&] {
       SetPictureMemoryBudget(c.budget);
       RecordingView view;
       TConversionRun(view, gate).Run(photos, settings);
-      int lines = 0;
-      for (const std::string& event : view.events) {
-        lines += event.rfind(c.line, 0) == 0 && event.find(c.detail) != std::string::npos;
-      }
+      const int lines = CountLines(view, c.line, c.detail);
       return lines == 2 ? 0 : 10 + lines;
     });
     EXPECT_EQ(status, 0);
+  }
+}
+
+// A GIF and an RLE bitmap of a few dozen bytes each declare 22000 x 22000 pixels (1.9 GB
+// each at full size). Converted side by side on two workers they need neither the budget
+// nor much memory: both convert within a 300 MB address-space limit.
+TEST_F(ConversionRunTest, TinyFilesDeclaringHugePicturesConvertSideBySideInLittleMemory) {
+  if (test::UnderSanitizer()) GTEST_SKIP() << "an address-space limit does not work here";
+  const std::string in = Folder("in"), out = dir.File("out") + "/";
+  test::WriteFileBytes(in + "a.gif", HugeScreenGif(22000, 22000));
+  test::WriteFileBytes(in + "b.bmp", EndOfBitmapBmp(22000, 22000));
+  const std::vector<TListEntry> photos = {TListEntry{"a.gif", "", in, "", false},
+                                          TListEntry{"b.bmp", "", in, "", false}};
+  TRunSettings settings = Settings(dir.File("out"));
+  settings.width_text = "800";
+  settings.height_text = "600";
+  settings.jobs = 2;
+  const int status = test::RunWithMemoryLimit(size_t{300} << 20, [&] {
+    RecordingView view;
+    TConversionRun(view, gate).Run(photos, settings);
+    return CountLines(view, "status Bezig met foto ", "") == 2 ? 0 : 1;
+  });
+  EXPECT_EQ(status, 0);
+  for (const char* name : {"a.jpg", "b.jpg"}) {
+    SCOPED_TRACE(name);
+    const std::vector<uint8_t> jpeg = test::ReadFileBytes(out + name);
+    TMemoryStream stream(jpeg);
+    EXPECT_EQ(GetImageInfo(stream).ImageType, itJPEG);
   }
 }
 
