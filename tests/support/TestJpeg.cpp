@@ -1,5 +1,6 @@
 #include "support/TestJpeg.h"
 
+#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -49,6 +50,45 @@ std::vector<uint8_t> MakeTestJpeg(const std::vector<uint8_t>& samples, int width
   jpeg_destroy_compress(&cinfo);
   std::free(buffer);
   return bytes;
+}
+
+namespace {
+
+struct CountingErrors {
+  jpeg_error_mgr manager;
+  std::jmp_buf failed;
+  int warnings;
+};
+
+}  // namespace
+
+bool DecodesWhole(const std::vector<uint8_t>& bytes) {
+  if (bytes.empty()) return false;
+  jpeg_decompress_struct cinfo{};
+  CountingErrors errors{};
+  cinfo.err = jpeg_std_error(&errors.manager);
+  errors.manager.error_exit = [](j_common_ptr info) {
+    std::longjmp(reinterpret_cast<CountingErrors*>(info->err)->failed, 1);
+  };
+  errors.manager.emit_message = [](j_common_ptr info, int level) {
+    if (level < 0) ++reinterpret_cast<CountingErrors*>(info->err)->warnings;
+  };
+  jpeg_create_decompress(&cinfo);
+  if (setjmp(errors.failed) != 0) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
+  jpeg_read_header(&cinfo, TRUE);
+  jpeg_start_decompress(&cinfo);
+  // In libjpeg's own pool, which the destroy frees also after a jump.
+  JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(
+      reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+      cinfo.output_width * static_cast<JDIMENSION>(cinfo.output_components), 1);
+  while (cinfo.output_scanline < cinfo.output_height) jpeg_read_scanlines(&cinfo, row, 1);
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  return errors.warnings == 0;
 }
 
 std::vector<uint8_t> MakeSlowJpeg(int side) {

@@ -25,6 +25,10 @@ struct TestJpegOptions {
 std::vector<uint8_t> MakeTestJpeg(const std::vector<uint8_t>& samples, int width, int height,
                                   const TestJpegOptions& options = {});
 
+// True when libjpeg decodes `bytes` to the last row without an error or a warning (a file cut
+// short decodes with "Premature end of JPEG file", a damaged one with "Corrupt JPEG data").
+bool DecodesWhole(const std::vector<uint8_t>& bytes);
+
 // A 16 x 16 progressive JPEG of 379 scans whose frame declares side x side pixels, about
 // 13 KB. Every scan runs out of data and is padded, so each goes over the whole declared
 // picture: at a side of 8000 it keeps a decoder busy for seconds, yet it decodes.

@@ -41,6 +41,17 @@ std::vector<uint8_t> ReadToEnd(TStream& stream) {
   return bytes;
 }
 
+int64_t BytesToEnd(TStream& stream) {
+  const int64_t start = stream.Position();
+  std::vector<uint8_t> chunk(64 * 1024);
+  int64_t count = 0;
+  for (size_t read = chunk.size(); read == chunk.size(); count += static_cast<int64_t>(read)) {
+    read = stream.Read(chunk.data(), chunk.size());
+  }
+  stream.Seek(start);
+  return count;
+}
+
 size_t TMemoryStream::Read(void* buffer, size_t count) {
   if (m_position >= m_bytes.size()) return 0;
   const size_t n = std::min(count, m_bytes.size() - m_position);

@@ -31,6 +31,8 @@ class TStream {
 
 // The bytes from the stream's position to its end, for decoders that take a whole file.
 std::vector<uint8_t> ReadToEnd(TStream& stream);
+// How many bytes lie between the stream's position and its end; the position is kept.
+int64_t BytesToEnd(TStream& stream);
 
 class TMemoryStream : public TStream {
  public:

@@ -138,7 +138,8 @@ struct TSlot {
 };
 
 // Which earlier photos read and write each file, so that a photo waits for the ones that
-// touch its files.
+// touch its files. A photo that is done is forgotten, so that a long run keeps only the
+// photos in flight.
 class TFileUse {
  public:
   // The photos that `source` and `dest` wait for; then records them as this photo's.
@@ -160,15 +161,36 @@ class TFileUse {
       m_writer[key] = index;
       m_readers.erase(key);  // this photo waits for them; later writers wait for this one
     }
+    std::vector<std::string>& keys = m_keys[index];
+    keys.insert(keys.end(), source_keys.begin(), source_keys.end());
+    keys.insert(keys.end(), dest_keys.begin(), dest_keys.end());
     return before;
+  }
+
+  // The photo is done: no later photo needs to wait for it.
+  void Forget(size_t index) {
+    const auto photo = m_keys.find(index);
+    if (photo == m_keys.end()) return;
+    for (const std::string& key : photo->second) {
+      if (auto it = m_writer.find(key); it != m_writer.end() && it->second == index) {
+        m_writer.erase(it);
+      }
+      if (auto it = m_readers.find(key); it != m_readers.end()) {
+        std::erase(it->second, index);
+        if (it->second.empty()) m_readers.erase(it);
+      }
+    }
+    m_keys.erase(photo);
   }
 
  private:
   std::map<std::string, size_t> m_writer;
   std::map<std::string, std::vector<size_t>> m_readers;
+  std::map<size_t, std::vector<std::string>> m_keys;  // of each photo not yet forgotten
 };
 
-// The photos handed to the workers, and what came back.
+// The photos handed to the workers, and what came back. Slots are numbered from the first
+// photo of the run; the ones reported are dropped from the front.
 class TWorkers {
  public:
   TWorkers(int count, const TConvertFunction& engine, TRunGate& gate)
@@ -182,10 +204,9 @@ class TWorkers {
   }
   ~TWorkers() { Stop(); }
 
-  TSlot& Add(TSlot slot) {
+  void Add(TSlot slot) {
     const std::lock_guard lock(m_mutex);
     m_slots.push_back(std::move(slot));
-    return m_slots.back();
   }
   void Submit(size_t index) {
     {
@@ -197,12 +218,22 @@ class TWorkers {
   // Waits until the slot's photo is no longer queued or being converted.
   const TSlot& WaitFor(size_t index) {
     std::unique_lock lock(m_mutex);
-    m_done.wait(lock, [&] { return m_slots[index].state != TSlot::kQueued; });
-    return m_slots[index];
+    m_done.wait(lock, [&] { return Slot(index).state != TSlot::kQueued; });
+    return Slot(index);
+  }
+  // The same for a photo that may have been reported and dropped already.
+  void WaitUntilDone(size_t index) {
+    std::unique_lock lock(m_mutex);
+    m_done.wait(lock, [&] { return index < m_first || Slot(index).state != TSlot::kQueued; });
+  }
+  // Drops the slots before `index`: they have been reported.
+  void DropBefore(size_t index) {
+    const std::lock_guard lock(m_mutex);
+    for (; m_first < index; ++m_first) m_slots.pop_front();
   }
   size_t Count() {
     const std::lock_guard lock(m_mutex);
-    return m_slots.size();
+    return m_first + m_slots.size();
   }
 
  private:
@@ -225,9 +256,9 @@ class TWorkers {
         if (m_queue.empty()) return;
         index = m_queue.front();
         m_queue.pop_front();
-        job = m_slots[index].job;
+        job = Slot(index).job;
         job.cancelled = &m_gate.CancelFlag();
-        dest_is_new = m_slots[index].dest_is_new;
+        dest_is_new = Slot(index).dest_is_new;
       }
       TSlot::State state = TSlot::kConverted;
       std::string error;
@@ -253,19 +284,22 @@ class TWorkers {
       }
       {
         const std::lock_guard lock(m_mutex);
-        m_slots[index].state = state;
-        m_slots[index].error = std::move(error);
+        Slot(index).state = state;
+        Slot(index).error = std::move(error);
       }
       m_done.notify_all();
     }
   }
+
+  TSlot& Slot(size_t index) { return m_slots[index - m_first]; }  // with m_mutex held
 
   const TConvertFunction& m_engine;
   TRunGate& m_gate;
   std::mutex m_mutex;
   std::condition_variable m_wake;
   std::condition_variable m_done;
-  std::deque<TSlot> m_slots;  // a deque keeps references stable as it grows
+  std::deque<TSlot> m_slots;  // a deque keeps references stable as it grows and shrinks
+  size_t m_first = 0;         // the number of the first slot in m_slots
   std::deque<size_t> m_queue;
   bool m_stop = false;
   std::vector<std::jthread> m_threads;  // last, so the threads stop before the rest goes
@@ -296,17 +330,20 @@ TRunResult TConversionRun::Run(const std::vector<TListEntry>& photos,
   m_view.RunStarted(total);
 
   TWorkers workers(std::max(1, settings.jobs), m_engine, m_gate);
+  TFileUse file_use;
   size_t reported = 0;
   // Reports finished photos in list order, waiting for them up to (not including) `limit`.
   auto report_until = [&](size_t limit) {
     for (; reported < limit; ++reported) {
       const TSlot& slot = workers.WaitFor(reported);
       TPhotoReport report{static_cast<int>(reported + 1), total, slot.job.source};
+      bool shown = true;
       switch (slot.state) {
         case TSlot::kNotStarted:
           return;  // stopped: nothing after this was started either
         case TSlot::kStopped:
-          continue;  // not reached; a later photo may still have finished before the stop
+          shown = false;  // not reached; a later photo may still have finished before the stop
+          break;
         case TSlot::kSkipped:
           report.outcome = TPhotoOutcome::SkippedExisting;
           break;
@@ -315,10 +352,9 @@ TRunResult TConversionRun::Run(const std::vector<TListEntry>& photos,
           break;
         case TSlot::kConverted:
           try {
-            for (TListEntry& entry :
+            for (const TListEntry& entry :
                  AddFileEntries(slot.folder, slot.file_name, settings.decimal_separator)) {
               m_view.ResultAdded(entry);
-              result.results.push_back(std::move(entry));
             }
           } catch (const std::exception& e) {
             report.outcome = TPhotoOutcome::Failed;
@@ -332,13 +368,17 @@ TRunResult TConversionRun::Run(const std::vector<TListEntry>& photos,
         case TSlot::kQueued:
           break;
       }
-      m_view.PhotoReported(report);
-      m_view.StepProgress();
+      if (shown) {
+        m_view.PhotoReported(report);
+        m_view.StepProgress();
+      }
+      // What a long run keeps of a photo ends with its report.
+      file_use.Forget(reported);
+      workers.DropBefore(reported + 1);
     }
   };
 
   std::set<std::string> planned;  // outputs of this run: they count as existing
-  TFileUse file_use;
   const size_t look_ahead = static_cast<size_t>(std::max(1, settings.jobs)) * 2;
   for (size_t i = 0; i < photos.size() && !m_gate.Cancelled(); ++i) {
     TSlot slot;
@@ -391,7 +431,7 @@ TRunResult TConversionRun::Run(const std::vector<TListEntry>& photos,
     }
     planned.insert(slot.job.dest);
     for (const size_t before : file_use.Claim(i, slot.job.source, slot.job.dest)) {
-      workers.WaitFor(before);
+      workers.WaitUntilDone(before);
     }
     workers.Add(std::move(slot));
     workers.Submit(i);

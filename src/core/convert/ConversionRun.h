@@ -98,10 +98,11 @@ void ConvertWithEngine(const TConvertJob& job);
 
 enum class TRunEnd { TargetFolderFailed, Cancelled, Completed };
 
+// The entries of the converted photos go to IRunView::ResultAdded only, so that a run of
+// any length keeps no more than the photos in flight.
 struct TRunResult {
   TRunEnd end = TRunEnd::Completed;
   std::string target_folder;  // the folder the run leaves behind as the target folder
-  std::vector<TListEntry> results;
 };
 
 extern const char* const kTargetFolderError;

@@ -32,12 +32,33 @@ TPixel32* AllocatePixels(size_t count) {
 
 void TBitmap32::TFree::operator()(TPixel32* bits) const { std::free(bits); }
 
+namespace {
+
+[[noreturn]] void ThrowTooLarge(int64_t width, int64_t height) {
+  throw Error("Picture is too large (" + std::to_string(width) + " x " + std::to_string(height) +
+              " pixels)");
+}
+
+}  // namespace
+
 void CheckPictureSize(int64_t width, int64_t height) {
   if (width < 0 || height < 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
       width * height > kMaxPicturePixels) {
-    throw Error("Picture is too large (" + std::to_string(width) + " x " + std::to_string(height) +
-                " pixels)");
+    ThrowTooLarge(width, height);
   }
+}
+
+void CheckPictureData(int64_t width, int64_t height, int64_t data_bytes) {
+  CheckPictureSize(width, height);
+  const int64_t pixels = width * height;
+  if (pixels > kUncheckedPicturePixels && pixels / kMaxPixelsPerDataByte > data_bytes) {
+    ThrowTooLarge(width, height);
+  }
+}
+
+void CheckPictureData(int64_t width, int64_t height, TStream& data) {
+  CheckPictureSize(width, height);
+  if (width * height > kUncheckedPicturePixels) CheckPictureData(width, height, BytesToEnd(data));
 }
 
 TBitmap32::TBitmap32(const TBitmap32& other) {

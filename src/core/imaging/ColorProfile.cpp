@@ -9,6 +9,8 @@
 #include <list>
 #include <mutex>
 
+#include "core/imaging/MatrixShaper.h"
+
 namespace fotoloom {
 namespace {
 
@@ -33,112 +35,11 @@ struct TTransform {
   TTransform& operator=(const TTransform&) = delete;
 };
 
-// The way of a matrix-shaper profile (as phones and cameras embed: Display P3, Adobe RGB) to
-// sRGB in tables: its curves to linear light, one 3x3 matrix, and sRGB's curve back. The
-// same arithmetic as LittleCMS's transform, at a fraction of its cost per pixel; results
-// differ from it by one step at most, where the two round differently.
-struct TMatrixShaper {
-  static constexpr int kEncodeSteps = 16384;
-  std::array<std::array<float, 256>, 3> linear{};  // per channel, from the profile's curves
-  std::array<float, 9> matrix{};                    // linear RGB to linear sRGB, rows
-  std::vector<uint8_t> encode;                      // linear [0, 1] in kEncodeSteps to sRGB
-
-  void Convert(TPixel32* pixels, size_t count) const {
-    const uint8_t* const table = encode.data();
-    const auto encoded = [table](float value) {
-      const int step = static_cast<int>(value * kEncodeSteps + 0.5f);
-      return static_cast<uint32_t>(table[std::clamp(step, 0, kEncodeSteps)]);
-    };
-    for (size_t i = 0; i < count; ++i) {
-      const TPixel32 p = pixels[i];
-      const float r = linear[0][PixelRed(p)], g = linear[1][PixelGreen(p)],
-                  b = linear[2][PixelBlue(p)];
-      const uint32_t out_r = encoded(matrix[0] * r + matrix[1] * g + matrix[2] * b);
-      const uint32_t out_g = encoded(matrix[3] * r + matrix[4] * g + matrix[5] * b);
-      const uint32_t out_b = encoded(matrix[6] * r + matrix[7] * g + matrix[8] * b);
-      pixels[i] = (p & 0xFF000000u) | out_r << 16 | out_g << 8 | out_b;
-    }
-  }
-};
-
-// The colorants of a matrix-shaper profile as the columns of a matrix (XYZ, D50).
-bool Colorants(cmsHPROFILE profile, std::array<double, 9>& columns) {
-  const cmsTagSignature tags[3] = {cmsSigRedColorantTag, cmsSigGreenColorantTag,
-                                   cmsSigBlueColorantTag};
-  for (int c = 0; c < 3; ++c) {
-    const auto* xyz = static_cast<const cmsCIEXYZ*>(cmsReadTag(profile, tags[c]));
-    if (!xyz) return false;
-    columns[c] = xyz->X;
-    columns[3 + c] = xyz->Y;
-    columns[6 + c] = xyz->Z;
-  }
-  return true;
-}
-
-bool Invert(const std::array<double, 9>& m, std::array<double, 9>& inverse) {
-  const double det = m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) +
-                     m[2] * (m[3] * m[7] - m[4] * m[6]);
-  if (std::abs(det) < 1e-9) return false;
-  inverse = {(m[4] * m[8] - m[5] * m[7]) / det, (m[2] * m[7] - m[1] * m[8]) / det,
-             (m[1] * m[5] - m[2] * m[4]) / det, (m[5] * m[6] - m[3] * m[8]) / det,
-             (m[0] * m[8] - m[2] * m[6]) / det, (m[2] * m[3] - m[0] * m[5]) / det,
-             (m[3] * m[7] - m[4] * m[6]) / det, (m[1] * m[6] - m[0] * m[7]) / det,
-             (m[0] * m[4] - m[1] * m[3]) / det};
-  return true;
-}
-
-// Real profiles' curves stay within [0, 1] and their matrices to sRGB within about [-1, 2].
-// A crafted profile (colorants of thousands, a curve to infinity) would take Convert's table
-// index out of the range of int: it goes through LittleCMS's own transform instead.
-constexpr double kMaxMatrixEntry = 16;
-
-std::unique_ptr<TMatrixShaper> MakeMatrixShaper(const std::vector<uint8_t>& bytes) {
-  TProfileHandle profile = OpenProfile(bytes);
-  if (!profile || cmsGetColorSpace(profile.get()) != cmsSigRgbData ||
-      !cmsIsMatrixShaper(profile.get()))
-    return nullptr;
-  TProfileHandle srgb(cmsCreate_sRGBProfile(), &cmsCloseProfile);
-  std::array<double, 9> from{}, to{}, to_inverse{};
-  if (!Colorants(profile.get(), from) || !Colorants(srgb.get(), to) || !Invert(to, to_inverse))
-    return nullptr;
-  auto shaper = std::make_unique<TMatrixShaper>();
-  for (int row = 0; row < 3; ++row)
-    for (int column = 0; column < 3; ++column) {
-      double sum = 0;
-      for (int k = 0; k < 3; ++k) sum += to_inverse[row * 3 + k] * from[k * 3 + column];
-      if (!(std::abs(sum) <= kMaxMatrixEntry)) return nullptr;
-      shaper->matrix[row * 3 + column] = static_cast<float>(sum);
-    }
-  const cmsTagSignature curves[3] = {cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag};
-  for (int c = 0; c < 3; ++c) {
-    const auto* curve = static_cast<const cmsToneCurve*>(cmsReadTag(profile.get(), curves[c]));
-    if (!curve) return nullptr;
-    for (int i = 0; i < 256; ++i) {
-      const float value = cmsEvalToneCurveFloat(curve, static_cast<float>(i) / 255.0f);
-      if (!(value >= -1.0f && value <= 2.0f)) return nullptr;
-      shaper->linear[c][i] = value;
-    }
-  }
-  const auto* srgb_curve = static_cast<const cmsToneCurve*>(cmsReadTag(srgb.get(), cmsSigRedTRCTag));
-  if (!srgb_curve) return nullptr;
-  const std::unique_ptr<cmsToneCurve, decltype(&cmsFreeToneCurve)> reverse(
-      cmsReverseToneCurve(srgb_curve), &cmsFreeToneCurve);
-  if (!reverse) return nullptr;
-  shaper->encode.resize(TMatrixShaper::kEncodeSteps + 1);
-  for (int i = 0; i <= TMatrixShaper::kEncodeSteps; ++i) {
-    const float value = cmsEvalToneCurveFloat(
-        reverse.get(), static_cast<float>(i) / TMatrixShaper::kEncodeSteps);
-    shaper->encode[static_cast<size_t>(i)] =
-        static_cast<uint8_t>(std::clamp(std::lround(value * 255.0f), 0L, 255L));
-  }
-  return shaper;
-}
-
 // How a picture with a given profile reaches sRGB: through the tables of a matrix-shaper
 // profile, through the transform of its RGB pixels, or for a grey profile through the sRGB
 // pixel of each grey level.
 struct TSrgbConversion {
-  std::unique_ptr<TMatrixShaper> matrix;
+  std::unique_ptr<const TMatrixShaper> matrix;
   std::unique_ptr<TTransform> rgb;
   std::vector<TPixel32> grey;
   std::shared_ptr<const TTransform> cmyk;
@@ -159,16 +60,16 @@ bool WithinOneStep(int a, int b) {
   return std::abs(a - b) <= 1;
 }
 
-// True when the transform moves no colour of a coarse grid by more than one step: then the
-// profile is sRGB in all but name and the picture stays exactly as decoded.
-bool IsNearIdentity(const TTransform& transform) {
+// True when `convert` (in place) moves no colour of a coarse grid by more than one step:
+// then the profile is sRGB in all but name and the picture stays exactly as decoded.
+template <typename TConvert>
+bool IsNearIdentity(TConvert convert) {
   std::vector<TPixel32> grid;
   for (int r = 0; r < 256; r += 17)
     for (int g = 0; g < 256; g += 17)
       for (int b = 0; b < 256; b += 17) grid.push_back(MakePixel(r, g, b));
-  std::vector<TPixel32> out(grid.size());
-  cmsDoTransform(transform.handle, grid.data(), out.data(),
-                 static_cast<cmsUInt32Number>(grid.size()));
+  std::vector<TPixel32> out = grid;
+  convert(out.data(), out.size());
   for (size_t i = 0; i < grid.size(); ++i) {
     if (!WithinOneStep(PixelRed(grid[i]), PixelRed(out[i])) ||
         !WithinOneStep(PixelGreen(grid[i]), PixelGreen(out[i])) ||
@@ -220,15 +121,28 @@ std::shared_ptr<const TSrgbConversion> CachedConversion(const std::vector<uint8_
   }
   auto conversion = std::make_shared<TSrgbConversion>();
   if (kind == kRgbOrGrey) {
-    conversion->rgb =
-        MakeTransform(profile, cmsSigRgbData, TYPE_BGRA_8, TYPE_BGRA_8, cmsFLAGS_COPY_ALPHA);
-    if (conversion->rgb && IsNearIdentity(*conversion->rgb)) {
-      conversion->rgb.reset();
-    } else if (conversion->rgb) {
-      conversion->matrix = MakeMatrixShaper(profile);
+    // The tables of a matrix-shaper profile give LittleCMS's result without its transform,
+    // which takes several times longer to make.
+    conversion->matrix = TMatrixShaper::FromProfile(profile);
+    if (!conversion->matrix) {
+      conversion->rgb =
+          MakeTransform(profile, cmsSigRgbData, TYPE_BGRA_8, TYPE_BGRA_8, cmsFLAGS_COPY_ALPHA);
     }
-    if (!conversion->rgb) conversion->grey = GreyLevels(profile);
-    if (!conversion->rgb && conversion->grey.empty()) conversion.reset();
+    const bool near_identity = IsNearIdentity([&](TPixel32* pixels, size_t count) {
+      if (conversion->matrix) {
+        conversion->matrix->Convert(pixels, count);
+      } else if (conversion->rgb) {
+        const std::vector<TPixel32> in(pixels, pixels + count);
+        cmsDoTransform(conversion->rgb->handle, in.data(), pixels,
+                       static_cast<cmsUInt32Number>(count));
+      }
+    });
+    if (near_identity) {
+      conversion->matrix.reset();
+      conversion->rgb.reset();
+      conversion->grey = GreyLevels(profile);
+      if (conversion->grey.empty()) conversion.reset();
+    }
   } else {
     const bool inverted = (kind - 1) & 1;
     const bool with_alpha = (kind - 1) & 2;

@@ -11,6 +11,7 @@
 #include "core/imaging/codecs/JpegReader.h"
 #include "core/imaging/codecs/JpegWriter.h"
 #include "core/imaging/LoadPicture.h"
+#include "core/imaging/ResampleRows.h"
 #include "core/imaging/resample/Orientation.h"
 #include "core/imaging/resample/Resampler.h"
 #include "core/imaging/resample/ResizePlan.h"
@@ -42,6 +43,7 @@ bool RenderCanvas(TStream& Source, int BoxWidth, int BoxHeight, TColor Backgroun
   if (info.ImageType == itNone) return false;
 
   std::unique_ptr<TJpegReader> jpeg;
+  std::unique_ptr<TPictureRows> rows;
   TBitmap32 picture;
   std::vector<uint8_t> icc_profile;
   int stored_width, stored_height, orientation = 1;
@@ -51,6 +53,10 @@ bool RenderCanvas(TStream& Source, int BoxWidth, int BoxHeight, TColor Backgroun
     stored_height = jpeg->Height();
     orientation = jpeg->Orientation();
     icc_profile = jpeg->IccProfile();
+  } else if ((rows = OpenPictureRows(Source, info.ImageType))) {
+    stored_width = rows->Width();
+    stored_height = rows->Height();
+    icc_profile = rows->IccProfile();
   } else {
     DecodePicture(Source, info.ImageType, picture, icc_profile);
     stored_width = picture.Width();
@@ -74,11 +80,14 @@ bool RenderCanvas(TStream& Source, int BoxWidth, int BoxHeight, TColor Backgroun
         UprightRectToStored(window, orientation, plan.scaled_width, plan.scaled_height);
     TResampler resampler(stored_width, stored_height, swap ? plan.scaled_height : plan.scaled_width,
                          swap ? plan.scaled_width : plan.scaled_height, stored_window);
+    // A large picture takes a while to decode and resample: a stop need not wait for the end.
+    const auto poll = [&Source] { Source.ThrowIfCancelled(); };
     if (jpeg) {
       FeedJpeg(*jpeg, resampler);
+    } else if (rows) {
+      FeedResampler(*rows, resampler, poll);
     } else {
-      // A large picture takes a while to resample: a stop need not wait for the end.
-      resampler.PushPicture(picture, [&Source] { Source.ThrowIfCancelled(); });
+      resampler.PushPicture(picture, poll);
     }
     // Only the small result goes to sRGB, not the photo: within a step of converting first.
     ConvertToSrgb(resampler.Result(), icc_profile);

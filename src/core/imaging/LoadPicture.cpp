@@ -37,6 +37,21 @@ void DecodePicture(TStream& stream, TImageType type, TBitmap32& bitmap,
   throw Error("Unknown picture format");
 }
 
+std::unique_ptr<TPictureRows> OpenPictureRows(TStream& stream, TImageType type) {
+  switch (type) {
+    case itBMP:
+      return OpenBmpRows(stream);
+    case itGIF:
+      return OpenGifRows(stream);
+    case itPNG:
+      return OpenPngRows(stream);
+    case itTIFF:
+      return OpenTiffRows(stream);
+    default:
+      return nullptr;
+  }
+}
+
 void LoadPicture(TStream& stream, TImageType type, TBitmap32& bitmap) {
   std::vector<uint8_t> icc_profile;
   DecodePicture(stream, type, bitmap, icc_profile);

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/base/Stream.h"
 #include "core/imaging/Bitmap32.h"
 #include "core/imaging/codecs/ImageInfo.h"
+#include "core/imaging/codecs/PictureRows.h"
 
 namespace fotoloom {
 
@@ -21,5 +23,10 @@ void LoadPicture(TStream& stream, TImageType type, TBitmap32& bitmap);
 // picture made from it, or that write the picture back with its profile.
 void DecodePicture(TStream& stream, TImageType type, TBitmap32& bitmap,
                    std::vector<uint8_t>& icc_profile);
+
+// The picture row by row, in the colour space of its profile, for the formats whose
+// decoders hand out rows (BMP, GIF, PNG without interlacing, TIFF in strips); nullptr, with
+// the stream where it was, for the others, which DecodePicture decodes whole.
+std::unique_ptr<TPictureRows> OpenPictureRows(TStream& stream, TImageType type);
 
 }  // namespace fotoloom

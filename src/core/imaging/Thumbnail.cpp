@@ -1,6 +1,7 @@
 #include "core/imaging/Thumbnail.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "core/imaging/codecs/ImageInfo.h"
 #include "core/imaging/codecs/JpegReader.h"
 #include "core/imaging/LoadPicture.h"
+#include "core/imaging/ResampleRows.h"
 #include "core/imaging/resample/Resampler.h"
 
 namespace fotoloom {
@@ -45,10 +47,15 @@ TBitmap32 LoadThumbnail(TStream& stream, int max_side) {
   int width = 0;
   int height = 0;
   std::optional<TBitmap32> own;
+  std::unique_ptr<TPictureRows> rows;  // when the picture can be read row by row
   if (info.ImageType == itJPEG)
-    own = DecodeExifThumbnail(stream, info.Width, info.Height, max_side);
+    own = DecodeExifThumbnail(stream, info.Width, info.Height, max_side, icc_profile);
   if (info.ImageType == itJPEG && !own) {
     picture = DecodeJpegReduced(stream, info, max_side, width, height, icc_profile);
+  } else if (!own && (rows = OpenPictureRows(stream, info.ImageType))) {
+    width = rows->Width();
+    height = rows->Height();
+    icc_profile = rows->IccProfile();
   } else {
     if (own)
       picture = std::move(*own);
@@ -60,6 +67,7 @@ TBitmap32 LoadThumbnail(TStream& stream, int max_side) {
     height = picture.Height();
   }
   if (std::max(width, height) <= max_side) {
+    if (rows) ReadWholePicture(*rows, picture);
     ConvertToSrgb(picture, icc_profile);
     return picture;
   }
@@ -69,7 +77,8 @@ TBitmap32 LoadThumbnail(TStream& stream, int max_side) {
         1, static_cast<int>((static_cast<int64_t>(side) * max_side + longest / 2) / longest));
   };
   const int longest = std::max(width, height);
-  TBitmap32 thumbnail = ResamplePicture(picture, fit(width, longest), fit(height, longest));
+  TBitmap32 thumbnail = rows ? ResampleRows(*rows, fit(width, longest), fit(height, longest))
+                             : ResamplePicture(picture, fit(width, longest), fit(height, longest));
   ConvertToSrgb(thumbnail, icc_profile);
   return thumbnail;
 }

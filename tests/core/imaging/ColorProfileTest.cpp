@@ -207,36 +207,128 @@ TEST(ColorProfileTest, WideGamutPhotosComeOutAsLittleCmsTransformsThem) {
   EXPECT_GT(Diff(full.At(48, 16), dull_rgb), 10);
 }
 
-// Colours that repeat, far apart and near, in a picture larger than one stretch of the
-// conversion, with alpha that differs between pixels of one colour: every pixel is within
-// one step of LittleCMS's transform of its colour (the tables of a matrix-shaper profile
-// round where LittleCMS rounds otherwise), and alpha stays.
+// A camera photo carries a small copy of itself in EXIF, in the photo's colour space and
+// without a profile of its own: the thumbnail made from that copy goes to sRGB through the
+// photo's profile. When the profile's chunks do not make a whole one, the photo itself is
+// read (libjpeg then ignores the profile).
+TEST(ColorProfileTest, ExifThumbnailGoesThroughThePhotosProfile) {
+  const std::vector<uint8_t> small = test::MakeTestJpeg(Patches(kColours), 160, 32);
+  test::TestJpegOptions options;
+  options.icc_profile = DisplayP3();
+  options.app1 = test::ExifWithThumbnail(1, small);
+  std::vector<uint8_t> green;
+  for (int i = 0; i < 320 * 64; ++i) green.insert(green.end(), {20, 200, 20});
+  std::vector<uint8_t> photo = test::MakeTestJpeg(green, 320, 64, options);
+  TMemoryStream stream(photo);
+  ExpectPatchesLike(LoadThumbnail(stream, 160), 1.0, small, options.icc_profile, 1);
+
+  const char tag[] = "ICC_PROFILE";
+  const auto chunk = std::search(photo.begin(), photo.end(), tag, tag + sizeof tag);
+  ASSERT_NE(chunk, photo.end());
+  chunk[sizeof tag + 1] = 2;  // one chunk of two
+  TMemoryStream damaged(photo);
+  const TBitmap32 thumbnail = LoadThumbnail(damaged, 160);
+  const TPixel32 centre = thumbnail.At(80, 16);
+  EXPECT_GT(PixelGreen(centre), 150);
+  EXPECT_LT(PixelRed(centre), 60);
+}
+
+// Display P3 by its colorants and curves, with a perceptual table that says Adobe RGB
+// instead, as LittleCMS itself reads it: the table wins.
+std::vector<uint8_t> DisplayP3WithAdobeTable() {
+  const std::vector<uint8_t> p3 = DisplayP3(), adobe = AdobeRgb();
+  cmsHPROFILE profile = cmsOpenProfileFromMem(p3.data(), static_cast<cmsUInt32Number>(p3.size()));
+  cmsHPROFILE adobe_profile =
+      cmsOpenProfileFromMem(adobe.data(), static_cast<cmsUInt32Number>(adobe.size()));
+  cmsHPROFILE xyz = cmsCreateXYZProfile();
+  cmsHTRANSFORM to_xyz = cmsCreateTransform(adobe_profile, TYPE_RGB_16, xyz, TYPE_XYZ_16,
+                                            INTENT_PERCEPTUAL, cmsFLAGS_NOOPTIMIZE);
+  cmsPipeline* pipeline = cmsPipelineAlloc(nullptr, 3, 3);
+  cmsStage* clut = cmsStageAllocCLut16bit(nullptr, 17, 3, 3, nullptr);
+  cmsStageSampleCLut16bit(
+      clut,
+      [](const cmsUInt16Number in[], cmsUInt16Number out[], void* cargo) -> cmsInt32Number {
+        cmsDoTransform(static_cast<cmsHTRANSFORM>(cargo), in, out, 1);
+        return TRUE;
+      },
+      to_xyz, 0);
+  // The curves before and after the grid that the tag type needs, straight lines.
+  cmsPipelineInsertStage(pipeline, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
+  cmsPipelineInsertStage(pipeline, cmsAT_END, clut);
+  cmsPipelineInsertStage(pipeline, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
+  cmsWriteTag(profile, cmsSigAToB0Tag, pipeline);
+  cmsPipelineFree(pipeline);
+  cmsDeleteTransform(to_xyz);
+  cmsCloseProfile(xyz);
+  cmsCloseProfile(adobe_profile);
+  return SaveProfile(profile);
+}
+
+// Every colour of a coarse grid (the ends of each channel included, so colours that sRGB
+// clips too), then colours that repeat, in an odd number of pixels with alpha that differs
+// between pixels of one colour: every pixel is exactly LittleCMS's transform of its colour,
+// and alpha stays.
 TEST(ColorProfileTest, EveryPixelIsLittleCmsTransformOfItsColourWithItsAlpha) {
-  TBitmap32 picture(300, 50);
+  std::vector<TPixel32> colours;
+  for (int r = 0; r < 256; r += 15)
+    for (int g = 0; g < 256; g += 15)
+      for (int b = 0; b < 256; b += 15) colours.push_back(MakePixel(r, g, b, r ^ g ^ b));
   uint32_t seed = 12345;
-  for (int y = 0; y < picture.Height(); ++y) {
-    for (int x = 0; x < picture.Width(); ++x) {
-      seed = seed * 1103515245u + 12345u;
-      // A few hundred colours, so most pixels repeat one seen before.
-      const uint32_t colour = (seed >> 8) % 400 * 41843u;
-      picture.At(x, y) = (colour & 0x00FFFFFFu) | (seed & 0xFF000000u);
+  while (colours.size() < 301 * 31) {
+    seed = seed * 1103515245u + 12345u;
+    colours.push_back(((seed >> 8) % 400 * 41843u & 0x00FFFFFFu) | (seed & 0xFF000000u));
+  }
+  TBitmap32 before(301, 31);
+  std::copy(colours.begin(), colours.begin() + 301 * 31, before.Bits());
+  const size_t count = size_t{301} * 31;
+  const std::vector<uint8_t> bgra(reinterpret_cast<const uint8_t*>(before.Bits()),
+                                  reinterpret_cast<const uint8_t*>(before.Bits() + count));
+  const std::pair<const char*, std::vector<uint8_t>> cases[] = {
+      {"Display P3", DisplayP3()},
+      {"Adobe RGB", AdobeRgb()},
+      {"Display P3 with a table", DisplayP3WithAdobeTable()}};
+  for (const auto& [name, profile] : cases) {
+    SCOPED_TRACE(name);
+    TBitmap32 picture = before;
+    ConvertToSrgb(picture, profile);
+    const std::vector<uint8_t> expected = LcmsToSrgb(profile, TYPE_BGRA_8, bgra, 4);
+    int wrong = 0;
+    for (size_t i = 0; i < count; ++i) {
+      const TPixel32 got = picture.Bits()[i];
+      wrong += Diff(got, &expected[3 * i]) > 0 || PixelAlpha(got) != PixelAlpha(before.Bits()[i]);
     }
+    EXPECT_EQ(wrong, 0);
   }
-  const TBitmap32 before = picture;
-  const std::vector<uint8_t> profile = AdobeRgb();
-  ConvertToSrgb(picture, profile);
-  std::vector<uint8_t> bgra(reinterpret_cast<const uint8_t*>(before.Bits()),
-                            reinterpret_cast<const uint8_t*>(before.Bits()) +
-                                size_t{4} * before.Width() * before.Height());
-  const std::vector<uint8_t> expected = LcmsToSrgb(profile, TYPE_BGRA_8, bgra, 4);
-  int wrong = 0, off_by_one = 0;
-  for (int i = 0; i < before.Width() * before.Height(); ++i) {
-    const TPixel32 got = picture.Bits()[i];
-    wrong += Diff(got, &expected[3 * i]) > 1 || PixelAlpha(got) != PixelAlpha(before.Bits()[i]);
-    off_by_one += Diff(got, &expected[3 * i]) == 1;
+}
+
+// A grey photo's profile maps each grey level as LittleCMS maps it; grey with sRGB's own
+// curve changes nothing.
+TEST(ColorProfileTest, GreyProfileMapsEachLevelAsLittleCms) {
+  TBitmap32 levels(256, 1);
+  std::vector<uint8_t> grey(256);
+  for (int i = 0; i < 256; ++i) {
+    levels.At(i, 0) = MakePixel(i, i, i, 255 - i);
+    grey[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
   }
-  EXPECT_EQ(wrong, 0);
-  EXPECT_LT(off_by_one, before.Width() * before.Height() / 10);
+  cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
+  const std::vector<uint8_t> linear_grey = SaveProfile(cmsCreateGrayProfile(cmsD50_xyY(), linear));
+  cmsFreeToneCurve(linear);
+  const std::vector<uint8_t> expected = LcmsToSrgb(linear_grey, TYPE_GRAY_8, grey, 1);
+  TBitmap32 picture = levels;
+  ConvertToSrgb(picture, linear_grey);
+  for (int i = 0; i < 256; ++i) {
+    ASSERT_EQ(Diff(picture.At(i, 0), &expected[3 * static_cast<size_t>(i)]), 0) << i;
+    ASSERT_EQ(PixelAlpha(picture.At(i, 0)), 255 - i);
+  }
+  EXPECT_GT(PixelGreen(picture.At(10, 0)), 40);  // linear light shown brighter
+
+  const double srgb_curve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+  cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 4, srgb_curve);
+  const std::vector<uint8_t> srgb_grey = SaveProfile(cmsCreateGrayProfile(cmsD50_xyY(), curve));
+  cmsFreeToneCurve(curve);
+  picture = levels;
+  ConvertToSrgb(picture, srgb_grey);
+  EXPECT_TRUE(std::equal(picture.Bits(), picture.Bits() + 256, levels.Bits()));
 }
 
 // Profiles that only a crafted file has: colorants at the largest value a profile can store,
@@ -393,8 +485,10 @@ TEST(ColorProfileTest, CmykPhotoUsesItsProfile) {
 TEST(ColorProfileTest, ReencodedTurnKeepsThePhotosOwnColours) {
   test::TempDir dir;
   const std::string path = dir.File("phone.jpg");
+  // Made once: the profile's header carries the time it was made.
+  const std::vector<uint8_t> profile = DisplayP3();
   test::TestJpegOptions options;
-  options.icc_profile = DisplayP3();
+  options.icc_profile = profile;
   // 5 patches of 32 by 30 rows: no whole number of blocks down the edge the turn moves.
   std::vector<uint8_t> samples = Patches(kColours);
   samples.resize(samples.size() * 30 / 32);
@@ -414,7 +508,7 @@ TEST(ColorProfileTest, ReencodedTurnKeepsThePhotosOwnColours) {
   TBitmap32 picture;
   std::vector<uint8_t> kept;
   DecodePicture(stream, itJPEG, picture, kept);
-  EXPECT_EQ(kept, DisplayP3());
+  EXPECT_EQ(kept, profile);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -14,7 +15,9 @@
 #include "core/imaging/ConvertImage.h"
 #include "core/imaging/codecs/JpegWriter.h"
 #include "support/ErrorOf.h"
+#include "support/RootRights.h"
 #include "support/TempDir.h"
+#include "support/TestJpeg.h"
 
 namespace fotoloom {
 namespace {
@@ -25,11 +28,8 @@ constexpr TColor kWhite = 0x00FFFFFF;
 
 using test::ErrorOf;
 
-// A whole JPEG: its start and end markers are both there.
-bool IsWholeJpeg(const std::vector<uint8_t>& bytes) {
-  return bytes.size() > 4 && bytes[0] == 0xFF && bytes[1] == 0xD8 &&
-         bytes[bytes.size() - 2] == 0xFF && bytes[bytes.size() - 1] == 0xD9;
-}
+// A whole JPEG: libjpeg decodes it to its last row without a warning.
+bool IsWholeJpeg(const std::vector<uint8_t>& bytes) { return test::DecodesWhole(bytes); }
 
 std::vector<std::string> HiddenFiles(const std::string& folder) {
   std::vector<std::string> names;
@@ -95,11 +95,25 @@ TEST_F(WholeOutputTest, ModesOfNewAndProtectedOutputs) {
   EXPECT_EQ(fs::status(Path("new.jpg")).permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                 fs::perms::others_read);
-  if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
   test::WriteFileBytes(Path("protected.jpg"), {1, 2, 3});
   ASSERT_EQ(::chmod(Path("protected.jpg").c_str(), 0444), 0);
-  EXPECT_EQ(ErrorOf([&] { Convert(Path("protected.jpg")); }),
-            "Cannot create file \"" + Path("protected.jpg") + "\". Permission denied");
+  // In a child that has given up root's rights over file modes, where the tests run as root.
+  const std::string expected =
+      "Cannot create file \"" + Path("protected.jpg") + "\". Permission denied";
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (!test::GiveUpRootFileRights()) ::_exit(2);
+    const std::string error = ErrorOf([&] { Convert(Path("protected.jpg")); });
+    if (error != expected) std::fprintf(stderr, "error: \"%s\"\n", error.c_str());
+    ::_exit(error == expected ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "root's rights over file modes cannot be given up";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "expected: " << expected;
   EXPECT_EQ(test::ReadFileBytes(Path("protected.jpg")), (std::vector<uint8_t>{1, 2, 3}));
 }
 

@@ -2,8 +2,8 @@
 // information headers up to V5; 1, 4, 8 bit with a palette, 16 and 32 bit with default
 // or bit-field masks, 24 bit; RLE4 and RLE8; bottom-up and top-down storage.
 //
-// Every header field is untrusted: the picture size passes ReservePictureMemory before any
-// allocation, row sizes are computed in size_t, offsets are taken relative to the stream
+// Every header field is untrusted: the picture size is checked before anything is
+// allocated, row sizes are computed in size_t, offsets are taken relative to the stream
 // position where the BMP starts, and all reads go through bounded buffers.
 #include "core/imaging/codecs/Decoders.h"
 
@@ -11,11 +11,13 @@
 #include <bit>
 #include <cstdint>
 #include <iterator>
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include "core/base/Error.h"
-#include "core/imaging/PictureMemory.h"
+#include "core/imaging/PictureLimits.h"
+#include "core/imaging/codecs/PictureRows.h"
 
 namespace fotoloom {
 namespace {
@@ -186,7 +188,7 @@ TBmpHeader ReadHeader(TStream& stream) {
     }
   }
 
-  ReservePictureMemory(width, height);
+  CheckPictureSize(width, height);
   h.width = static_cast<int>(width);
   h.height = static_cast<int>(height);
   return h;
@@ -249,32 +251,68 @@ class TRowConverter {
   bool m_plain32 = false;
 };
 
-void DecodeUncompressed(TStream& stream, int64_t data_start, const TBmpHeader& h,
-                        TBitmap32& result) {
-  const size_t bits = static_cast<size_t>(h.width) * static_cast<size_t>(h.bpp);
-  const size_t row_bytes = (bits + 31) / 32 * 4;
-  const size_t pixel_bytes = (bits + 7) / 8;  // the last row may lack its padding
-  // The last byte the picture needs must exist before the picture is allocated.
-  const int64_t last = data_start + static_cast<int64_t>(row_bytes) * (h.height - 1) +
-                       static_cast<int64_t>(pixel_bytes) - 1;
-  stream.Seek(last);
-  uint8_t probe;
-  if (stream.Read(&probe, 1) != 1) Invalid();
-  stream.Seek(data_start);
-
-  result.SetSize(h.width, h.height);
-  const TRowConverter convert(h);
-  std::vector<uint8_t> row(row_bytes);
-  for (int i = 0; i < h.height; ++i) {
-    if (stream.ReadZeroFilled(row.data(), row_bytes) < pixel_bytes) Invalid();
-    convert(row.data(), result.Row(h.top_down ? i : h.height - 1 - i));
-  }
-}
-
-// The RLE data through a bounded buffer, read chunk by chunk from the stream.
-class TByteReader {
+// Rows stored as they are, read a block of rows at a time in the order they are asked for,
+// which for a bottom-up picture is backwards through the file.
+class TUncompressedRows : public TPictureRows {
  public:
-  explicit TByteReader(TStream& stream) : m_stream(stream), m_buffer(64 * 1024) {}
+  TUncompressedRows(TStream& stream, int64_t data_start, const TBmpHeader& h)
+      : m_stream(stream), m_data_start(data_start), m_h(h), m_convert(m_h) {
+    const size_t bits = static_cast<size_t>(h.width) * static_cast<size_t>(h.bpp);
+    m_row_bytes = (bits + 31) / 32 * 4;
+    m_pixel_bytes = (bits + 7) / 8;  // the last row may lack its padding
+    // The last byte the picture needs must exist before anything is decoded.
+    const int64_t last = data_start + static_cast<int64_t>(m_row_bytes) * (h.height - 1) +
+                         static_cast<int64_t>(m_pixel_bytes) - 1;
+    stream.Seek(last);
+    uint8_t probe;
+    if (stream.Read(&probe, 1) != 1) Invalid();
+    constexpr size_t kBlockBytes = 1 << 20;
+    m_block_rows = static_cast<int>(
+        std::clamp<size_t>(kBlockBytes / m_row_bytes, 1, static_cast<size_t>(h.height)));
+  }
+  int Width() const override { return m_h.width; }
+  int Height() const override { return m_h.height; }
+
+  void ReadRow(TPixel32* row) override {
+    const int stored = m_h.top_down ? m_next : m_h.height - 1 - m_next;
+    ++m_next;
+    if (stored < m_block_first || stored >= m_block_first + m_block_count) LoadBlock(stored);
+    m_convert(m_block.data() + m_row_bytes * static_cast<size_t>(stored - m_block_first), row);
+  }
+
+ private:
+  // Loads the block of stored rows that holds `stored` and the rows asked for after it.
+  void LoadBlock(int stored) {
+    m_block_first = m_h.top_down ? stored : std::max(0, stored - m_block_rows + 1);
+    m_block_count = m_h.top_down ? std::min(m_block_rows, m_h.height - stored)
+                                 : stored - m_block_first + 1;
+    const size_t bytes = m_row_bytes * static_cast<size_t>(m_block_count);
+    m_block.resize(bytes);
+    m_stream.Seek(m_data_start + static_cast<int64_t>(m_row_bytes) * m_block_first);
+    if (m_stream.ReadZeroFilled(m_block.data(), bytes) < bytes - m_row_bytes + m_pixel_bytes) {
+      Invalid();
+    }
+  }
+
+  TStream& m_stream;
+  int64_t m_data_start;
+  TBmpHeader m_h;
+  TRowConverter m_convert;
+  size_t m_row_bytes = 0;
+  size_t m_pixel_bytes = 0;
+  int m_block_rows = 1;
+  std::vector<uint8_t> m_block;
+  int m_block_first = 0;
+  int m_block_count = 0;
+  int m_next = 0;
+};
+
+// The RLE data read chunk by chunk from the stream through a bounded buffer; every byte
+// read is also kept in `record`.
+class TRecordingReader {
+ public:
+  TRecordingReader(TStream& stream, std::vector<uint8_t>& record)
+      : m_stream(stream), m_buffer(64 * 1024), m_record(record) {}
   bool Next(uint8_t& value) {
     if (m_pos == m_len) {
       m_len = m_stream.Read(m_buffer.data(), m_buffer.size());
@@ -282,6 +320,7 @@ class TByteReader {
       if (m_len == 0) return false;
     }
     value = m_buffer[m_pos++];
+    m_record.push_back(value);
     return true;
   }
   uint8_t Need() {
@@ -295,91 +334,156 @@ class TByteReader {
   std::vector<uint8_t> m_buffer;
   size_t m_pos = 0;
   size_t m_len = 0;
+  std::vector<uint8_t>& m_record;
 };
 
-// RLE8 and RLE4, always bottom-up. Pixels the data never sets stay black.
-void DecodeRle(TStream& stream, int64_t data_start, const TBmpHeader& h, TBitmap32& result) {
-  const bool rle4 = h.compression == kBiRle4;
-  const TPixel32* pal = h.palette;
-  const int64_t w = h.width;
-  const int64_t ht = h.height;
-  stream.Seek(data_start);
-  TByteReader in(stream);
-  uint8_t first;
-  if (!in.Next(first)) Invalid();  // no data at all: refuse before allocating
+// The same over the kept bytes.
+class TMemoryReader {
+ public:
+  TMemoryReader(const std::vector<uint8_t>& bytes, size_t pos) : m_bytes(bytes), m_pos(pos) {}
+  bool Next(uint8_t& value) {
+    if (m_pos == m_bytes.size()) return false;
+    value = m_bytes[m_pos++];
+    return true;
+  }
+  uint8_t Need() {
+    uint8_t value;
+    if (!Next(value)) Invalid();
+    return value;
+  }
 
-  result.SetSize(h.width, h.height);
-  result.Fill(kBlack);
+ private:
+  const std::vector<uint8_t>& m_bytes;
+  size_t m_pos;
+};
+
+struct TRleCursor {
   int64_t x = 0;
   int64_t y = 0;  // counted from the bottom row
-  bool have_first = true;
+};
+
+enum class TRleStop { kNextRow, kEndOfBitmap, kEndOfData };
+
+// Follows the RLE8 or RLE4 codes of one row from the cursor until the cursor leaves the
+// row, and draws the row's pixels into `out` when it is given.
+template <class Reader>
+TRleStop WalkRleRow(Reader& in, const TBmpHeader& h, TRleCursor& at, TPixel32* out) {
+  const bool rle4 = h.compression == kBiRle4;
+  const TPixel32* pal = h.palette;
   for (;;) {
     uint8_t count;
-    if (have_first) {
-      count = first;
-      have_first = false;
-    } else if (!in.Next(count)) {
-      if (y >= ht) break;  // every row ended, only the end-of-bitmap mark is missing
-      Invalid();
-    }
+    if (!in.Next(count)) return TRleStop::kEndOfData;
     const uint8_t code = in.Need();
     if (count != 0) {  // encoded run: `count` pixels of one index (RLE4: two alternating)
-      if (y >= ht || x + count > w) Invalid();
-      TPixel32* out = result.Row(static_cast<int>(ht - 1 - y)) + x;
-      if (rle4) {
-        const TPixel32 even = pal[code >> 4];
-        const TPixel32 odd = pal[code & 0x0F];
-        for (int i = 0; i < count; ++i) out[i] = (i & 1) ? odd : even;
-      } else {
-        std::fill_n(out, count, pal[code]);
+      if (at.y >= h.height || at.x + count > h.width) Invalid();
+      if (out) {
+        TPixel32* run = out + at.x;
+        if (rle4) {
+          const TPixel32 even = pal[code >> 4];
+          const TPixel32 odd = pal[code & 0x0F];
+          for (int i = 0; i < count; ++i) run[i] = (i & 1) ? odd : even;
+        } else {
+          std::fill_n(run, count, pal[code]);
+        }
       }
-      x += count;
+      at.x += count;
     } else if (code == 0) {  // end of line
-      if (y >= ht) Invalid();
-      ++y;
-      x = 0;
+      if (at.y >= h.height) Invalid();
+      ++at.y;
+      at.x = 0;
+      return TRleStop::kNextRow;
     } else if (code == 1) {  // end of bitmap
-      break;
+      return TRleStop::kEndOfBitmap;
     } else if (code == 2) {  // delta
       const uint8_t dx = in.Need();
       const uint8_t dy = in.Need();
-      if (x + dx > w || y + dy > ht) Invalid();
-      x += dx;
-      y += dy;
+      if (at.x + dx > h.width || at.y + dy > h.height) Invalid();
+      at.x += dx;
+      at.y += dy;
+      if (dy != 0) return TRleStop::kNextRow;
     } else {  // absolute run of `code` pixels, padded to 16 bits
-      if (y >= ht || x + code > w) Invalid();
-      TPixel32* out = result.Row(static_cast<int>(ht - 1 - y)) + x;
+      if (at.y >= h.height || at.x + code > h.width) Invalid();
+      TPixel32* run = out ? out + at.x : nullptr;
       size_t bytes;
       if (rle4) {
         uint8_t b = 0;
         for (int i = 0; i < code; ++i) {
           if ((i & 1) == 0) b = in.Need();
-          out[i] = pal[(i & 1) ? (b & 0x0F) : (b >> 4)];
+          if (run) run[i] = pal[(i & 1) ? (b & 0x0F) : (b >> 4)];
         }
         bytes = (code + 1u) / 2;
       } else {
-        for (int i = 0; i < code; ++i) out[i] = pal[in.Need()];
+        for (int i = 0; i < code; ++i) {
+          const uint8_t index = in.Need();
+          if (run) run[i] = pal[index];
+        }
         bytes = code;
       }
       if (bytes & 1) in.Need();
-      x += code;
+      at.x += code;
     }
   }
 }
 
+// RLE8 and RLE4, always bottom-up, so the top row comes last in the file. Opening reads and
+// checks all the codes, keeping them (never more than the file holds) and where each row's
+// codes start; a row is then drawn from its own codes when it is asked for. Pixels the
+// data never sets stay black.
+class TRleRows : public TPictureRows {
+ public:
+  TRleRows(TStream& stream, int64_t data_start, const TBmpHeader& h)
+      : m_h(h), m_starts(static_cast<size_t>(h.height)) {
+    stream.Seek(data_start);
+    TRecordingReader in(stream, m_codes);
+    TRleCursor at;
+    for (;;) {
+      if (at.y < h.height) m_starts[static_cast<size_t>(at.y)] = {m_codes.size(), at.x};
+      const TRleStop stop = WalkRleRow(in, h, at, nullptr);
+      if (stop == TRleStop::kEndOfBitmap) break;
+      if (stop == TRleStop::kEndOfData) {
+        if (at.y >= h.height) break;  // every row ended, only the end-of-bitmap mark is missing
+        Invalid();
+      }
+    }
+  }
+  int Width() const override { return m_h.width; }
+  int Height() const override { return m_h.height; }
+
+  void ReadRow(TPixel32* row) override {
+    const int64_t y = m_h.height - 1 - m_next++;
+    std::fill_n(row, m_h.width, kBlack);
+    const TRowStart& start = m_starts[static_cast<size_t>(y)];
+    if (start.x < 0) return;  // the codes jump over this row
+    TMemoryReader in(m_codes, start.pos);
+    TRleCursor at{start.x, y};
+    WalkRleRow(in, m_h, at, row);
+  }
+
+ private:
+  struct TRowStart {
+    size_t pos = 0;
+    int64_t x = -1;  // -1: no code starts in this row
+  };
+  TBmpHeader m_h;
+  std::vector<uint8_t> m_codes;
+  std::vector<TRowStart> m_starts;  // by row from the bottom
+  int m_next = 0;
+};
+
 }  // namespace
 
-void DecodeBmp(TStream& stream, TBitmap32& bitmap) {
+std::unique_ptr<TPictureRows> OpenBmpRows(TStream& stream) {
   const int64_t start = stream.Position();
   const TBmpHeader h = ReadHeader(stream);
   const int64_t data_start = start + h.data_offset;
-  TBitmap32 result;
   if (h.compression == kBiRle8 || h.compression == kBiRle4) {
-    DecodeRle(stream, data_start, h, result);
-  } else {
-    DecodeUncompressed(stream, data_start, h, result);
+    return std::make_unique<TRleRows>(stream, data_start, h);
   }
-  bitmap = std::move(result);
+  return std::make_unique<TUncompressedRows>(stream, data_start, h);
+}
+
+void DecodeBmp(TStream& stream, TBitmap32& bitmap) {
+  ReadWholePicture(*OpenBmpRows(stream), bitmap);
 }
 
 }  // namespace fotoloom

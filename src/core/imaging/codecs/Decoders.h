@@ -10,9 +10,10 @@
 // The decoders of the formats the engine reads. Each reads one image from the stream's current
 // position, fills the bitmap at the image's full size and throws fotoloom::Error with the
 // decoder's text on damaged data. Sizes pass ReservePictureMemory (the size check and the
-// shared memory budget) before any allocation. Those of formats that embed an ICC profile
-// hand it out through `icc_profile` when it is given (empty when there is none); the pixels
-// stay in the profile's colour space.
+// shared memory budget) before any allocation; a large picture from few bytes of data is
+// refused (CheckPictureData). BMP, GIF, PNG and TIFF also come row by row (PictureRows.h).
+// Those of formats that embed an ICC profile hand it out through `icc_profile` when it is
+// given (empty when there is none); the pixels stay in the profile's colour space.
 namespace fotoloom {
 
 // Our own BMP reader: 1, 4, 8, 16 (555, 565, bit fields), 24, 32 bit, RLE4, RLE8,

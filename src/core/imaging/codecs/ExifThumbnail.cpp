@@ -95,12 +95,13 @@ void TurnExifThumbnail(std::vector<uint8_t>& jpeg, int orientation) {
 }
 
 std::optional<TBitmap32> DecodeExifThumbnail(TStream& stream, int photo_width, int photo_height,
-                                             int max_side) {
+                                             int max_side, std::vector<uint8_t>& icc_profile) {
   const int64_t start = stream.Position();
   std::vector<uint8_t> header(kHeaderBytes);
   header.resize(stream.ReadZeroFilled(header.data(), header.size()));
   stream.Seek(start);
-  for (const TJpegSegment& segment : JpegHeaderSegments(header)) {
+  const std::vector<TJpegSegment> segments = JpegHeaderSegments(header);
+  for (const TJpegSegment& segment : segments) {
     const uint8_t* data = header.data() + segment.data;
     if (segment.marker != kApp1 || !IsExifSegment(data, segment.size)) continue;
     const std::optional<TExifThumbnail> thumbnail = FindExifThumbnail(data, segment.size);
@@ -111,8 +112,14 @@ std::optional<TBitmap32> DecodeExifThumbnail(TStream& stream, int photo_width, i
         !UsableAsThumbnail(info.Width, info.Height, photo_width, photo_height, max_side)) {
       return std::nullopt;
     }
+    // A profile cut off at the end of what was read, or damaged, is left to the decoder of
+    // the photo.
+    std::optional<std::vector<uint8_t>> profile = JpegIccProfile(header, segments);
+    if (!profile) return std::nullopt;
     try {
-      return TJpegReader(jpeg, 4).ReadPicture();
+      TBitmap32 picture = TJpegReader(jpeg, 4).ReadPicture();
+      icc_profile = std::move(*profile);
+      return picture;
     } catch (const Error&) {
       return std::nullopt;  // the photo itself is read instead
     }

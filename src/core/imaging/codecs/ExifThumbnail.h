@@ -29,9 +29,10 @@ void TurnExifThumbnail(std::vector<uint8_t>& jpeg, int orientation);
 
 // The EXIF thumbnail of the JPEG at the stream's position, as stored (not turned, as the
 // photo's stored pixels), when it can stand in for a photo of photo_width x photo_height at
-// max_side (see UsableAsThumbnail); empty otherwise, also when it is damaged. The stream is
-// left at the position it had.
+// max_side (see UsableAsThumbnail); empty otherwise, also when it is damaged. With it comes
+// the photo's ICC profile in `icc_profile` (empty when there is none): the thumbnail has
+// none of its own and shares the photo's colours. The stream is left at the position it had.
 std::optional<TBitmap32> DecodeExifThumbnail(TStream& stream, int photo_width, int photo_height,
-                                             int max_side);
+                                             int max_side, std::vector<uint8_t>& icc_profile);
 
 }  // namespace fotoloom

@@ -6,12 +6,13 @@
 #include <array>
 #include <exception>
 #include <memory>
-#include <span>
 #include <string>
 #include <vector>
 
 #include "core/base/Error.h"
+#include "core/imaging/PictureLimits.h"
 #include "core/imaging/PictureMemory.h"
+#include "core/imaging/codecs/PictureRows.h"
 
 namespace fotoloom {
 namespace {
@@ -91,54 +92,107 @@ struct TLinePass {
   int first;
   int step;
 };
-constexpr TLinePass kSequential[] = {{0, 1}};
 constexpr TLinePass kInterlaced[] = {{0, 8}, {4, 8}, {2, 4}, {1, 2}};
 
-// Decodes the image's lines in file order and draws the part that lies on the screen.
-void DrawImageLines(GifFileType* gif, const TGifSource& source,
-                    const std::array<TPixel32, 256>& table, TBitmap32& bitmap) {
-  const GifImageDesc& image = gif->Image;
-  if (image.Width <= 0 || image.Height <= 0) return;
-  std::vector<GifPixelType> line(static_cast<size_t>(image.Width));
-  const int visible_width = std::clamp(bitmap.Width() - image.Left, 0, image.Width);
-  const std::span<const TLinePass> passes =
-      image.Interlace ? std::span<const TLinePass>(kInterlaced) : kSequential;
-  for (const TLinePass& pass : passes) {
-    for (int y = pass.first; y < image.Height; y += pass.step) {
-      const int row = image.Top + y;
-      // Nothing after this line would land on the screen.
-      if (row >= bitmap.Height() && &pass == &passes.back()) return;
-      if (DGifGetLine(gif, line.data(), image.Width) == GIF_ERROR) {
-        ThrowGifError(source, gif->Error);
-      }
-      if (row >= bitmap.Height() || visible_width == 0) continue;
-      TPixel32* out = bitmap.Row(row) + image.Left;
-      for (int x = 0; x < visible_width; ++x) out[x] = table[line[x]];
+// The screen's rows: white, with the first image's lines drawn where they lie on the
+// screen. A sequential image is decoded line by line as its rows are asked for. An
+// interlaced one comes in four passes over its lines, so the part of it that lies on the
+// screen is first decoded whole into a buffer of colour indexes, one byte per pixel.
+class TGifRows : public TPictureRows {
+ public:
+  explicit TGifRows(TStream& stream) {
+    m_source.stream = &stream;
+    int error = D_GIF_SUCCEEDED;
+    m_gif.reset(DGifOpen(&m_source, OnGifRead, &error));
+    if (!m_gif) ThrowGifError(m_source, error);
+    CheckPictureSize(m_gif->SWidth, m_gif->SHeight);
+    // A picture without pixels would only fail later, further from its cause.
+    if (m_gif->SWidth <= 0 || m_gif->SHeight <= 0) ThrowGifError(m_source, D_GIF_ERR_IMAGE_DEFECT);
+
+    const int transparent = ReadUpToFirstImage(m_gif.get(), m_source);
+    if (DGifGetImageDesc(m_gif.get()) == GIF_ERROR) ThrowGifError(m_source, m_gif->Error);
+    // Without any colour map the pixels have no meaning: the file is treated as damaged.
+    const ColorMapObject* map = m_gif->Image.ColorMap ? m_gif->Image.ColorMap : m_gif->SColorMap;
+    if (!map) ThrowGifError(m_source, D_GIF_ERR_NO_COLOR_MAP);
+    m_table = PixelTable(*map, transparent);
+
+    const GifImageDesc& image = m_gif->Image;
+    if (image.Width <= 0 || image.Height <= 0) return;
+    m_visible_width = std::clamp(Width() - image.Left, 0, image.Width);
+    m_line.resize(static_cast<size_t>(image.Width));
+  }
+  TGifRows(const TGifRows&) = delete;  // giflib holds the address of m_source
+  TGifRows& operator=(const TGifRows&) = delete;
+  int Width() const override { return m_gif->SWidth; }
+  int Height() const override { return m_gif->SHeight; }
+
+  void ReadRow(TPixel32* row) override {
+    const GifImageDesc& image = m_gif->Image;
+    const int y = m_next_row++ - image.Top;
+    std::fill_n(row, Width(), kWhite);
+    if (m_line.empty()) return;
+    if (image.Interlace && !m_interlaced_read) DecodeInterlaced();
+    if (y < 0 || y >= image.Height) return;
+    const GifPixelType* line;
+    if (image.Interlace) {
+      line = m_interlaced.data() + static_cast<size_t>(y) * m_visible_width;
+    } else {
+      ReadLine();
+      line = m_line.data();
+    }
+    if (m_visible_width == 0) return;
+    TPixel32* out = row + image.Left;
+    for (int x = 0; x < m_visible_width; ++x) out[x] = m_table[line[x]];
+  }
+
+ private:
+  void ReadLine() {
+    if (DGifGetLine(m_gif.get(), m_line.data(), m_gif->Image.Width) == GIF_ERROR) {
+      ThrowGifError(m_source, m_gif->Error);
     }
   }
-}
+
+  // Decodes the passes in file order and keeps the lines that lie on the screen. The
+  // buffer takes its share of the picture memory (a quarter of a picture of its size), and
+  // a large one must be backed by data: few bytes cannot hold a real picture of that size.
+  void DecodeInterlaced() {
+    m_interlaced_read = true;
+    const GifImageDesc& image = m_gif->Image;
+    const int visible_height = std::clamp(Height() - image.Top, 0, image.Height);
+    CheckPictureData(m_visible_width, visible_height, *m_source.stream);
+    ReservePictureMemory(m_visible_width, (visible_height + 3) / 4);
+    m_interlaced.resize(static_cast<size_t>(m_visible_width) * visible_height);
+    for (const TLinePass& pass : kInterlaced) {
+      for (int y = pass.first; y < image.Height; y += pass.step) {
+        // Nothing after this line would land on the screen.
+        if (y >= visible_height && &pass == &std::end(kInterlaced)[-1]) return;
+        ReadLine();
+        if (y < visible_height) {
+          std::copy_n(m_line.data(), m_visible_width,
+                      m_interlaced.data() + static_cast<size_t>(y) * m_visible_width);
+        }
+      }
+    }
+  }
+
+  TGifSource m_source;
+  TGifFile m_gif;
+  std::array<TPixel32, 256> m_table;
+  int m_visible_width = 0;
+  std::vector<GifPixelType> m_line;        // one line of the image, empty when it has none
+  std::vector<GifPixelType> m_interlaced;  // the visible part of an interlaced image
+  bool m_interlaced_read = false;
+  int m_next_row = 0;
+};
 
 }  // namespace
 
+std::unique_ptr<TPictureRows> OpenGifRows(TStream& stream) {
+  return std::make_unique<TGifRows>(stream);
+}
+
 void DecodeGif(TStream& stream, TBitmap32& bitmap) {
-  TGifSource source;
-  source.stream = &stream;
-  int error = D_GIF_SUCCEEDED;
-  const TGifFile gif(DGifOpen(&source, OnGifRead, &error));
-  if (!gif) ThrowGifError(source, error);
-  ReservePictureMemory(gif->SWidth, gif->SHeight);
-  // A picture without pixels would only fail later, further from its cause.
-  if (gif->SWidth <= 0 || gif->SHeight <= 0) ThrowGifError(source, D_GIF_ERR_IMAGE_DEFECT);
-
-  const int transparent = ReadUpToFirstImage(gif.get(), source);
-  if (DGifGetImageDesc(gif.get()) == GIF_ERROR) ThrowGifError(source, gif->Error);
-  // Without any colour map the pixels have no meaning: the file is treated as damaged.
-  const ColorMapObject* map = gif->Image.ColorMap ? gif->Image.ColorMap : gif->SColorMap;
-  if (!map) ThrowGifError(source, D_GIF_ERR_NO_COLOR_MAP);
-
-  bitmap.SetSize(gif->SWidth, gif->SHeight);
-  bitmap.Fill(kWhite);
-  DrawImageLines(gif.get(), source, PixelTable(*map, transparent), bitmap);
+  ReadWholePicture(*OpenGifRows(stream), bitmap);
 }
 
 }  // namespace fotoloom

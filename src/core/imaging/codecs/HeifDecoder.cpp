@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/base/Error.h"
+#include "core/imaging/PictureLimits.h"
 #include "core/imaging/PictureMemory.h"
 #include "core/imaging/codecs/Decoders.h"
 #include "core/imaging/codecs/EmbeddedThumbnail.h"
@@ -65,9 +66,11 @@ uint8_t To8Bit(uint16_t value, int bits) {
 
 // Decodes an image (the primary or a thumbnail) upright, its rotation and mirror
 // properties applied by libheif, and composited over white.
-TBitmap32 DecodeHandle(heif_image_handle* handle) {
+// `file_bytes` is the size of the file it comes from.
+TBitmap32 DecodeHandle(heif_image_handle* handle, size_t file_bytes) {
   const int width = heif_image_handle_get_width(handle);
   const int height = heif_image_handle_get_height(handle);
+  CheckPictureData(width, height, static_cast<int64_t>(file_bytes));
   ReservePictureMemory(width, height);
   const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
   const bool deep = heif_image_handle_get_luma_bits_per_pixel(handle) > 8;
@@ -133,7 +136,8 @@ void CollectIccProfile(heif_image_handle* handle, std::vector<uint8_t>* icc_prof
 }
 
 // The file's own thumbnail, when one can stand in for the photo at max_side.
-std::optional<TBitmap32> OwnThumbnail(heif_image_handle* primary, int max_side) {
+std::optional<TBitmap32> OwnThumbnail(heif_image_handle* primary, int max_side,
+                                      size_t file_bytes) {
   const int count = heif_image_handle_get_number_of_thumbnails(primary);
   if (count <= 0) return std::nullopt;
   std::vector<heif_item_id> ids(static_cast<size_t>(count));
@@ -152,7 +156,7 @@ std::optional<TBitmap32> OwnThumbnail(heif_image_handle* primary, int max_side) 
       continue;
     }
     try {
-      return DecodeHandle(handle);
+      return DecodeHandle(handle, file_bytes);
     } catch (const Error&) {
       // A damaged thumbnail leaves the photo itself to be read.
     }
@@ -165,7 +169,7 @@ std::optional<TBitmap32> OwnThumbnail(heif_image_handle* primary, int max_side) 
 void DecodeHeif(TStream& stream, TBitmap32& bitmap, std::vector<uint8_t>* icc_profile) {
   THeifFile file(stream);
   CollectIccProfile(file.primary.get(), icc_profile);
-  bitmap = DecodeHandle(file.primary.get());
+  bitmap = DecodeHandle(file.primary.get(), file.bytes.size());
 }
 
 TBitmap32 DecodeHeifForThumbnail(TStream& stream, int max_side,
@@ -173,10 +177,11 @@ TBitmap32 DecodeHeifForThumbnail(TStream& stream, int max_side,
   THeifFile file(stream);
   // The photo's profile stands for its thumbnail too.
   CollectIccProfile(file.primary.get(), icc_profile);
-  if (std::optional<TBitmap32> own = OwnThumbnail(file.primary.get(), max_side)) {
+  if (std::optional<TBitmap32> own =
+          OwnThumbnail(file.primary.get(), max_side, file.bytes.size())) {
     return std::move(*own);
   }
-  return DecodeHandle(file.primary.get());
+  return DecodeHandle(file.primary.get(), file.bytes.size());
 }
 
 }  // namespace fotoloom

@@ -116,6 +116,26 @@ void ResetJpegOrientation(std::vector<uint8_t>& jpeg) {
   }
 }
 
+std::optional<std::vector<uint8_t>> JpegIccProfile(std::span<const uint8_t> jpeg,
+                                                   const std::vector<TJpegSegment>& segments) {
+  std::vector<const TJpegSegment*> chunks;  // by sequence number, from 1
+  for (const TJpegSegment& segment : segments) {
+    if (!IsIccChunk(jpeg, segment) || segment.size < kIccHeader) continue;
+    const uint8_t number = jpeg[segment.data + 12], count = jpeg[segment.data + 13];
+    if (chunks.empty()) chunks.assign(count, nullptr);
+    if (count != chunks.size() || number == 0 || number > count || chunks[number - 1])
+      return std::nullopt;
+    chunks[number - 1] = &segment;
+  }
+  std::vector<uint8_t> profile;
+  for (const TJpegSegment* chunk : chunks) {
+    if (!chunk) return std::nullopt;
+    profile.insert(profile.end(), jpeg.begin() + chunk->data + kIccHeader,
+                   jpeg.begin() + chunk->data + chunk->size);
+  }
+  return profile;
+}
+
 std::span<const uint8_t> JpegTrailer(std::span<const uint8_t> jpeg) {
   const std::vector<TJpegSegment> header = JpegHeaderSegments(jpeg);
   // The scan data never holds FF D9: a literal FF is followed by 00, and markers between

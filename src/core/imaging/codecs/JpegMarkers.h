@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -27,6 +28,12 @@ int JpegOrientation(std::span<const uint8_t> jpeg);
 
 // Sets the orientation tag of every EXIF segment to 1.
 void ResetJpegOrientation(std::vector<uint8_t>& jpeg);
+
+// The ICC profile in the APP2 chunks of `segments` (of `jpeg`), joined in their sequence
+// order as libjpeg joins them: empty when there is none, no value when the chunks do not
+// make a whole profile (one missing, doubled or numbered past their count).
+std::optional<std::vector<uint8_t>> JpegIccProfile(std::span<const uint8_t> jpeg,
+                                                   const std::vector<TJpegSegment>& segments);
 
 // What follows the end of the image (the first end-of-image marker after the header), such
 // as the video of a phone's motion photo; empty when nothing follows or the end is missing.

@@ -6,11 +6,14 @@
 #include <csetjmp>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <vector>
 
 #include "core/base/Error.h"
+#include "core/imaging/PictureLimits.h"
 #include "core/imaging/PictureMemory.h"
 #include "core/imaging/codecs/OverWhite.h"
+#include "core/imaging/codecs/PictureRows.h"
 
 namespace fotoloom {
 namespace {
@@ -79,26 +82,6 @@ void ExpandToRgba(png_structp png, png_infop info) {
   png_set_interlace_handling(png);
 }
 
-// The two stretches of libpng calls. Each returns false when libpng reported an error; they
-// hold no objects with destructors, so the longjmp out of OnPngError skips nothing.
-bool RunReadInfo(png_structp png, png_infop info) {
-  if (setjmp(png_jmpbuf(png))) return false;
-  png_read_info(png, info);
-  return true;
-}
-
-bool RunReadImage(png_structp png, png_infop info, png_bytepp rows) {
-  if (setjmp(png_jmpbuf(png))) return false;
-  ExpandToRgba(png, info);
-  png_read_update_info(png, info);
-  // The rows are the bitmap's own memory: refuse any layout but four bytes per pixel.
-  if (png_get_rowbytes(png, info) != size_t{4} * png_get_image_width(png, info)) {
-    png_error(png, "Unexpected row layout");
-  }
-  png_read_image(png, rows);
-  return true;
-}
-
 // How the logo path derives alpha from the file.
 struct TPngTransparency {
   bool any = false;          // the file has some kind of transparency
@@ -138,66 +121,173 @@ TPngTransparency TransparencyOf(png_structp png, png_infop info) {
   return result;
 }
 
-// Decodes into the bitmap's memory as bytes R, G, B, A per pixel; the callers turn them into
-// pixels.
-TPngTransparency DecodeRgbaBytes(TStream& stream, TBitmap32& bitmap,
-                                 std::vector<uint8_t>* icc_profile) {
-  TPngSource source;
-  source.stream = &stream;
-  TPngStructs structs;
-  structs.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &source, OnPngError, OnPngWarning);
-  if (structs.png) structs.info = png_create_info_struct(structs.png);
-  if (!structs.info) throw PngError("Out of memory");
-  png_set_read_fn(structs.png, &source, OnPngRead);
-  // libpng's own side limits are opened to the format's maximum, so that CheckPictureSize,
-  // right after the header and before anything of the picture's size is allocated, is the
-  // check that decides. Ancillary chunks (text, profiles) stay bounded.
-  png_set_user_limits(structs.png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
-  png_set_chunk_cache_max(structs.png, 1000);
-  png_set_chunk_malloc_max(structs.png, 8'000'000);
+// The stretches of libpng calls. Each returns false when libpng reported an error; they
+// hold no objects with destructors, so the longjmp out of OnPngError skips nothing.
+bool RunReadInfo(png_structp png, png_infop info) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_read_info(png, info);
+  return true;
+}
 
-  if (!RunReadInfo(structs.png, structs.info)) ThrowPngError(source);
-  const png_uint_32 width = png_get_image_width(structs.png, structs.info);
-  const png_uint_32 height = png_get_image_height(structs.png, structs.info);
-  ReservePictureMemory(width, height);
-  const TPngTransparency transparency = TransparencyOf(structs.png, structs.info);
-  if (icc_profile) {
+bool RunStartRows(png_structp png, png_infop info) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  ExpandToRgba(png, info);
+  png_read_update_info(png, info);
+  // The rows are the bitmap's own memory: refuse any layout but four bytes per pixel.
+  if (png_get_rowbytes(png, info) != size_t{4} * png_get_image_width(png, info)) {
+    png_error(png, "Unexpected row layout");
+  }
+  return true;
+}
+
+bool RunReadImage(png_structp png, png_bytepp rows) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_read_image(png, rows);
+  return true;
+}
+
+bool RunReadRow(png_structp png, png_bytep row) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_read_row(png, row, nullptr);
+  return true;
+}
+
+// libpng on a stream, the header read and checked (the size, and the data behind a large
+// one) before anything of the picture's size is allocated; the pixels come as R, G, B, A
+// bytes.
+class TPngReader {
+ public:
+  explicit TPngReader(TStream& stream) {
+    m_source.stream = &stream;
+    m_structs.png =
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, &m_source, OnPngError, OnPngWarning);
+    if (m_structs.png) m_structs.info = png_create_info_struct(m_structs.png);
+    if (!m_structs.info) throw PngError("Out of memory");
+    png_set_read_fn(m_structs.png, &m_source, OnPngRead);
+    // libpng's own side limits are opened to the format's maximum, so that our checks,
+    // right after the header and before anything of the picture's size is allocated, are
+    // the ones that decide. Ancillary chunks (text, profiles) stay bounded.
+    png_set_user_limits(m_structs.png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+    png_set_chunk_cache_max(m_structs.png, 1000);
+    png_set_chunk_malloc_max(m_structs.png, 8'000'000);
+
+    if (!RunReadInfo(m_structs.png, m_structs.info)) ThrowPngError(m_source);
+    CheckPictureData(Width(), Height(), stream);
+    // Taken before the transformations, which drop the tRNS entries from the info.
+    m_transparency = TransparencyOf(m_structs.png, m_structs.info);
+  }
+  TPngReader(const TPngReader&) = delete;  // libpng holds the address of m_source
+  TPngReader& operator=(const TPngReader&) = delete;
+
+  int Width() const { return static_cast<int>(png_get_image_width(m_structs.png, m_structs.info)); }
+  int Height() const {
+    return static_cast<int>(png_get_image_height(m_structs.png, m_structs.info));
+  }
+  bool Interlaced() const {
+    return png_get_interlace_type(m_structs.png, m_structs.info) != PNG_INTERLACE_NONE;
+  }
+  const TPngTransparency& Transparency() const { return m_transparency; }
+  std::vector<uint8_t> IccProfile() const {
     png_charp name = nullptr;
     int compression = 0;
     png_bytep profile = nullptr;
     png_uint_32 profile_size = 0;
-    icc_profile->clear();
-    if (png_get_iCCP(structs.png, structs.info, &name, &compression, &profile, &profile_size))
-      icc_profile->assign(profile, profile + profile_size);
+    if (!png_get_iCCP(m_structs.png, m_structs.info, &name, &compression, &profile,
+                      &profile_size)) {
+      return {};
+    }
+    return {profile, profile + profile_size};
   }
 
-  bitmap.SetSize(static_cast<int>(width), static_cast<int>(height));
-  std::vector<png_bytep> rows(height);
-  for (png_uint_32 y = 0; y < height; ++y) {
-    rows[y] = reinterpret_cast<png_bytep>(bitmap.Row(static_cast<int>(y)));
+  // The whole picture into `rows`, Height() of them.
+  void ReadImage(png_bytepp rows) {
+    Start();
+    if (!RunReadImage(m_structs.png, rows)) ThrowPngError(m_source);
   }
-  if (!RunReadImage(structs.png, structs.info, rows.data())) ThrowPngError(source);
-  return transparency;
+  // The next row of a picture without interlacing.
+  void ReadRow(png_bytep row) {
+    Start();
+    if (!RunReadRow(m_structs.png, row)) ThrowPngError(m_source);
+  }
+
+ private:
+  void Start() {
+    if (m_started) return;
+    m_started = true;
+    if (!RunStartRows(m_structs.png, m_structs.info)) ThrowPngError(m_source);
+  }
+
+  TPngSource m_source;
+  TPngStructs m_structs;
+  TPngTransparency m_transparency;
+  bool m_started = false;
+};
+
+// Decodes into the bitmap's memory as bytes R, G, B, A per pixel; the callers turn them into
+// pixels.
+TPngTransparency DecodeRgbaBytes(TStream& stream, TBitmap32& bitmap,
+                                 std::vector<uint8_t>* icc_profile) {
+  TPngReader reader(stream);
+  ReservePictureMemory(reader.Width(), reader.Height());
+  if (icc_profile) *icc_profile = reader.IccProfile();
+  bitmap.SetSize(reader.Width(), reader.Height());
+  std::vector<png_bytep> rows(static_cast<size_t>(reader.Height()));
+  for (int y = 0; y < reader.Height(); ++y) {
+    rows[static_cast<size_t>(y)] = reinterpret_cast<png_bytep>(bitmap.Row(y));
+  }
+  reader.ReadImage(rows.data());
+  return reader.Transparency();
 }
 
-// Replaces the R, G, B, A bytes of every pixel by to_pixel(r, g, b, a).
+// Replaces the R, G, B, A bytes of `count` pixels by to_pixel(r, g, b, a).
 template <class ToPixel>
-void ConvertRgbaBytes(TBitmap32& bitmap, ToPixel to_pixel) {
-  TPixel32* pixels = bitmap.Bits();
-  const size_t count = static_cast<size_t>(bitmap.Width()) * bitmap.Height();
+void ConvertRgbaBytes(TPixel32* pixels, size_t count, ToPixel to_pixel) {
   for (size_t i = 0; i < count; ++i) {
     const auto* rgba = reinterpret_cast<const uint8_t*>(pixels + i);
     pixels[i] = to_pixel(rgba[0], rgba[1], rgba[2], rgba[3]);
   }
 }
+template <class ToPixel>
+void ConvertRgbaBytes(TBitmap32& bitmap, ToPixel to_pixel) {
+  ConvertRgbaBytes(bitmap.Bits(), static_cast<size_t>(bitmap.Width()) * bitmap.Height(),
+                   to_pixel);
+}
+
+// A photo's pixel: laid over white.
+TPixel32 PhotoPixel(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+  return MakePixel(OverWhite(r, a), OverWhite(g, a), OverWhite(b, a));
+}
+
+// The photo row by row, for a PNG without interlacing.
+class TPngRows : public TPictureRows {
+ public:
+  explicit TPngRows(TStream& stream) : m_reader(stream) {}
+  bool Interlaced() const { return m_reader.Interlaced(); }
+  int Width() const override { return m_reader.Width(); }
+  int Height() const override { return m_reader.Height(); }
+  std::vector<uint8_t> IccProfile() const override { return m_reader.IccProfile(); }
+  void ReadRow(TPixel32* row) override {
+    m_reader.ReadRow(reinterpret_cast<png_bytep>(row));
+    ConvertRgbaBytes(row, static_cast<size_t>(Width()), PhotoPixel);
+  }
+
+ private:
+  TPngReader m_reader;
+};
 
 }  // namespace
 
+std::unique_ptr<TPictureRows> OpenPngRows(TStream& stream) {
+  const int64_t start = stream.Position();
+  auto rows = std::make_unique<TPngRows>(stream);
+  if (!rows->Interlaced()) return rows;
+  stream.Seek(start);
+  return nullptr;
+}
+
 void DecodePngPhoto(TStream& stream, TBitmap32& bitmap, std::vector<uint8_t>* icc_profile) {
   DecodeRgbaBytes(stream, bitmap, icc_profile);
-  ConvertRgbaBytes(bitmap, [](uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
-    return MakePixel(OverWhite(r, a), OverWhite(g, a), OverWhite(b, a));
-  });
+  ConvertRgbaBytes(bitmap, PhotoPixel);
 }
 
 void DecodePngPhoto(TStream& stream, TBitmap32& bitmap) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/base/Error.h"
+#include "core/imaging/PictureLimits.h"
 #include "core/imaging/PictureMemory.h"
 #include "core/imaging/codecs/Decoders.h"
 #include "core/imaging/codecs/OverWhite.h"
@@ -110,6 +111,7 @@ void DecodeWebp(TStream& stream, TBitmap32& bitmap, std::vector<uint8_t>* icc_pr
   WebPBitstreamFeatures features;
   const VP8StatusCode status = WebPGetFeatures(bytes.data(), bytes.size(), &features);
   if (status != VP8_STATUS_OK) ThrowWebpError(status);
+  CheckPictureData(features.width, features.height, static_cast<int64_t>(bytes.size()));
   ReservePictureMemory(features.width, features.height);
   TBitmap32 picture(features.width, features.height);
   // B, G, R, A bytes are the bitmap's own pixel layout.

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -154,6 +156,50 @@ TEST(JpegMarkersTest, HostileSegmentLengthsEndTheWalk) {
   const std::vector<TJpegSegment> third = JpegHeaderSegments(jpegs[2]);
   ASSERT_EQ(third.size(), 1u);
   EXPECT_EQ(third[0].size, 2u);
+}
+
+// ICC chunks are joined by their numbers, in whatever order they are stored; a set that is
+// not whole gives no profile, and a JPEG without chunks an empty one.
+TEST(JpegMarkersTest, IccChunksJoinByTheirNumbers) {
+  // One APP2 ICC_PROFILE chunk: its number, the count and its bytes.
+  using TChunk = std::tuple<uint8_t, uint8_t, std::string>;
+  const auto jpeg_with = [](const std::vector<TChunk>& chunks) {
+    std::vector<uint8_t> jpeg = {0xFF, 0xD8};
+    for (const auto& [number, count, bytes] : chunks) {
+      const size_t length = 2 + 14 + bytes.size();
+      jpeg.insert(jpeg.end(), {0xFF, 0xE2, static_cast<uint8_t>(length >> 8),
+                               static_cast<uint8_t>(length)});
+      const char tag[] = "ICC_PROFILE";
+      jpeg.insert(jpeg.end(), tag, tag + sizeof tag);
+      jpeg.insert(jpeg.end(), {number, count});
+      jpeg.insert(jpeg.end(), bytes.begin(), bytes.end());
+    }
+    jpeg.insert(jpeg.end(), {0xFF, 0xDA, 0x00, 0x02});
+    return jpeg;
+  };
+  const struct {
+    const char* name;
+    std::vector<TChunk> chunks;
+    std::optional<std::string> profile;
+  } cases[] = {
+      {"none", {}, ""},
+      {"one", {{1, 1, "abc"}}, "abc"},
+      {"out of order", {{3, 3, "ghi"}, {1, 3, "abc"}, {2, 3, "def"}}, "abcdefghi"},
+      {"missing", {{1, 3, "abc"}, {3, 3, "ghi"}}, std::nullopt},
+      {"doubled", {{1, 2, "abc"}, {1, 2, "abc"}, {2, 2, "def"}}, std::nullopt},
+      {"counts differ", {{1, 2, "abc"}, {2, 3, "def"}}, std::nullopt},
+      {"numbered zero", {{0, 1, "abc"}}, std::nullopt},
+      {"past the count", {{1, 1, "abc"}, {2, 1, "def"}}, std::nullopt}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<uint8_t> jpeg = jpeg_with(c.chunks);
+    const std::optional<std::vector<uint8_t>> got =
+        JpegIccProfile(jpeg, JpegHeaderSegments(jpeg));
+    ASSERT_EQ(got.has_value(), c.profile.has_value());
+    if (got) {
+      EXPECT_EQ(std::string(got->begin(), got->end()), *c.profile);
+    }
+  }
 }
 
 }  // namespace

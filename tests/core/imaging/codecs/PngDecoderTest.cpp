@@ -5,6 +5,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "core/base/Error.h"
 #include "core/imaging/codecs/Decoders.h"
+#include "core/imaging/codecs/PictureRows.h"
 #include "support/TempDir.h"
 
 namespace fotoloom {
@@ -193,13 +195,22 @@ struct PhotoCase {
   const char* pixels;
 };
 
+// Whole and row by row.
 void ExpectPhotos(std::span<const PhotoCase> cases) {
   for (const PhotoCase& c : cases) {
     SCOPED_TRACE(c.name);
-    TMemoryStream stream = StreamAt(EncodePng(c.png));
+    const std::vector<uint8_t> png = EncodePng(c.png);
+    TMemoryStream stream = StreamAt(png);
     TBitmap32 bitmap;
     DecodePngPhoto(stream, bitmap);
     EXPECT_EQ(Hex(bitmap), c.pixels);
+
+    TMemoryStream row_stream = StreamAt(png);
+    const std::unique_ptr<TPictureRows> rows = OpenPngRows(row_stream);
+    ASSERT_TRUE(rows);
+    TBitmap32 read(rows->Width(), rows->Height());
+    for (int y = 0; y < read.Height(); ++y) rows->ReadRow(read.Row(y));
+    EXPECT_EQ(Hex(read), c.pixels);
   }
 }
 
@@ -273,6 +284,9 @@ TEST(PngDecoderTest, InterlacedPictureMatchesItsSamples) {
     }
   }
   TMemoryStream stream = StreamAt(EncodePng(Png(PNG_COLOR_TYPE_RGB, 8, samples).Size(9, 9, true)));
+  // No rows: the stream is left for the whole decode.
+  EXPECT_FALSE(OpenPngRows(stream));
+  EXPECT_EQ(stream.Position(), 3);
   TBitmap32 bitmap;
   DecodePngPhoto(stream, bitmap);
   EXPECT_EQ(Hex(bitmap), Hex(expected));
@@ -351,6 +365,10 @@ TEST(PngDecoderTest, DamagedOrHugeFilesThrowInBothPaths) {
 
   std::vector<uint8_t> huge = good;
   SetHeaderSize(huge, 100000, 100000);
+  // 64 megapixels would need a megabyte of data at least; 256 MB would be allocated
+  // before the missing data is noticed.
+  std::vector<uint8_t> large_without_data = good;
+  SetHeaderSize(large_without_data, 8000, 8000);
   std::vector<uint8_t> bad_crc = good;
   bad_crc[29] ^= 0xFF;
   const struct {
@@ -363,6 +381,7 @@ TEST(PngDecoderTest, DamagedOrHugeFilesThrowInBothPaths) {
       {"header_crc_broken", bad_crc, "PNG error: "},
       {"truncated_in_image_data", {good.begin(), good.begin() + idat + 8}, "PNG error: "},
       {"huge_header", huge, "Picture is too large (100000 x 100000"},
+      {"large_header_few_bytes", large_without_data, "Picture is too large (8000 x 8000 pixels)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
