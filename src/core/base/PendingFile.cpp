@@ -46,9 +46,15 @@ TPendingFile::~TPendingFile() {
 
 void TPendingFile::Commit() {
   if (m_temp_path.empty()) {
-    // Give the file a name first: a new name, so that an existing file is replaced by the
-    // rename below in one step.
+    // A new output gets its name in one step, so a kill can leave no temporary name behind.
     const std::string fd_path = "/proc/self/fd/" + std::to_string(m_stream.Descriptor());
+    if (::linkat(AT_FDCWD, fd_path.c_str(), AT_FDCWD, m_path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      m_stream.Close();
+      return;
+    }
+    if (errno != EEXIST) throw CannotCreateFileError(m_path, errno);
+    // Something has the name: the file gets a temporary name first, so that the rename below
+    // replaces what was there in one step.
     for (int attempt = 0; m_temp_path.empty(); ++attempt) {
       std::string candidate = TempNameBeside(m_path);
       if (::linkat(AT_FDCWD, fd_path.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) ==

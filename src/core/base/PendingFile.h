@@ -11,7 +11,9 @@ namespace fotoloom {
 //
 // The file is made without a name where the file system allows it (O_TMPFILE), so that a
 // process killed while writing leaves nothing behind; elsewhere it is a hidden
-// ".<name>.XXXXXX" beside the target. New files get mode 0666 less the umask.
+// ".<name>.XXXXXX" beside the target. A file without a name that replaces another gets such a
+// hidden name for the moment between naming and renaming; a new one is named in one step.
+// New files get mode 0666 less the umask.
 class TPendingFile {
  public:
   // Starts the file for `path`; throws "Cannot create file "<path>". <reason>".
