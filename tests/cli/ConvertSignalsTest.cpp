@@ -78,6 +78,18 @@ void WritePhotos(const std::string& folder, int count) {
   }
 }
 
+// Sends SIGTERM and expects the converter to end as a stop: status 1 and its message.
+void StopWithSigterm(pid_t child, const std::string& err) {
+  ::kill(child, SIGTERM);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_NE(ReadText(err).find("stoppen; de foto's die worden omgezet, worden afgebroken"),
+            std::string::npos)
+      << ReadText(err);
+}
+
 // SIGTERM, as a desktop session or a service manager sends it, stops fotoloom-convert like
 // Ctrl+C: with its summary, and only whole outputs.
 TEST(ConvertSignalsTest, SigtermStopsTheRunLeavingOnlyWholeOutputs) {
@@ -94,15 +106,7 @@ TEST(ConvertSignalsTest, SigtermStopsTheRunLeavingOnlyWholeOutputs) {
   while (CountFiles(out) == 0 && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   ASSERT_GT(CountFiles(out), 0u);
-  ::kill(child, SIGTERM);
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-
-  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-  EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_NE(ReadText(err).find("stoppen; de foto's die worden omgezet, worden afgebroken"),
-            std::string::npos)
-      << ReadText(err);
+  ASSERT_NO_FATAL_FAILURE(StopWithSigterm(child, err));
   EXPECT_LT(CountFiles(out), static_cast<size_t>(kPhotos));
   for (const auto& entry : fs::directory_iterator(out)) {
     EXPECT_TRUE(test::DecodesWhole(test::ReadFileBytes(entry.path().string()))) << entry.path();
@@ -126,15 +130,7 @@ TEST(ConvertSignalsTest, SigtermEndsThePhotoBeingDecoded) {
   while (!HasOpen(child, slow) && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   ASSERT_TRUE(HasOpen(child, slow)) << "the photo was never being converted";
-  ::kill(child, SIGTERM);
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-
-  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-  EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_NE(ReadText(err).find("stoppen; de foto's die worden omgezet, worden afgebroken"),
-            std::string::npos)
-      << ReadText(err);
+  ASSERT_NO_FATAL_FAILURE(StopWithSigterm(child, err));
   EXPECT_EQ(ReadText(out),
             "Converteren is geannuleerd!\n"
             "0 van 1 foto's geschreven (0 mislukt, 0 overgeslagen, 1 niet bereikt)\n");

@@ -1,11 +1,12 @@
 #include "cli/ConverterProcess.h"
 
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+
+#include "support/ChildOutput.h"
 
 namespace fotoloom::test {
 
@@ -31,23 +32,12 @@ ConverterExit RunConverter(const std::vector<std::string>& args,
     ::_exit(127);
   }
   ::close(pipe_ends[1]);
-  bool ended = false;
-  for (;;) {
-    pollfd ready{pipe_ends[0], POLLIN, 0};
-    if (::poll(&ready, 1, 60'000) <= 0) break;
-    char buffer[4096];
-    const ssize_t n = ::read(pipe_ends[0], buffer, sizeof buffer);
-    if (n <= 0) {
-      ended = n == 0;
-      break;
-    }
-    result.output.append(buffer, static_cast<size_t>(n));
+  const ChildOutput end = CollectChildOutput(child, pipe_ends[0]);
+  result.output = end.text;
+  if (end.ended) {
+    result.status =
+        WIFSIGNALED(end.status) ? 128 + WTERMSIG(end.status) : WEXITSTATUS(end.status);
   }
-  ::close(pipe_ends[0]);
-  if (!ended) ::kill(child, SIGKILL);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  if (ended) result.status = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
   return result;
 }
 

@@ -1,4 +1,3 @@
-#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -12,6 +11,7 @@
 
 #include "core/convert/ConversionRun.h"
 #include "core/imaging/codecs/JpegWriter.h"
+#include "support/ChildOutput.h"
 #include "support/TempDir.h"
 #include "support/TestJpeg.h"
 
@@ -51,25 +51,9 @@ std::optional<std::string> RunInChild(const std::function<std::string()>& body) 
     ::_exit(0);
   }
   ::close(pipe_ends[1]);
-  std::string text;
-  bool finished = false;
-  for (;;) {
-    pollfd ready{pipe_ends[0], POLLIN, 0};
-    if (::poll(&ready, 1, 60'000) <= 0) break;
-    char buffer[4096];
-    const ssize_t n = ::read(pipe_ends[0], buffer, sizeof buffer);
-    if (n <= 0) {
-      finished = n == 0;
-      break;
-    }
-    text.append(buffer, static_cast<size_t>(n));
-  }
-  ::close(pipe_ends[0]);
-  if (!finished) ::kill(child, SIGKILL);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  if (!finished || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
-  return text;
+  const test::ChildOutput end = test::CollectChildOutput(child, pipe_ends[0]);
+  if (!end.ended || !WIFEXITED(end.status) || WEXITSTATUS(end.status) != 0) return std::nullopt;
+  return end.text;
 }
 
 // Between the list being made and a photo's turn its source is deleted, or swapped for a

@@ -13,6 +13,7 @@
 #include "core/imaging/PictureLimits.h"
 #include "core/imaging/Thumbnail.h"
 #include "core/imaging/codecs/BmpWriter.h"
+#include "support/LittleEndian.h"
 #include "support/MemoryLimit.h"
 #include "support/TestPhotoFormats.h"
 
@@ -26,14 +27,8 @@ using Bytes = std::vector<uint8_t>;
 constexpr size_t kHeadroom = size_t{100} << 20;
 constexpr int kSide = 22000;
 
-void Put16(Bytes& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(Bytes& out, uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
+using test::Put16;
+using test::Put32;
 
 // A 35-byte GIF: a kSide x kSide screen with colours white and black, and an image of
 // image_side x image_side at the top left. Its LZW data gives a single white pixel, which

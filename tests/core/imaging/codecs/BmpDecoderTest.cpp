@@ -8,6 +8,7 @@
 #include "core/base/Error.h"
 #include "core/imaging/codecs/Decoders.h"
 #include "core/imaging/codecs/ImageInfo.h"
+#include "support/LittleEndian.h"
 #include "support/TempDir.h"
 
 namespace fotoloom {
@@ -17,14 +18,8 @@ using Bytes = std::vector<uint8_t>;
 
 constexpr const char* kInvalid = "Bitmap image is not valid";
 
-void Put16(Bytes& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(Bytes& out, uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
+using test::Put16;
+using test::Put32;
 
 // What the writer puts in a BMP. Masks go right after a 40-byte header, or into the
 // larger headers; palette entries are 0xRRGGBB (3 bytes each for the 12-byte header).
