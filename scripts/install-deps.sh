@@ -18,6 +18,8 @@ packages=(
   libjpeg-turbo-progs imagemagick python3-pil time libvips-tools  # bench/batch-timing.sh
   libheif-examples  # bench/heic-timing.sh
   desktop-file-utils appstream man-db dpkg-dev  # scripts/check-package.sh
+  clang libclang-rt-14-dev  # scripts/fuzz.sh: libFuzzer with AddressSanitizer and UBSan
+  libtiff-tools  # scripts/make-fuzz-seeds.py (with python3-pil, libjpeg-turbo-progs, libheif-examples)
 )
 
 missing=()

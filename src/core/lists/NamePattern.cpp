@@ -30,8 +30,10 @@ bool MatchesNamePattern(std::string_view name, std::string_view pattern) {
       ++p;
       ++n;
     } else if (star_p != std::string_view::npos) {
+      // The star takes one byte more, not one character: in a name that is no valid UTF-8
+      // (Latin-1, say) a literal may have to match a byte that follows a character.
       p = star_p + 1;
-      n = star_n = NextCharacter(name, star_n);
+      n = ++star_n;
     } else {
       return false;
     }

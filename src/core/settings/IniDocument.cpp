@@ -6,6 +6,7 @@ namespace fotoloom {
 namespace {
 
 constexpr size_t npos = std::string::npos;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 enum class LineKind { kOther, kSection, kKey };
 
@@ -57,7 +58,10 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 TIniDocument::TIniDocument(std::string_view text) {
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  if (text.starts_with(kByteOrderMark)) {
+    text.remove_prefix(kByteOrderMark.size());
+    m_byte_order_mark = true;
+  }
   while (!text.empty()) {
     const size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
@@ -68,7 +72,9 @@ TIniDocument::TIniDocument(std::string_view text) {
 }
 
 std::string TIniDocument::Text() const {
-  std::string text;
+  // Written back, so that the text reads the same again: without it, a second mark (or any
+  // text that starts like one) would be skipped as the mark at the next read.
+  std::string text(m_byte_order_mark ? kByteOrderMark : "");
   for (const std::string& line : m_lines) {
     text += line;
     text += '\n';

@@ -21,7 +21,7 @@ bool SameName(std::string_view a, std::string_view b);
 //    section are ignored but kept, as are the positions of everything not written;
 //  - where a section or a key occurs twice, the first one counts.
 // Lines may end in CR LF; a UTF-8 byte order mark at the start is skipped. The text comes
-// back with LF line ends.
+// back with LF line ends and with the byte order mark when it had one.
 class TIniDocument {
  public:
   explicit TIniDocument(std::string_view text);
@@ -44,6 +44,7 @@ class TIniDocument {
   size_t SectionEnd(size_t header) const;
 
   std::vector<std::string> m_lines;
+  bool m_byte_order_mark = false;
 };
 
 }  // namespace fotoloom

@@ -331,6 +331,37 @@ TEST(ColorProfileTest, GreyProfileMapsEachLevelAsLittleCms) {
   EXPECT_TRUE(std::equal(picture.Bits(), picture.Bits() + 256, levels.Bits()));
 }
 
+// Profiles that only a crafted file has: colorants at the largest value a profile can store,
+// and a curve that rises far above 1. Their pixels come out as LittleCMS transforms them
+// (clipped to white, not wrapped round to black).
+TEST(ColorProfileTest, ProfilesOutOfAllRangeConvertAsLittleCmsDoes) {
+  const auto with_tag = [](cmsTagSignature tag, const void* value) {
+    const std::vector<uint8_t> adobe = AdobeRgb();
+    cmsHPROFILE profile =
+        cmsOpenProfileFromMem(adobe.data(), static_cast<cmsUInt32Number>(adobe.size()));
+    cmsWriteTag(profile, tag, value);
+    return SaveProfile(profile);
+  };
+  const cmsCIEXYZ huge_red{32767.0, 32767.0, 32767.0};
+  const cmsFloat64Number steep[3] = {3.0, 30000.0, 0.0};  // Y = (30000 X)^3
+  cmsToneCurve* steep_curve = cmsBuildParametricToneCurve(nullptr, 2, steep);
+  const std::pair<const char*, std::vector<uint8_t>> cases[] = {
+      {"huge red colorant", with_tag(cmsSigRedColorantTag, &huge_red)},
+      {"steep green curve", with_tag(cmsSigGreenTRCTag, steep_curve)}};
+  cmsFreeToneCurve(steep_curve);
+  for (const auto& [name, profile] : cases) {
+    SCOPED_TRACE(name);
+    TBitmap32 picture(5, 1);
+    const TPixel32 colours[5] = {0xFF000000u, 0xFFFF0000u, 0xFF00FF00u, 0xFF808080u, 0xFFFFFFFFu};
+    for (int x = 0; x < 5; ++x) picture.At(x, 0) = colours[x];
+    std::vector<uint8_t> bgra(reinterpret_cast<const uint8_t*>(colours),
+                              reinterpret_cast<const uint8_t*>(colours) + sizeof colours);
+    const std::vector<uint8_t> expected = LcmsToSrgb(profile, TYPE_BGRA_8, bgra, 4);
+    ConvertToSrgb(picture, profile);
+    for (int x = 0; x < 5; ++x) EXPECT_LE(Diff(picture.At(x, 0), &expected[3 * x]), 1) << x;
+  }
+}
+
 // FNV-1a, to pin output bytes in a line.
 uint64_t Hash(const std::vector<uint8_t>& bytes) {
   uint64_t hash = 14695981039346656037ull;

@@ -28,7 +28,7 @@ struct PatternCase {
   bool matches;
 };
 
-constexpr std::array<PatternCase, 17> kPatternCases{{
+constexpr std::array<PatternCase, 19> kPatternCases{{
     {"foto.jpg", "foto.jpg", true},
     {"foto.jpg", "Foto.jpg", false},  // names differ in case on this file system
     {"foto.jpg", "*", true},
@@ -46,6 +46,9 @@ constexpr std::array<PatternCase, 17> kPatternCases{{
     {"", "?", false},
     {"foto[1].jpg", "foto[1].jpg", true},  // brackets are plain characters
     {"foto1.jpg", "foto[1].jpg", false},
+    // A Latin-1 name: its bytes above 127 after a letter look like a UTF-8 character's tail.
+    {"10\xb0.jpg", "*\xb0.jpg", true},
+    {"aa\xae\xae\xae\xae\xae\xae\xae\xae" "a", "*a*\xae*a", true},
 }};
 
 TEST(NamePatternTest, StarAndQuestionMarkOnly) {

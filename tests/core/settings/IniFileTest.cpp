@@ -193,6 +193,19 @@ TEST(IniFileTest, WritesKeepEverythingElseInPlace) {
             "Foto_breedte=1024\n");
 }
 
+// A write keeps the byte order mark. Dropping it let a second mark at the start take its
+// place at the next read, and "[Settings]" behind that became a section the file had not had.
+TEST(IniFileTest, WritesKeepTheByteOrderMark) {
+  test::TempDir dir;
+  WriteText(dir.File("a.ini"), "\xEF\xBB\xBF\xEF\xBB\xBF[Settings]\nHost=hidden\n");
+  TIniFile file(dir.File("a.ini"));
+  ASSERT_EQ(file.ReadString("Settings", "Host", "(default)"), "(default)");
+  file.WriteString("Klein", "Foto_breedte", "320");
+  EXPECT_EQ(file.ReadString("Settings", "Host", "(default)"), "(default)");
+  EXPECT_EQ(ReadText(dir.File("a.ini")),
+            "\xEF\xBB\xBF\xEF\xBB\xBF[Settings]\nHost=hidden\n[Klein]\nFoto_breedte=320\n");
+}
+
 TEST(IniFileTest, EraseSectionRemovesEveryCopyAndNothingElse) {
   test::TempDir dir;
   WriteText(dir.File("a.ini"), "[A]\nk=1\n[B]\nk=2\n[a]\nk=3\n[C]\nk=4\n");
