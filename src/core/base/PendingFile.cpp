@@ -56,7 +56,9 @@ void TPendingFile::Commit() {
     }
     if (errno != EEXIST) throw CannotCreateFileError(m_path, errno);
     // Something has the name: the file gets a temporary name first, so that the rename below
-    // replaces what was there in one step.
+    // replaces what was there in one step. (Linux cannot link over an existing name, and
+    // swapping names with RENAME_EXCHANGE would leave the old file under the temporary name
+    // instead; so a kill in between can leave the name, and the next writer removes it.)
     if (!LinkTempBeside(m_stream.Descriptor(), m_path, m_temp_path)) {
       throw CannotCreateFileError(m_path, errno);
     }

@@ -98,20 +98,25 @@ TEST(LeftoverTempFilesTest, WhatAKilledWriterLeftGoesWithTheNextWrite) {
 TEST(LeftoverTempFilesTest, NothingElseIsRemoved) {
   TempDir dir;
   const std::string target = dir.File("photo.jpg");
-  // A writer at work: its file keeps its hidden name and can still be renamed into place.
-  std::string live;
-  const int live_fd = CreateTempBeside(target, live);
-  ASSERT_GE(live_fd, 0);
-  ASSERT_EQ(live, TempNameBeside(target, 0));
+  // Writers at work, one writing under a hidden name, one naming a whole file: their files
+  // keep their names and can still be renamed into place.
+  std::string named, linked;
+  const int named_fd = CreateTempBeside(target, named);
+  ASSERT_GE(named_fd, 0);
+  const int linked_fd = ::open(dir.Path().c_str(), O_TMPFILE | O_WRONLY, 0666);
+  ASSERT_GE(linked_fd, 0);
+  ASSERT_TRUE(LinkTempBeside(linked_fd, target, linked));
+  ASSERT_EQ(named, TempNameBeside(target, 0));
+  ASSERT_EQ(linked, TempNameBeside(target, 1));
   WriteFileBytes(dir.File("victim.txt"), kOld);
-  ASSERT_EQ(::symlink(dir.File("victim.txt").c_str(), TempNameBeside(target, 1).c_str()), 0);
-  fs::create_directory(TempNameBeside(target, 2));
+  ASSERT_EQ(::symlink(dir.File("victim.txt").c_str(), TempNameBeside(target, 2).c_str()), 0);
+  fs::create_directory(TempNameBeside(target, 3));
   const bool root = ::geteuid() == 0;
   if (root) {
-    WriteFileBytes(TempNameBeside(target, 3), kOld);
-    ASSERT_EQ(::chown(TempNameBeside(target, 3).c_str(), 65534, 65534), 0);
+    WriteFileBytes(TempNameBeside(target, 4), kOld);
+    ASSERT_EQ(::chown(TempNameBeside(target, 4).c_str(), 65534, 65534), 0);
   }
-  WriteFileBytes(TempNameBeside(target, 4), kOld);  // a leftover, to show the clean-up ran
+  WriteFileBytes(TempNameBeside(target, 5), kOld);  // a leftover, to show the clean-up ran
   const std::vector<std::string> other_names = {
       ".photo.jpg.00000", ".photo.jpg.0000001", "photo.jpg.000005", ".photo.jpg.000005~",
       ".photo.jp.000005", ".other.jpg.000005", ".photo.jpg.AbC123"};
@@ -120,18 +125,20 @@ TEST(LeftoverTempFilesTest, NothingElseIsRemoved) {
   WriteWithPendingFile(target);
 
   EXPECT_EQ(ReadFileBytes(target), kNew);
-  EXPECT_FALSE(fs::exists(TempNameBeside(target, 4)));
-  EXPECT_TRUE(fs::is_symlink(TempNameBeside(target, 1)));
+  EXPECT_FALSE(fs::exists(TempNameBeside(target, 5)));
+  EXPECT_TRUE(fs::is_symlink(TempNameBeside(target, 2)));
   EXPECT_EQ(ReadFileBytes(dir.File("victim.txt")), kOld);
-  EXPECT_TRUE(fs::is_directory(TempNameBeside(target, 2)));
+  EXPECT_TRUE(fs::is_directory(TempNameBeside(target, 3)));
   if (root) {
-    EXPECT_TRUE(fs::exists(TempNameBeside(target, 3)));
+    EXPECT_TRUE(fs::exists(TempNameBeside(target, 4)));
   }
   for (const std::string& name : other_names) EXPECT_TRUE(fs::exists(dir.File(name))) << name;
-  WriteAll(live_fd, kOld);
-  EXPECT_EQ(::rename(live.c_str(), target.c_str()), 0);
-  ::close(live_fd);
-  EXPECT_EQ(ReadFileBytes(target), kOld);
+  for (const auto& [path, fd] : {std::pair{named, named_fd}, std::pair{linked, linked_fd}}) {
+    WriteAll(fd, kOld);
+    EXPECT_EQ(::rename(path.c_str(), target.c_str()), 0) << path;
+    ::close(fd);
+    EXPECT_EQ(ReadFileBytes(target), kOld);
+  }
 }
 
 // Writers of one file in several processes clean up before each write, while the others'
