@@ -63,7 +63,9 @@ void TPendingFile::Commit() {
       throw CannotCreateFileError(m_path, errno);
     }
   }
-  if (::rename(m_temp_path.c_str(), m_path.c_str()) != 0) throw CannotCreateFileError(m_path, errno);
+  if (::rename(m_temp_path.c_str(), m_path.c_str()) != 0) {
+    throw CannotCreateFileError(m_path, errno);
+  }
   m_temp_path.clear();
   // Only now: the open file holds the lock that tells other writers' clean-up that the
   // temporary name is in use. A late write error still fails the photo, as it does for a new

@@ -36,8 +36,10 @@ bool StillNames(const std::string& path, int fd) {
 void RemoveIfStale(const std::string& path) {
   struct stat info {};
   // Only regular files are opened: a device may act on being opened.
-  if (::fstatat(AT_FDCWD, path.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !IsOurRegularFile(info))
+  if (::fstatat(AT_FDCWD, path.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+      !IsOurRegularFile(info)) {
     return;
+  }
   const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return;
   // Holding the lock, the name cannot change under us: the writers that rename or remove such
