@@ -31,6 +31,8 @@ int OpenNamed(const std::string& path, std::string& temp_path) {
 }
 
 int Open(const std::string& path, std::string& temp_path) {
+  // What an earlier writer of this output left when it was killed goes before this one starts.
+  RemoveStaleTempsBeside(path);
   const int fd = OpenUnnamed(path);
   return fd >= 0 ? fd : OpenNamed(path, temp_path);
 }
@@ -54,20 +56,21 @@ void TPendingFile::Commit() {
     }
     if (errno != EEXIST) throw CannotCreateFileError(m_path, errno);
     // Something has the name: the file gets a temporary name first, so that the rename below
-    // replaces what was there in one step.
-    for (int attempt = 0; m_temp_path.empty(); ++attempt) {
-      std::string candidate = TempNameBeside(m_path);
-      if (::linkat(AT_FDCWD, fd_path.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) ==
-          0) {
-        m_temp_path = std::move(candidate);
-      } else if (errno != EEXIST || attempt >= 100) {
-        throw CannotCreateFileError(m_path, errno);
-      }
+    // replaces what was there in one step. (Linux cannot link over an existing name, and
+    // swapping names with RENAME_EXCHANGE would leave the old file under the temporary name
+    // instead; so a kill in between can leave the name, and the next writer removes it.)
+    if (!LinkTempBeside(m_stream.Descriptor(), m_path, m_temp_path)) {
+      throw CannotCreateFileError(m_path, errno);
     }
   }
-  m_stream.Close();
-  if (::rename(m_temp_path.c_str(), m_path.c_str()) != 0) throw CannotCreateFileError(m_path, errno);
+  if (::rename(m_temp_path.c_str(), m_path.c_str()) != 0) {
+    throw CannotCreateFileError(m_path, errno);
+  }
   m_temp_path.clear();
+  // Only now: the open file holds the lock that tells other writers' clean-up that the
+  // temporary name is in use. A late write error still fails the photo, as it does for a new
+  // output named above before its close.
+  m_stream.Close();
 }
 
 }  // namespace fotoloom

@@ -10,10 +10,11 @@ namespace fotoloom {
 // a second writer or a kill sees the old file (or none) or the new one, never a part.
 //
 // The file is made without a name where the file system allows it (O_TMPFILE), so that a
-// process killed while writing leaves nothing behind; elsewhere it is a hidden
-// ".<name>.XXXXXX" beside the target. A file without a name that replaces another gets such a
-// hidden name for the moment between naming and renaming; a new one is named in one step.
-// New files get mode 0666 less the umask.
+// process killed while writing leaves nothing behind; elsewhere it has one of the hidden
+// names of TempName.h beside the target. A file without a name that replaces another gets
+// such a hidden name for the moment between naming and renaming; a new one is named in one
+// step. A hidden file that a killed writer of the same path left is removed when the next
+// one starts. New files get mode 0666 less the umask.
 class TPendingFile {
  public:
   // Starts the file for `path`; throws "Cannot create file "<path>". <reason>".

@@ -15,14 +15,16 @@ namespace {
 
 using TFailure = std::function<Error(int)>;
 
-// The temporary file until it has been renamed: closed and removed on every other way out.
+// The temporary file until it has been renamed: removed on every other way out, and closed
+// only after that, since the open file holds the lock that keeps other writers' clean-up away
+// from its name.
 struct TTempFile {
   int fd = -1;
   std::string path;
 
   ~TTempFile() {
-    if (fd >= 0) ::close(fd);
     if (!path.empty()) ::unlink(path.c_str());
+    if (fd >= 0) ::close(fd);
   }
 };
 
@@ -69,6 +71,7 @@ void ReplaceFileSafely(const std::string& path, std::span<const uint8_t> bytes,
     throw failure(errno);
   }
 
+  RemoveStaleTempsBeside(target);
   TTempFile temp;
   temp.fd = CreateTempBeside(target, temp.path);
   if (temp.fd < 0) throw failure(errno);
@@ -77,10 +80,9 @@ void ReplaceFileSafely(const std::string& path, std::span<const uint8_t> bytes,
     if (::fchmod(temp.fd, mode) != 0) throw failure(errno);
   }
   WriteAll(temp.fd, bytes, failure);
+  // After the sync, a close can report no write error that matters, so the file is closed
+  // after the rename (by `temp`).
   if (::fsync(temp.fd) != 0) throw failure(errno);
-  const int fd = temp.fd;
-  temp.fd = -1;
-  if (::close(fd) != 0 && errno != EINTR) throw failure(errno);
   if (::rename(temp.path.c_str(), target.c_str()) != 0) throw failure(errno);
   temp.path.clear();
   SyncFolderOf(target);

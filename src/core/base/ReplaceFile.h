@@ -11,10 +11,10 @@
 namespace fotoloom {
 
 // Replaces the file at `path` with `bytes` so that a failure never leaves half a file: the
-// bytes go to a new temporary file in the same folder (".<name>.XXXXXX"), which is synced,
-// given its permission bits and only then renamed over the old one; then the folder is
-// synced. The permission bits are `fixed_mode` when given, else the old file's (a new file
-// gets 0666 less the umask).
+// bytes go to a new temporary file in the same folder (TempName.h, whose leftovers of a killed
+// earlier rewrite go first), which is synced, given its permission bits and only then
+// renamed over the old one; then the folder is synced. The permission bits are `fixed_mode`
+// when given, else the old file's (a new file gets 0666 less the umask).
 //
 // A symbolic link is followed: the file it points to is replaced and the link stays a link.
 // A file that we may not write (write-protected, or on a read-only file system) is refused

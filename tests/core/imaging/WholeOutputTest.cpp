@@ -168,9 +168,16 @@ TEST_F(WholeOutputTest, AKillAtAnyMomentLeavesOnlyWholeOutputs) {
     }
   }
   // A kill between naming the new file and renaming it leaves that name behind (it happened
-  // under AddressSanitizer); the file it names is whole all the same.
+  // under AddressSanitizer); the file it names is whole all the same, and the next write of
+  // the same output removes it.
   for (const std::string& name : HiddenFiles(dir.Path()))
     EXPECT_TRUE(IsWholeJpeg(test::ReadFileBytes(Path(name)))) << name;
+  for (int i = 0; i < 3; ++i) {
+    const std::string target = Path("killed" + std::to_string(i) + ".jpg");
+    Convert(target);
+    EXPECT_TRUE(IsWholeJpeg(test::ReadFileBytes(target))) << target;
+  }
+  EXPECT_TRUE(HiddenFiles(dir.Path()).empty());
 }
 
 }  // namespace
