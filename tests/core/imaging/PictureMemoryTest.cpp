@@ -2,13 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/base/Stream.h"
 #include "core/imaging/ConvertImage.h"
 #include "core/imaging/codecs/Decoders.h"
+#include "core/imaging/codecs/JpegReader.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
 #include "support/TestJpeg.h"
@@ -57,6 +63,93 @@ TEST(PictureMemoryTest, AJpegReservesWhatItsReaderHolds) {
                 DecodeJpeg(stream, picture);
               }),
               c.whole_error);
+  }
+  SetPictureMemoryBudget(0);
+}
+
+// Runs `first` in a scope on one thread and, while that scope holds its reservation,
+// `second` in a scope on another; true when `second` had to wait until `first`'s scope
+// ended. Where it is expected to wait, `first` lets go after a moment; where not, only
+// once `second` is done (or after a minute, as a safeguard against a test that hangs).
+bool SecondWaitsForFirst(const std::function<void()>& first, const std::function<void()>& second,
+                         bool expected) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool held = false, done = false, release = false, released = false, waited = false;
+  std::thread holder([&] {
+    {
+      const TPictureMemoryScope memory;
+      first();
+      std::unique_lock lock(mutex);
+      held = true;
+      changed.notify_all();
+      changed.wait(lock, [&] { return release; });
+      released = true;
+    }
+  });
+  {
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return held; });
+  }
+  std::thread other([&] {
+    const TPictureMemoryScope memory;
+    second();
+    const std::lock_guard lock(mutex);
+    waited = released;
+    done = true;
+    changed.notify_all();
+  });
+  {
+    std::unique_lock lock(mutex);
+    if (expected) {
+      changed.wait_for(lock, std::chrono::milliseconds(200), [&] { return done; });
+    } else {
+      changed.wait_for(lock, std::chrono::minutes(1), [&] { return done; });
+    }
+    release = true;
+    changed.notify_all();
+  }
+  holder.join();
+  other.join();
+  return waited;
+}
+
+// Large pictures from little data share a part of the budget: a second such decode waits
+// while the first holds too much of it; a picture with the data of a real photo, or too
+// small to matter, does not. A JPEG counts its coefficients against its file (a 13 KB
+// progressive file of 3000 x 3000 pixels: 27 MB of coefficients).
+TEST(PictureMemoryTest, SparseDecodesWaitForEachOtherAndNoOtherDoes) {
+  SetPictureMemoryBudget(uint64_t{8} << 30);  // the whole budget is not what is tested
+  const std::vector<uint8_t> slow_jpeg = test::MakeSlowJpeg(3000);
+  const auto whole = [](int width, int height, int64_t data_bytes) {
+    return [=] { ReserveWholePicture(width, height, data_bytes); };
+  };
+  const auto jpeg_rows = [&] {
+    TMemoryStream stream(slow_jpeg);
+    TJpegReader reader(stream, 4);
+    std::vector<uint8_t> row(size_t{3000} * 4);
+    uint8_t* rows[] = {row.data()};
+    reader.ReadRows(rows, 1);
+  };
+  struct Case {
+    const char* name;
+    std::function<void()> first, second;
+    bool waits;
+  };
+  const Case cases[] = {
+      {"256 and 192 MB from a few kilobytes", whole(8000, 8000, 1000),
+       whole(8000, 6000, 6000), true},
+      {"a sparse JPEG's coefficients", whole(8000, 8000, 1000), jpeg_rows, true},
+      {"one larger than the sparse part, then a small sparse one",
+       [] { ReserveDecoderMemory(10000, 10000, uint64_t{300} << 20, 1000); },
+       whole(3000, 2000, 100), true},
+      {"24 megapixels with the data of a real photo (a byte per 40 pixels)",
+       whole(8000, 8000, 1000), whole(6000, 4000, 600'000), false},
+      {"16 MB from 100 bytes", whole(8000, 8000, 1000), whole(2048, 2048, 100), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(SecondWaitsForFirst(c.first, c.second, c.waits), c.waits);
   }
   SetPictureMemoryBudget(0);
 }
