@@ -7,7 +7,7 @@
 # set size") and the wall time. The crafted files are flat 8000 x 6000 pictures (48
 # megapixels, 192 MB decoded) of a few kilobytes: an interlaced PNG, a lossless WebP, a HEIC,
 # and an 8000 x 8000 progressive JPEG cut off after 64 KB, whose coefficients (384 MB)
-# libjpeg keeps whole; and that JPEG whole (733 KB, a byte per 87 pixels: not sparse). The real
+# libjpeg keeps whole; and that JPEG whole (733 KB, a byte per 87 pixels). The real
 # photos are a 20 megapixel wallpaper photograph enlarged to 6000 x 4000: JPEG (baseline and
 # progressive), WebP at quality 75, HEIC at quality 50.
 #

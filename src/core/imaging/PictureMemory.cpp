@@ -72,7 +72,7 @@ TPictureMemoryScope::~TPictureMemoryScope() {
   {
     const std::lock_guard lock(budget.mutex);
     budget.held -= m_reserved;
-    if (m_sparse) budget.sparse_held -= std::min(m_reserved, kSparseBudget);
+    if (m_sparse) budget.sparse_held -= m_reserved;
   }
   budget.released.notify_all();
 }
@@ -94,11 +94,10 @@ void ReserveDecoderMemory(int64_t width, int64_t height, uint64_t bytes, int64_t
   if (bytes == 0) return;
   const bool sparse = data_bytes >= 0 && bytes > kSparseMinimumBytes &&
                       bytes / kSparseBytesPerDataByte > static_cast<uint64_t>(data_bytes);
-  // One larger than the sparse part takes all of it.
-  const uint64_t sparse_bytes = sparse ? std::min(bytes, kSparseBudget) : 0;
+  const uint64_t sparse_bytes = sparse ? bytes : 0;
   TBudget& budget = Budget();
   std::unique_lock lock(budget.mutex);
-  if (bytes > budget.Limit()) {
+  if (bytes > budget.Limit() || sparse_bytes > kSparseBudget) {
     throw Error("Picture is too large (" + std::to_string(width) + " x " + std::to_string(height) +
                 " pixels)");
   }

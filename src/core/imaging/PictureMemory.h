@@ -41,16 +41,16 @@ void ReservePictureMemory(int64_t width, int64_t height);
 
 // A decode that holds much memory from little data is "sparse": above
 // kSparseMinimumBytes, more than kSparseBytesPerDataByte of memory per byte of the file (a
-// byte of file per 64 pixels of a picture held whole, as CheckPictureData asks above 48
-// megapixels). Real photos stay well below: a 20 megapixel camera photo made a WebP at
-// quality 75 has a byte per 34 pixels (136 bytes of picture per byte), as a HEIC a byte per
-// 10, and a camera's progressive JPEG has a byte per 4 pixels or fewer for its 2 to 8 bytes
-// of coefficients a pixel. A flat graphic or a crafted header has a byte per hundreds or
-// thousands of pixels. Sparse decodes share a part of the budget, kSparseBudget (room for
-// one picture of 48 megapixels, the largest a sparse file may have whole), and wait for
-// each other there; one larger than that part (libjpeg's coefficients) waits until it is
-// the only one. So two files of a few kilobytes that declare 48 megapixels each take the
-// memory of one picture at a time, not of two.
+// byte of file per 64 pixels of a picture held whole). Real photos stay well below: a 20
+// megapixel camera photo made a WebP at quality 75 has a byte per 34 pixels (136 bytes of
+// picture per byte), as a HEIC a byte per 10, and a camera's progressive JPEG has a byte per
+// 4 pixels or fewer for its 2 to 8 bytes of coefficients a pixel. A flat graphic or a
+// crafted header has a byte per hundreds or thousands of pixels. Sparse decodes share a
+// part of the budget, kSparseBudget, and wait for each other there, so that two files of a
+// few kilobytes that declare 48 megapixels each take the memory of one picture at a time.
+// A sparse decode larger than that part is refused as too large: CheckPictureData already
+// refuses a picture held whole of that size from that little data, and so libjpeg's
+// coefficients of a progressive photo are held to it too.
 constexpr uint64_t kSparseMinimumBytes = uint64_t{16} << 20;
 constexpr uint64_t kSparseBytesPerDataByte = 256;
 constexpr uint64_t kSparseBudget = uint64_t{256} << 20;
@@ -60,7 +60,8 @@ constexpr uint64_t kSparseBudget = uint64_t{256} << 20;
 bool PictureMemoryToReserve();
 // What a decoder holds for a width x height picture (`bytes`, from `data_bytes` of file;
 // data_bytes < 0: not known, never sparse): reserved as ReservePictureMemory reserves,
-// and from the sparse part too when the decode is sparse.
+// and from the sparse part too when the decode is sparse. Throws "Picture is too large"
+// also for a sparse decode larger than kSparseBudget.
 void ReserveDecoderMemory(int64_t width, int64_t height, uint64_t bytes, int64_t data_bytes);
 // A picture held whole, width x height x 4 bytes, decoded from `data_bytes` of file.
 void ReserveWholePicture(int64_t width, int64_t height, int64_t data_bytes);
