@@ -6,8 +6,9 @@
 # line gives the largest resident memory of the process (/usr/bin/time's "Maximum resident
 # set size") and the wall time. The crafted files are flat 8000 x 6000 pictures (48
 # megapixels, 192 MB decoded) of a few kilobytes: an interlaced PNG, a lossless WebP, a HEIC,
-# and an 8000 x 8000 progressive JPEG cut off after 64 KB, whose coefficients (384 MB)
-# libjpeg keeps whole; and that JPEG whole (733 KB, a byte per 87 pixels). The real
+# and the same picture as a progressive JPEG cut off after 64 KB, whose coefficients (144 MB)
+# libjpeg keeps whole; and an 8000 x 8000 progressive JPEG without chroma subsampling (733
+# KB, a byte per 87 pixels, 384 MB of coefficients). The real
 # photos are a 20 megapixel wallpaper photograph enlarged to 6000 x 4000: JPEG (baseline and
 # progressive), WebP at quality 75, HEIC at quality 50.
 #
@@ -46,13 +47,14 @@ convert -size 8000x6000 xc:'#3060a0' flat.png
 convert flat.png -interlace PNG flat-interlaced.png
 cwebp -quiet -lossless flat.png -o flat.webp
 heif-enc -q 50 flat.png -o flat.heic >/dev/null
-convert -size 8000x8000 xc:'#3060a0' -interlace JPEG -sampling-factor 1x1 flat-progressive.jpg
+convert flat.png -type TrueColor -interlace JPEG -sampling-factor 2x2 flat-progressive.jpg
+head -c 65536 flat-progressive.jpg >cut-progressive.jpg
+convert -size 8000x8000 xc:'#3060a0' -interlace JPEG -sampling-factor 1x1 flat-444.jpg
 pair sparse-png flat-interlaced.png
 pair sparse-webp flat.webp
 pair sparse-heic flat.heic
-head -c 65536 flat-progressive.jpg >cut-progressive.jpg
 pair sparse-jpeg cut-progressive.jpg
-pair flat-jpeg flat-progressive.jpg
+pair flat-jpeg-444 flat-444.jpg
 
 convert "$PHOTO" -resize 6000x4000^ -gravity center -extent 6000x4000 -quality 92 photo.jpg
 convert photo.jpg -interlace JPEG -quality 92 photo-progressive.jpg
@@ -64,13 +66,13 @@ pair photo-webp photo.webp
 pair photo-heic photo.heic
 
 printf '%-24s %10s %12s %8s\n' case "file (KB)" "max RSS (MB)" "time (s)"
-for dir in sparse-png sparse-webp sparse-heic sparse-jpeg flat-jpeg photo-jpeg photo-progressive-jpeg \
+for dir in sparse-png sparse-webp sparse-heic sparse-jpeg flat-jpeg-444 photo-jpeg photo-progressive-jpeg \
            photo-webp photo-heic; do
     mkdir -p "out-$dir"
     file=$(ls "$dir" | head -1)
     /usr/bin/time -f '%M %e' -o time.txt "$CONVERTER" -t "out-$dir" --overwrite all -j 2 \
         --width 800 "$dir"/* >convert.log 2>&1 || true
-    read -r rss seconds <time.txt
+    read -r rss seconds < <(tail -1 time.txt)
     printf '%-24s %10d %12d %8s  %s\n' "$dir" $(($(stat -c %s "$dir/$file") / 1024)) \
         $((rss / 1024)) "$seconds" "$(tail -1 convert.log)"
 done
