@@ -13,8 +13,9 @@ uint64_t PictureMemoryBudget();
 // Sets the budget (for tests); 0 restores the default.
 void SetPictureMemoryBudget(uint64_t bytes);
 
-// While a scope lives on a thread, the first picture decoded there reserves width x height x
-// 4 bytes of the budget, waiting while other photos hold it, and keeps them until the scope
+// While a scope lives on a thread, the first picture decoded there reserves what its decoder
+// holds (width x height x 4 bytes for a picture held whole, a streamed JPEG's rows and
+// coefficients), waiting while other photos hold the budget, and keeps it until the scope
 // ends. One conversion of one photo is one scope. Only the first picture reserves: a photo
 // never waits while it already holds part of the budget, so photos cannot wait for each other.
 class TPictureMemoryScope {
