@@ -112,9 +112,8 @@ void ReserveDecoderMemory(int64_t width, int64_t height, uint64_t bytes, int64_t
 }
 
 void ReserveWholePicture(int64_t width, int64_t height, int64_t data_bytes) {
-  ReserveDecoderMemory(width, height,
-                       static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4,
-                       data_bytes);
+  ReserveDecoderMemory(
+      width, height, static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4, data_bytes);
 }
 
 void ReserveWholePicture(int64_t width, int64_t height, TStream& data) {

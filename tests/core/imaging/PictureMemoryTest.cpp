@@ -134,8 +134,8 @@ TEST(PictureMemoryTest, SparseDecodesWaitForEachOtherAndNoOtherDoes) {
     bool waits;
   };
   const Case cases[] = {
-      {"256 and 192 MB from a few kilobytes", whole(8000, 8000, 1000),
-       whole(8000, 6000, 6000), true},
+      {"256 and 192 MB from a few kilobytes", whole(8000, 8000, 1000), whole(8000, 6000, 6000),
+       true},
       {"a sparse JPEG's coefficients", whole(8000, 8000, 1000), jpeg_rows, true},
       {"24 megapixels with the data of a real photo (a byte per 40 pixels)",
        whole(8000, 8000, 1000), whole(6000, 4000, 600'000), false},
@@ -155,10 +155,9 @@ TEST(PictureMemoryTest, ASparseDecodeLargerThanTheSparsePartIsRefused) {
   test::TempDir dir;
   const std::string source = dir.File("slow.jpg");
   test::WriteFileBytes(source, test::MakeSlowJpeg(10000));
-  EXPECT_EQ(test::ErrorOf([&] {
-              ConvertImageFile(source, dir.File("small.jpg"), 800, 600, 0, 90);
-            }),
-            "Picture is too large (10000 x 10000 pixels)");
+  EXPECT_EQ(
+      test::ErrorOf([&] { ConvertImageFile(source, dir.File("small.jpg"), 800, 600, 0, 90); }),
+      "Picture is too large (10000 x 10000 pixels)");
 }
 
 }  // namespace
