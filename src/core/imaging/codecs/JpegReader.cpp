@@ -72,6 +72,20 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
 
 void TermSource(j_decompress_ptr) {}
 
+// What libjpeg keeps of a photo in several scans until the last one: every coefficient, a
+// block of 64 per 8 x 8 pixels of each component, in whole MCUs. Valid after the header.
+uint64_t CoefficientBytes(jpeg_decompress_struct& cinfo) {
+  if (!jpeg_has_multiple_scans(&cinfo)) return 0;
+  const auto round_up = [](uint64_t n, uint64_t step) { return (n + step - 1) / step * step; };
+  uint64_t bytes = 0;
+  for (int c = 0; c < cinfo.num_components; ++c) {
+    const jpeg_component_info& component = cinfo.comp_info[c];
+    bytes += round_up(component.width_in_blocks, component.h_samp_factor) *
+             round_up(component.height_in_blocks, component.v_samp_factor) * sizeof(JBLOCK);
+  }
+  return bytes;
+}
+
 // Adobe's CMYK JPEGs store inverted ink values; others store plain ink.
 inline uint8_t InkToChannel(int ink, int black, bool inverted) {
   const int c = inverted ? ink : 255 - ink;
@@ -91,7 +105,7 @@ struct TJpegReader::Impl {
   int orientation = 1;
   bool started = false;
   bool cmyk = false;
-  uint64_t coefficient_bytes = 0;  // what libjpeg keeps of a photo in several scans
+  uint64_t coefficient_bytes = 0;  // CoefficientBytes
   std::vector<uint8_t> cmyk_rows;
   std::vector<uint8_t> icc_profile;
   std::shared_ptr<const TCmykToSrgb> cmyk_profile;
@@ -138,6 +152,7 @@ TJpegReader::TJpegReader(TStream& stream, int bytes_per_pixel, int scale)
     // Joins the ICC_PROFILE chunks in their sequence order; missing or doubled chunks
     // give no profile.
     jpeg_read_icc_profile(&impl->cinfo, &impl->icc_data, &impl->icc_size);
+    impl->coefficient_bytes = CoefficientBytes(impl->cinfo);
   });
   if (m->icc_data) {
     m->icc_profile.assign(m->icc_data, m->icc_data + m->icc_size);
@@ -145,17 +160,6 @@ TJpegReader::TJpegReader(TStream& stream, int bytes_per_pixel, int scale)
     m->icc_data = nullptr;
   }
   CheckPictureSize(m->cinfo.image_width, m->cinfo.image_height);
-  if (jpeg_has_multiple_scans(&m->cinfo)) {
-    // libjpeg keeps every coefficient until the last scan: a block of 64 per 8 x 8 pixels of
-    // each component, in whole MCUs.
-    for (int c = 0; c < m->cinfo.num_components; ++c) {
-      const jpeg_component_info& component = m->cinfo.comp_info[c];
-      const auto round_up = [](uint64_t n, uint64_t step) { return (n + step - 1) / step * step; };
-      m->coefficient_bytes += round_up(component.width_in_blocks, component.h_samp_factor) *
-                              round_up(component.height_in_blocks, component.v_samp_factor) *
-                              sizeof(JBLOCK);
-    }
-  }
   for (jpeg_saved_marker_ptr marker = m->cinfo.marker_list; marker; marker = marker->next) {
     // XMP also lives in APP1 and may come first.
     if (marker->marker != JPEG_APP0 + 1 || !IsExifSegment(marker->data, marker->data_length))
