@@ -29,6 +29,7 @@ struct TBudget {
   std::condition_variable released;
   uint64_t limit = 0;  // 0: not yet set
   uint64_t held = 0;
+  uint64_t sparse_held = 0;  // the part of `held` that sparse decodes hold
 
   uint64_t Limit() {
     if (limit == 0) limit = DefaultBudget();
@@ -71,26 +72,56 @@ TPictureMemoryScope::~TPictureMemoryScope() {
   {
     const std::lock_guard lock(budget.mutex);
     budget.held -= m_reserved;
+    if (m_sparse) budget.sparse_held -= m_reserved;
   }
   budget.released.notify_all();
 }
 
 void ReservePictureMemory(int64_t width, int64_t height) {
+  ReserveDecoderMemory(width, height,
+                       static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4, -1);
+}
+
+bool PictureMemoryToReserve() {
+  return t_scope && !t_scope->m_used;
+}
+
+void ReserveDecoderMemory(int64_t width, int64_t height, uint64_t bytes, int64_t data_bytes) {
   CheckPictureSize(width, height);
   TPictureMemoryScope* scope = t_scope;
   if (!scope || scope->m_used) return;
   scope->m_used = true;
-  const uint64_t bytes = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4;
   if (bytes == 0) return;
+  const bool sparse = data_bytes >= 0 && bytes > kSparseMinimumBytes &&
+                      bytes / kSparseBytesPerDataByte > static_cast<uint64_t>(data_bytes);
+  const uint64_t sparse_bytes = sparse ? bytes : 0;
   TBudget& budget = Budget();
   std::unique_lock lock(budget.mutex);
-  if (bytes > budget.Limit()) {
+  if (bytes > budget.Limit() || sparse_bytes > kSparseBudget) {
     throw Error("Picture is too large (" + std::to_string(width) + " x " + std::to_string(height) +
                 " pixels)");
   }
-  budget.released.wait(lock, [&] { return budget.held + bytes <= budget.Limit(); });
+  budget.released.wait(lock, [&] {
+    return budget.held + bytes <= budget.Limit() &&
+           budget.sparse_held + sparse_bytes <= kSparseBudget;
+  });
   budget.held += bytes;
+  budget.sparse_held += sparse_bytes;
   scope->m_reserved = bytes;
+  scope->m_sparse = sparse;
+}
+
+void ReserveWholePicture(int64_t width, int64_t height, int64_t data_bytes) {
+  ReserveDecoderMemory(
+      width, height, static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4, data_bytes);
+}
+
+void ReserveWholePicture(int64_t width, int64_t height, TStream& data) {
+  CheckPictureSize(width, height);
+  const uint64_t bytes = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4;
+  // Counting reads the rest of the file: only where it may make the picture sparse.
+  const bool counted = PictureMemoryToReserve() && bytes > kSparseMinimumBytes;
+  ReserveDecoderMemory(width, height, bytes, counted ? BytesToEnd(data) : -1);
 }
 
 }  // namespace fotoloom

@@ -71,7 +71,7 @@ TBitmap32 DecodeHandle(heif_image_handle* handle, size_t file_bytes) {
   const int width = heif_image_handle_get_width(handle);
   const int height = heif_image_handle_get_height(handle);
   CheckPictureData(width, height, static_cast<int64_t>(file_bytes));
-  ReservePictureMemory(width, height);
+  ReserveWholePicture(width, height, static_cast<int64_t>(file_bytes));
   const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
   const bool deep = heif_image_handle_get_luma_bits_per_pixel(handle) > 8;
   const heif_chroma chroma =

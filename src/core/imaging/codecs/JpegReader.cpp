@@ -7,6 +7,7 @@
 #include <jerror.h>
 
 #include "core/imaging/ColorProfile.h"
+#include "core/imaging/PictureLimits.h"
 #include "core/imaging/PictureMemory.h"
 #include "core/imaging/codecs/ExifOrientation.h"
 #include "core/imaging/codecs/JpegSupport.h"
@@ -15,6 +16,10 @@ namespace fotoloom {
 namespace {
 
 constexpr size_t kInputBufferSize = 64 * 1024;
+// Rows of 4 bytes a pixel that a streamed decode holds at most: libjpeg's row groups (16
+// rows of each component, twice where its upsampling needs the rows around), the CMYK rows
+// and the caller's batch.
+constexpr uint64_t kHeldRows = 64;
 
 // libjpeg's input side over a TStream.
 struct StreamSource {
@@ -67,6 +72,20 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
 
 void TermSource(j_decompress_ptr) {}
 
+// What libjpeg keeps of a photo in several scans until the last one: every coefficient, a
+// block of 64 per 8 x 8 pixels of each component, in whole MCUs. Valid after the header.
+uint64_t CoefficientBytes(jpeg_decompress_struct& cinfo) {
+  if (!jpeg_has_multiple_scans(&cinfo)) return 0;
+  const auto round_up = [](uint64_t n, uint64_t step) { return (n + step - 1) / step * step; };
+  uint64_t bytes = 0;
+  for (int c = 0; c < cinfo.num_components; ++c) {
+    const jpeg_component_info& component = cinfo.comp_info[c];
+    bytes += round_up(component.width_in_blocks, component.h_samp_factor) *
+             round_up(component.height_in_blocks, component.v_samp_factor) * sizeof(JBLOCK);
+  }
+  return bytes;
+}
+
 // Adobe's CMYK JPEGs store inverted ink values; others store plain ink.
 inline uint8_t InkToChannel(int ink, int black, bool inverted) {
   const int c = inverted ? ink : 255 - ink;
@@ -86,6 +105,7 @@ struct TJpegReader::Impl {
   int orientation = 1;
   bool started = false;
   bool cmyk = false;
+  uint64_t coefficient_bytes = 0;  // CoefficientBytes
   std::vector<uint8_t> cmyk_rows;
   std::vector<uint8_t> icc_profile;
   std::shared_ptr<const TCmykToSrgb> cmyk_profile;
@@ -132,13 +152,14 @@ TJpegReader::TJpegReader(TStream& stream, int bytes_per_pixel, int scale)
     // Joins the ICC_PROFILE chunks in their sequence order; missing or doubled chunks
     // give no profile.
     jpeg_read_icc_profile(&impl->cinfo, &impl->icc_data, &impl->icc_size);
+    impl->coefficient_bytes = CoefficientBytes(impl->cinfo);
   });
   if (m->icc_data) {
     m->icc_profile.assign(m->icc_data, m->icc_data + m->icc_size);
     std::free(m->icc_data);
     m->icc_data = nullptr;
   }
-  ReservePictureMemory(m->cinfo.image_width, m->cinfo.image_height);
+  CheckPictureSize(m->cinfo.image_width, m->cinfo.image_height);
   for (jpeg_saved_marker_ptr marker = m->cinfo.marker_list; marker; marker = marker->next) {
     // XMP also lives in APP1 and may come first.
     if (marker->marker != JPEG_APP0 + 1 || !IsExifSegment(marker->data, marker->data_length))
@@ -185,6 +206,14 @@ int TJpegReader::NextRow() const {
 
 int TJpegReader::ReadRows(uint8_t* const* rows, int count) {
   if (!m->started) {
+    // Only the rows and the coefficients are held, not the picture. The file is counted
+    // only where the coefficients may make the decode sparse.
+    const uint64_t bytes = m->coefficient_bytes + uint64_t{m->cinfo.output_width} * 4 * kHeldRows;
+    const int64_t data_bytes =
+        PictureMemoryToReserve() && m->coefficient_bytes > kSparseMinimumBytes
+            ? static_cast<int64_t>(m->source.pub.bytes_in_buffer) + BytesToEnd(*m->source.stream)
+            : -1;
+    ReserveDecoderMemory(m->cinfo.image_width, m->cinfo.image_height, bytes, data_bytes);
     m->Run([](void* arg) { jpeg_start_decompress(&static_cast<Impl*>(arg)->cinfo); });
     m->started = true;
   }
@@ -230,6 +259,10 @@ int TJpegReader::ReadRows(uint8_t* const* rows, int count) {
 }
 
 TBitmap32 TJpegReader::ReadPicture() {
+  // Before ReadRows, which would reserve only the rows.
+  const uint64_t picture_bytes = uint64_t{m->cinfo.output_width} * m->cinfo.output_height * 4;
+  ReserveDecoderMemory(m->cinfo.image_width, m->cinfo.image_height,
+                       m->coefficient_bytes + picture_bytes, -1);
   TBitmap32 picture(OutputWidth(), OutputHeight());
   std::vector<uint8_t*> rows(picture.Height());
   for (int y = 0; y < picture.Height(); ++y) rows[y] = reinterpret_cast<uint8_t*>(picture.Row(y));

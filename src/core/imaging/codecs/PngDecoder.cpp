@@ -228,7 +228,7 @@ class TPngReader {
 TPngTransparency DecodeRgbaBytes(TStream& stream, TBitmap32& bitmap,
                                  std::vector<uint8_t>* icc_profile) {
   TPngReader reader(stream);
-  ReservePictureMemory(reader.Width(), reader.Height());
+  ReserveWholePicture(reader.Width(), reader.Height(), stream);
   if (icc_profile) *icc_profile = reader.IccProfile();
   bitmap.SetSize(reader.Width(), reader.Height());
   std::vector<png_bytep> rows(static_cast<size_t>(reader.Height()));

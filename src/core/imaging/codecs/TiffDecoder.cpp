@@ -148,6 +148,7 @@ class TTiffPicture {
   int Width() const { return static_cast<int>(m_width); }
   int Height() const { return static_cast<int>(m_height); }
   int Orientation() const { return m_orientation; }
+  int64_t DataBytes() const { return static_cast<int64_t>(m_source.bytes.size()); }
   std::vector<uint8_t> IccProfile() const {
     uint32_t size = 0;
     const uint8_t* data = nullptr;
@@ -228,7 +229,7 @@ std::unique_ptr<TPictureRows> OpenTiffRows(TStream& stream) {
 
 void DecodeTiff(TStream& stream, TBitmap32& bitmap, std::vector<uint8_t>* icc_profile) {
   TTiffPicture picture(stream);
-  ReservePictureMemory(picture.Width(), picture.Height());
+  ReserveWholePicture(picture.Width(), picture.Height(), picture.DataBytes());
   TBitmap32 stored(picture.Width(), picture.Height());
   picture.ReadRows(0, picture.Height(), stored.Bits());
   if (icc_profile) *icc_profile = picture.IccProfile();

@@ -112,7 +112,7 @@ void DecodeWebp(TStream& stream, TBitmap32& bitmap, std::vector<uint8_t>* icc_pr
   const VP8StatusCode status = WebPGetFeatures(bytes.data(), bytes.size(), &features);
   if (status != VP8_STATUS_OK) ThrowWebpError(status);
   CheckPictureData(features.width, features.height, static_cast<int64_t>(bytes.size()));
-  ReservePictureMemory(features.width, features.height);
+  ReserveWholePicture(features.width, features.height, static_cast<int64_t>(bytes.size()));
   TBitmap32 picture(features.width, features.height);
   // B, G, R, A bytes are the bitmap's own pixel layout.
   if (features.has_animation)
