@@ -86,14 +86,13 @@ bool PictureMemoryToReserve() {
   return t_scope && !t_scope->m_used;
 }
 
-void ReserveDecoderMemory(int64_t width, int64_t height, uint64_t bytes, int64_t data_bytes) {
+// Reserves `bytes` for the scope's decode, from the sparse part too when `sparse`.
+void Reserve(int64_t width, int64_t height, uint64_t bytes, bool sparse) {
   CheckPictureSize(width, height);
   TPictureMemoryScope* scope = t_scope;
   if (!scope || scope->m_used) return;
   scope->m_used = true;
   if (bytes == 0) return;
-  const bool sparse = data_bytes >= 0 && bytes > kSparseMinimumBytes &&
-                      bytes / kSparseBytesPerDataByte > static_cast<uint64_t>(data_bytes);
   const uint64_t sparse_bytes = sparse ? bytes : 0;
   TBudget& budget = Budget();
   std::unique_lock lock(budget.mutex);
@@ -111,9 +110,23 @@ void ReserveDecoderMemory(int64_t width, int64_t height, uint64_t bytes, int64_t
   scope->m_sparse = sparse;
 }
 
-void ReserveWholePicture(int64_t width, int64_t height, int64_t data_bytes) {
-  ReserveDecoderMemory(
-      width, height, static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4, data_bytes);
+namespace {
+
+bool IsSparse(uint64_t bytes, int64_t data_bytes) {
+  return data_bytes >= 0 && bytes > kSparseMinimumBytes &&
+         bytes / kSparseBytesPerDataByte > static_cast<uint64_t>(data_bytes);
+}
+
+}  // namespace
+
+void ReserveDecoderMemory(int64_t width, int64_t height, uint64_t bytes, int64_t data_bytes) {
+  Reserve(width, height, bytes, IsSparse(bytes, data_bytes));
+}
+
+void ReserveWholePicture(int64_t width, int64_t height, int64_t data_bytes,
+                         uint64_t bytes_per_pixel) {
+  const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+  Reserve(width, height, pixels * bytes_per_pixel, IsSparse(pixels * 4, data_bytes));
 }
 
 void ReserveWholePicture(int64_t width, int64_t height, TStream& data) {

@@ -30,8 +30,7 @@ class TPictureMemoryScope {
   uint64_t m_reserved = 0;
   bool m_used = false;
   bool m_sparse = false;
-  friend void ReserveDecoderMemory(int64_t width, int64_t height, uint64_t bytes,
-                                   int64_t data_bytes);
+  friend void Reserve(int64_t width, int64_t height, uint64_t bytes, bool sparse);
   friend bool PictureMemoryToReserve();
 };
 
@@ -64,8 +63,12 @@ bool PictureMemoryToReserve();
 // and from the sparse part too when the decode is sparse. Throws "Picture is too large"
 // also for a sparse decode larger than kSparseBudget.
 void ReserveDecoderMemory(int64_t width, int64_t height, uint64_t bytes, int64_t data_bytes);
-// A picture held whole, width x height x 4 bytes, decoded from `data_bytes` of file.
-void ReserveWholePicture(int64_t width, int64_t height, int64_t data_bytes);
+// A picture held whole, decoded from `data_bytes` of file by a decoder that holds
+// `bytes_per_pixel` while it decodes (4: only the picture itself); sparse or not by the
+// picture's own 4 bytes a pixel, so that a decoder's extra buffers do not make a real
+// photo sparse.
+void ReserveWholePicture(int64_t width, int64_t height, int64_t data_bytes,
+                         uint64_t bytes_per_pixel = 4);
 // The same with the data from the stream's position to its end, counted only when the
 // picture is large enough to be sparse (the position is kept).
 void ReserveWholePicture(int64_t width, int64_t height, TStream& data);

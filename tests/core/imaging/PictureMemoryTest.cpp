@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/base/Stream.h"
@@ -18,6 +19,7 @@
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
 #include "support/TestJpeg.h"
+#include "support/TestPhotoFormats.h"
 
 namespace fotoloom {
 namespace {
@@ -60,6 +62,29 @@ TEST(PictureMemoryTest, AJpegReservesWhatItsReaderHolds) {
                 DecodeJpeg(stream, picture);
               }),
               c.whole_error);
+  }
+  SetPictureMemoryBudget(0);
+}
+
+// libheif and libde265 hold about 19 bytes a pixel while they decode, not the 4 of the
+// picture: a 1000 x 1000 HEIC of a real photo's density is refused by a budget of 16 MB and
+// converts with one of 24 MB.
+TEST(PictureMemoryTest, AHeifReservesWhatItsDecoderHolds) {
+  constexpr int kSide = 1000;
+  std::vector<uint8_t> rgba(size_t{kSide} * kSide * 4);
+  for (size_t i = 0; i < rgba.size(); ++i) rgba[i] = static_cast<uint8_t>((i * 7919) >> 3);
+  test::TempDir dir;
+  const std::string source = dir.File("photo.heic");
+  test::WriteFileBytes(source, test::MakeTestHeif(rgba, kSide, kSide, false));
+  for (const auto& [megabytes, error] :
+       {std::pair<uint64_t, std::string>{16, "Picture is too large (1000 x 1000 pixels)"},
+        {24, ""}}) {
+    SCOPED_TRACE(megabytes);
+    SetPictureMemoryBudget(megabytes << 20);
+    EXPECT_EQ(test::ErrorOf([&] {
+                ConvertImageFile(source, dir.File("small.jpg"), 800, 600, 0, 90);
+              }),
+              error);
   }
   SetPictureMemoryBudget(0);
 }
