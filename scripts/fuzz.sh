@@ -4,6 +4,8 @@
 # copy of its seed corpus, so that the checked-in seeds stay as they are. Fails on the first
 # crash, leak, time-out or memory overrun and names the input that shows it.
 #   scripts/fuzz.sh [seconds] [target ...]    targets by name, e.g. DecodeGif; default all
+# FUZZ_SEED fixes libFuzzer's seed (CI sets it, so that a commit's result does not depend on
+# chance); unset, every run searches from a new seed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"
@@ -42,6 +44,7 @@ for target in "${targets[@]}"; do
   esac
   echo "== fuzz $target (${seconds} s)"
   if ! "$dir/fuzz/fuzz_$target" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
+      -seed="${FUZZ_SEED:-0}" \
       -rss_limit_mb=2048 -malloc_limit_mb=1024 -print_final_stats=1 \
       -artifact_prefix="$findings/" "$corpus" > "$dir/fuzz-$target.log" 2>&1; then
     tail -n 60 "$dir/fuzz-$target.log"

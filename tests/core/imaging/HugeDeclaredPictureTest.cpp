@@ -180,6 +180,22 @@ TEST(HugeDeclaredPictureTest, TinyFilesConvertAndMakeThumbnailsInLittleMemoryOrF
   }
 }
 
+// A 577-byte HEIC whose image box states 32 x 24 pixels but whose grid declares 26725 x
+// 26979: libheif would allocate that grid (4 GB) before it found that the tiles cannot fill
+// it. Converting it and making its thumbnail fail clearly in little memory.
+TEST(HugeDeclaredPictureTest, AHeifGridLargerThanItsStatedSizeFailsInLittleMemory) {
+  if (test::UnderSanitizer()) GTEST_SKIP() << "an address-space limit does not work here";
+  const Bytes bytes = test::ReadFileBytes(test::FixturePath("heic-grid-larger-than-stated.heic"));
+  const auto no_picture = [](const TBitmap32&) { return false; };
+  const auto heif_error = [](const std::string& text) {
+    return text.starts_with("HEIF error: ") && text.find("26725x26979") != std::string::npos;
+  };
+  EXPECT_EQ(0, RenderInLittleMemory(bytes, Canvas(0x00FFFFFF), no_picture, heif_error));
+  EXPECT_EQ(0, RenderInLittleMemory(
+                   bytes, [](TStream& stream) { return LoadThumbnail(stream, 160); }, no_picture,
+                   heif_error));
+}
+
 // Above 48 megapixels a picture held whole needs a byte of data per 64 pixels; the stream
 // form counts from the stream's position and leaves it there.
 TEST(HugeDeclaredPictureTest, DataCheckRefusesOnlyLargePicturesFromFewBytes) {

@@ -1,5 +1,6 @@
 #include <libheif/heif.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -71,11 +72,24 @@ constexpr uint64_t kHeifDecodeBytesPerPixel = 20;
 // Decodes an image (the primary or a thumbnail) upright, its rotation and mirror
 // properties applied by libheif, and composited over white.
 // `file_bytes` is the size of the file it comes from.
-TBitmap32 DecodeHandle(heif_image_handle* handle, size_t file_bytes) {
+TBitmap32 DecodeHandle(heif_context* context, heif_image_handle* handle, size_t file_bytes) {
   const int width = heif_image_handle_get_width(handle);
   const int height = heif_image_handle_get_height(handle);
-  CheckPictureData(width, height, static_cast<int64_t>(file_bytes));
-  ReserveWholePicture(width, height, static_cast<int64_t>(file_bytes), kHeifDecodeBytesPerPixel);
+  // libheif decodes the image at its stored size (the 'ispe' box), before any crop, and a
+  // grid at the size its grid box declares, which may be far larger: a file of a few hundred
+  // bytes can so make it allocate gigabytes. The stored size is checked as well, and libheif
+  // refuses a grid larger than it.
+  const int stored_width = heif_image_handle_get_ispe_width(handle);
+  const int stored_height = heif_image_handle_get_ispe_height(handle);
+  const bool stored_larger =
+      int64_t{stored_width} * stored_height > int64_t{width} * height;
+  const int decoded_width = stored_larger ? stored_width : width;
+  const int decoded_height = stored_larger ? stored_height : height;
+  CheckPictureData(decoded_width, decoded_height, static_cast<int64_t>(file_bytes));
+  heif_context_set_maximum_image_size_limit(
+      context, std::max({width, height, stored_width, stored_height}) + 1);
+  ReserveWholePicture(decoded_width, decoded_height, static_cast<int64_t>(file_bytes),
+                      kHeifDecodeBytesPerPixel);
   const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
   const bool deep = heif_image_handle_get_luma_bits_per_pixel(handle) > 8;
   const heif_chroma chroma =
@@ -140,8 +154,8 @@ void CollectIccProfile(heif_image_handle* handle, std::vector<uint8_t>* icc_prof
 }
 
 // The file's own thumbnail, when one can stand in for the photo at max_side.
-std::optional<TBitmap32> OwnThumbnail(heif_image_handle* primary, int max_side,
-                                      size_t file_bytes) {
+std::optional<TBitmap32> OwnThumbnail(heif_context* context, heif_image_handle* primary,
+                                      int max_side, size_t file_bytes) {
   const int count = heif_image_handle_get_number_of_thumbnails(primary);
   if (count <= 0) return std::nullopt;
   std::vector<heif_item_id> ids(static_cast<size_t>(count));
@@ -160,7 +174,7 @@ std::optional<TBitmap32> OwnThumbnail(heif_image_handle* primary, int max_side,
       continue;
     }
     try {
-      return DecodeHandle(handle, file_bytes);
+      return DecodeHandle(context, handle, file_bytes);
     } catch (const Error&) {
       // A damaged thumbnail leaves the photo itself to be read.
     }
@@ -173,7 +187,7 @@ std::optional<TBitmap32> OwnThumbnail(heif_image_handle* primary, int max_side,
 void DecodeHeif(TStream& stream, TBitmap32& bitmap, std::vector<uint8_t>* icc_profile) {
   THeifFile file(stream);
   CollectIccProfile(file.primary.get(), icc_profile);
-  bitmap = DecodeHandle(file.primary.get(), file.bytes.size());
+  bitmap = DecodeHandle(file.context.get(), file.primary.get(), file.bytes.size());
 }
 
 TBitmap32 DecodeHeifForThumbnail(TStream& stream, int max_side,
@@ -182,10 +196,10 @@ TBitmap32 DecodeHeifForThumbnail(TStream& stream, int max_side,
   // The photo's profile stands for its thumbnail too.
   CollectIccProfile(file.primary.get(), icc_profile);
   if (std::optional<TBitmap32> own =
-          OwnThumbnail(file.primary.get(), max_side, file.bytes.size())) {
+          OwnThumbnail(file.context.get(), file.primary.get(), max_side, file.bytes.size())) {
     return std::move(*own);
   }
-  return DecodeHandle(file.primary.get(), file.bytes.size());
+  return DecodeHandle(file.context.get(), file.primary.get(), file.bytes.size());
 }
 
 }  // namespace fotoloom
