@@ -68,6 +68,8 @@ uint8_t To8Bit(uint16_t value, int bits) {
 // What a decode holds at its peak, a pixel: libde265's planes and pictures, libheif's RGB
 // image and our picture; measured 18.6 to 19 for 8-bit HEICs of 24 and 48 megapixels.
 constexpr uint64_t kHeifDecodeBytesPerPixel = 20;
+// HEVC codes a picture in blocks of up to 64 pixels a side, AV1 in blocks of up to 128.
+constexpr int kLargestCodedBlock = 128;
 
 // Decodes an image (the primary or a thumbnail) upright, its rotation and mirror
 // properties applied by libheif, and composited over white.
@@ -78,7 +80,8 @@ TBitmap32 DecodeHandle(heif_context* context, heif_image_handle* handle, size_t 
   // libheif decodes the image at its stored size (the 'ispe' box), before any crop, and a
   // grid at the size its grid box declares, which may be far larger: a file of a few hundred
   // bytes can so make it allocate gigabytes. The stored size is checked as well, and libheif
-  // refuses a grid larger than it.
+  // refuses a grid larger than it. Its limit holds for the coded size too, which a codec
+  // rounds up to whole blocks of up to 128 pixels.
   const int stored_width = heif_image_handle_get_ispe_width(handle);
   const int stored_height = heif_image_handle_get_ispe_height(handle);
   const bool stored_larger =
@@ -87,7 +90,7 @@ TBitmap32 DecodeHandle(heif_context* context, heif_image_handle* handle, size_t 
   const int decoded_height = stored_larger ? stored_height : height;
   CheckPictureData(decoded_width, decoded_height, static_cast<int64_t>(file_bytes));
   heif_context_set_maximum_image_size_limit(
-      context, std::max({width, height, stored_width, stored_height}) + 1);
+      context, std::max({width, height, stored_width, stored_height}) + kLargestCodedBlock + 1);
   ReserveWholePicture(decoded_width, decoded_height, static_cast<int64_t>(file_bytes),
                       kHeifDecodeBytesPerPixel);
   const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
