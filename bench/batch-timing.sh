@@ -13,6 +13,7 @@
 set -euo pipefail
 
 HERE=$(cd "$(dirname "$0")" && pwd)
+. "$HERE/support/install-missing.sh"
 BUILD=$(realpath -m "${1:-$HERE/../build}")
 CONVERTER=$BUILD/bin/fotoloom-convert
 OUT=$HERE/out
@@ -28,12 +29,7 @@ $PY -c 'import PIL' 2>/dev/null || need+=(python3-pil)
 if ! command -v vipsthumbnail >/dev/null && apt-cache show libvips-tools >/dev/null 2>&1; then
     need+=(libvips-tools)
 fi
-if [ ${#need[@]} -gt 0 ]; then
-    echo "installing ${need[*]}" >&2
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get install -y --no-install-recommends "${need[@]}" >/dev/null ||
-        { apt-get update >/dev/null && apt-get install -y --no-install-recommends "${need[@]}" >/dev/null; }
-fi
+install_missing "${need[@]}"
 
 mkdir -p "$OUT"
 exec > >(tee "$OUT/batch-timing.txt")

@@ -8,6 +8,7 @@
 set -euo pipefail
 
 HERE=$(cd "$(dirname "$0")" && pwd)
+. "$HERE/support/install-missing.sh"
 BUILD=$(realpath -m "${1:-$HERE/../build}")
 CONVERTER=$BUILD/bin/fotoloom-convert
 COPIES=10 REPS=3
@@ -17,12 +18,7 @@ command -v heif-enc >/dev/null || need+=(libheif-examples)
 command -v convert >/dev/null || need+=(imagemagick)
 SOURCE=$HERE/photos/raindrops-4000x3000.jpg
 [ -s "$SOURCE" ] || [ -s /usr/share/backgrounds/mate/nature/RainDrops.jpg ] || need+=(mate-backgrounds)
-if [ ${#need[@]} -gt 0 ]; then
-    echo "installing ${need[*]}" >&2
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get install -y --no-install-recommends "${need[@]}" >/dev/null ||
-        { apt-get update >/dev/null && apt-get install -y --no-install-recommends "${need[@]}" >/dev/null; }
-fi
+install_missing "${need[@]}"
 
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT

@@ -9,17 +9,13 @@
 set -euo pipefail
 
 HERE=$(cd "$(dirname "$0")" && pwd)
+. "$HERE/support/install-missing.sh"
 BUILD=$(realpath -m "${1:-$HERE/../build}")
 COUNT=${2:-10000}
 CONVERTER=$BUILD/bin/fotoloom-convert
 OUT=$HERE/out
 
-command -v convert >/dev/null || {
-    echo "installing imagemagick" >&2
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get install -y --no-install-recommends imagemagick >/dev/null ||
-        { apt-get update >/dev/null && apt-get install -y --no-install-recommends imagemagick >/dev/null; }
-}
+command -v convert >/dev/null || install_missing imagemagick
 
 mkdir -p "$OUT"
 exec > >(tee "$OUT/long-run-memory.txt")

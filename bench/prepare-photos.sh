@@ -6,6 +6,7 @@
 set -euo pipefail
 
 HERE=$(cd "$(dirname "$0")" && pwd)
+. "$HERE/support/install-missing.sh"
 PHOTOS=$HERE/photos
 
 need=()
@@ -13,12 +14,7 @@ for pkg in mate-backgrounds plasma-workspace-wallpapers lomiri-wallpapers-16.04 
            lomiri-wallpapers-20.04 imagemagick; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || need+=("$pkg")
 done
-if [ ${#need[@]} -gt 0 ]; then
-    echo "installing ${need[*]}" >&2
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get install -y --no-install-recommends "${need[@]}" >/dev/null ||
-        { apt-get update >/dev/null && apt-get install -y --no-install-recommends "${need[@]}" >/dev/null; }
-fi
+install_missing "${need[@]}"
 
 BG=/usr/share/backgrounds
 WP=/usr/share/wallpapers

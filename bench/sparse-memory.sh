@@ -16,6 +16,7 @@
 set -euo pipefail
 
 HERE=$(cd "$(dirname "$0")" && pwd)
+. "$HERE/support/install-missing.sh"
 CONVERTER=$(realpath -m "${1:-$HERE/../build/bin/fotoloom-convert}")
 PHOTO=/usr/share/backgrounds/Kleiber_by_Lukas_Baubkus.jpg
 
@@ -25,12 +26,7 @@ command -v cwebp >/dev/null || need+=(webp)
 command -v heif-enc >/dev/null || need+=(libheif-examples)
 [ -x /usr/bin/time ] || need+=(time)
 [ -s "$PHOTO" ] || need+=(lomiri-wallpapers-20.04)
-if [ ${#need[@]} -gt 0 ]; then
-    echo "installing ${need[*]}" >&2
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get install -y --no-install-recommends "${need[@]}" >/dev/null ||
-        { apt-get update >/dev/null && apt-get install -y --no-install-recommends "${need[@]}" >/dev/null; }
-fi
+install_missing "${need[@]}"
 
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT

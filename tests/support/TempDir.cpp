@@ -33,6 +33,14 @@ void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) 
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+std::set<std::string> FileNames(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
 std::string FixturePath(const std::string& name) {
   return std::string(FOTOLOOM_FIXTURES_DIR) + "/" + name;
 }

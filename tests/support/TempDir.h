@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ class TempDir {
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// The names of everything in `folder`, hidden ones too.
+std::set<std::string> FileNames(const std::string& folder);
 // Path of a checked-in fixture under tests/fixtures.
 std::string FixturePath(const std::string& name);
 

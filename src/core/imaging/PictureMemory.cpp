@@ -44,6 +44,11 @@ TBudget& Budget() {
 
 thread_local TPictureMemoryScope* t_scope = nullptr;
 
+bool IsSparse(uint64_t bytes, int64_t data_bytes) {
+  return data_bytes >= 0 && bytes > kSparseMinimumBytes &&
+         bytes / kSparseBytesPerDataByte > static_cast<uint64_t>(data_bytes);
+}
+
 }  // namespace
 
 uint64_t PictureMemoryBudget() {
@@ -110,15 +115,6 @@ void Reserve(int64_t width, int64_t height, uint64_t bytes, bool sparse) {
   scope->m_sparse = sparse;
 }
 
-namespace {
-
-bool IsSparse(uint64_t bytes, int64_t data_bytes) {
-  return data_bytes >= 0 && bytes > kSparseMinimumBytes &&
-         bytes / kSparseBytesPerDataByte > static_cast<uint64_t>(data_bytes);
-}
-
-}  // namespace
-
 void ReserveDecoderMemory(int64_t width, int64_t height, uint64_t bytes, int64_t data_bytes) {
   Reserve(width, height, bytes, IsSparse(bytes, data_bytes));
 }
@@ -131,10 +127,11 @@ void ReserveWholePicture(int64_t width, int64_t height, int64_t data_bytes,
 
 void ReserveWholePicture(int64_t width, int64_t height, TStream& data) {
   CheckPictureSize(width, height);
-  const uint64_t bytes = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4;
   // Counting reads the rest of the file: only where it may make the picture sparse.
-  const bool counted = PictureMemoryToReserve() && bytes > kSparseMinimumBytes;
-  ReserveDecoderMemory(width, height, bytes, counted ? BytesToEnd(data) : -1);
+  const bool counted = PictureMemoryToReserve() &&
+                       static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4 >
+                           kSparseMinimumBytes;
+  ReserveWholePicture(width, height, counted ? BytesToEnd(data) : -1);
 }
 
 }  // namespace fotoloom

@@ -24,19 +24,13 @@ namespace fotoloom {
 namespace {
 
 namespace fs = std::filesystem;
+using test::FileNames;
 using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
 
 const std::vector<uint8_t> kOld = {'o', 'l', 'd'};
 const std::vector<uint8_t> kNew = {'n', 'e', 'w'};
-
-std::set<std::string> Names(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder))
-    names.insert(entry.path().filename().string());
-  return names;
-}
 
 void WriteAll(int fd, const std::vector<uint8_t>& bytes) {
   ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
@@ -84,11 +78,11 @@ TEST(LeftoverTempFilesTest, WhatAKilledWriterLeftGoesWithTheNextWrite) {
     const std::string target = dir.File("photo.jpg");
     WriteFileBytes(target, kOld);
     ASSERT_NO_FATAL_FAILURE(LeaveWhatAKilledWriterLeaves(target));
-    ASSERT_EQ(Names(dir.Path()).size(), 3u);
+    ASSERT_EQ(FileNames(dir.Path()).size(), 3u);
     EXPECT_EQ(ReadFileBytes(target), kOld);
 
     write(target);
-    EXPECT_EQ(Names(dir.Path()), std::set<std::string>{"photo.jpg"});
+    EXPECT_EQ(FileNames(dir.Path()), std::set<std::string>{"photo.jpg"});
     EXPECT_EQ(ReadFileBytes(target), kNew);
   }
 }
@@ -170,7 +164,7 @@ TEST(LeftoverTempFilesTest, WritersOfOneFileKeepTheirOwnTemporaryFiles) {
     ASSERT_EQ(::waitpid(writer, &status, 0), writer);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
-  EXPECT_EQ(Names(dir.Path()), std::set<std::string>{"settings.ini"});
+  EXPECT_EQ(FileNames(dir.Path()), std::set<std::string>{"settings.ini"});
   EXPECT_EQ(ReadFileBytes(target), kNew);
 }
 

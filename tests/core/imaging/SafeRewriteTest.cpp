@@ -17,20 +17,13 @@ namespace fotoloom {
 namespace {
 
 namespace fs = std::filesystem;
+using test::FileNames;
 using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
 
 const std::vector<uint8_t> kOldBytes = {'o', 'l', 'd', ' ', 'p', 'h', 'o', 't', 'o'};
 const std::vector<uint8_t> kNewBytes(64 * 1024, 0x5A);
-
-std::set<std::string> Names(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.insert(entry.path().filename().string());
-  }
-  return names;
-}
 
 mode_t ModeOf(const std::string& path) {
   struct stat info;
@@ -76,7 +69,7 @@ TEST(SafeRewriteTest, ReplacesTheBytesAndKeepsThePermissionBits) {
     RewriteFile(photo, kNewBytes);
     EXPECT_EQ(ReadFileBytes(photo), kNewBytes);
     EXPECT_EQ(ModeOf(photo), mode) << std::oct << mode;
-    EXPECT_EQ(Names(dir.Path()), std::set<std::string>{"photo.jpg"});
+    EXPECT_EQ(FileNames(dir.Path()), std::set<std::string>{"photo.jpg"});
   }
 }
 
@@ -97,7 +90,7 @@ TEST(SafeRewriteTest, ThroughASymbolicLinkTheLinkedPhotoIsReplaced) {
   RewriteFile(dir.File("link.jpg"), kNewBytes);
   EXPECT_TRUE(fs::is_symlink(dir.File("link.jpg")));
   EXPECT_EQ(ReadFileBytes(dir.File("real/photo.jpg")), kNewBytes);
-  EXPECT_EQ(Names(dir.File("real")), std::set<std::string>{"photo.jpg"});
+  EXPECT_EQ(FileNames(dir.File("real")), std::set<std::string>{"photo.jpg"});
 }
 
 TEST(SafeRewriteTest, FailuresLeaveEverythingAsItWas) {
@@ -121,8 +114,8 @@ TEST(SafeRewriteTest, FailuresLeaveEverythingAsItWas) {
       EXPECT_EQ(e.what(), CannotCreate(c.path, c.error_number));
     }
   }
-  EXPECT_EQ(Names(dir.Path()), (std::set<std::string>{"photo.jpg", "folder.jpg"}));
-  EXPECT_EQ(Names(dir.File("folder.jpg")), std::set<std::string>{"inside"});
+  EXPECT_EQ(FileNames(dir.Path()), (std::set<std::string>{"photo.jpg", "folder.jpg"}));
+  EXPECT_EQ(FileNames(dir.File("folder.jpg")), std::set<std::string>{"inside"});
   EXPECT_EQ(ReadFileBytes(dir.File("photo.jpg")), kOldBytes);
 }
 
@@ -132,7 +125,7 @@ TEST(SafeRewriteTest, WriteFailingHalfwayLeavesTheOldPhoto) {
   WriteFileBytes(photo, kOldBytes);
   EXPECT_EXIT(RewriteUnderFileSizeLimit(photo), ::testing::ExitedWithCode(0), "");
   EXPECT_EQ(ReadFileBytes(photo), kOldBytes);
-  EXPECT_EQ(Names(dir.Path()), std::set<std::string>{"photo.jpg"});
+  EXPECT_EQ(FileNames(dir.Path()), std::set<std::string>{"photo.jpg"});
 }
 
 TEST(SafeRewriteTest, WriteProtectedPhotoOrFolderIsRefused) {
@@ -155,7 +148,7 @@ TEST(SafeRewriteTest, WriteProtectedPhotoOrFolderIsRefused) {
     ASSERT_EQ(::chmod(folder.c_str(), c.folder_mode), 0);
     EXPECT_EXIT(RewriteAsOtherUser(photo), ::testing::ExitedWithCode(0), "") << c.folder;
     EXPECT_EQ(ReadFileBytes(photo), kOldBytes);
-    EXPECT_EQ(Names(folder), std::set<std::string>{"photo.jpg"});
+    EXPECT_EQ(FileNames(folder), std::set<std::string>{"photo.jpg"});
     ::chmod(folder.c_str(), 0755);
   }
 }
@@ -167,7 +160,7 @@ TEST(SafeRewriteTest, JpegEncoderFailureTouchesNoFile) {
   // libjpeg refuses a picture without pixels before any byte is written.
   EXPECT_THROW(RewriteJpegFile(photo, TBitmap32(), 90), Error);
   EXPECT_EQ(ReadFileBytes(photo), kOldBytes);
-  EXPECT_EQ(Names(dir.Path()), std::set<std::string>{"photo.jpg"});
+  EXPECT_EQ(FileNames(dir.Path()), std::set<std::string>{"photo.jpg"});
 }
 
 }  // namespace
