@@ -14,6 +14,8 @@ packages=(
   libcurl4-openssl-dev libssl-dev  # FTP, FTPES, SFTP and HTTP client; fingerprints
   python3-pyftpdlib python3-openssl openssh-server openssh-client openssl  # test servers
   python3-aiosmtpd  # the SMTP server of the mail tests
+  vsftpd  # FTPES with a TLS data channel, as libcurl speaks it
+  locales  # nl_NL.UTF-8 for the tests that run once under a Dutch locale
   xdg-utils  # xdg-email: the desktop road of the mail command
   libjpeg-turbo-progs imagemagick python3-pil time libvips-tools  # bench/batch-timing.sh
   libheif-examples  # bench/heic-timing.sh
@@ -22,14 +24,22 @@ packages=(
   libtiff-tools  # scripts/make-fuzz-seeds.py (with python3-pil, libjpeg-turbo-progs, libheif-examples)
 )
 
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# The Dutch locale of the tests that format dates, numbers and headers.
+if ! locale -a 2>/dev/null | grep -qi '^nl_NL\.utf-\?8$'; then
+  $sudo sed -i 's/^# *\(nl_NL.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^nl_NL.UTF-8 UTF-8' /etc/locale.gen || echo 'nl_NL.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  $sudo locale-gen >/dev/null
+fi

@@ -1,27 +1,10 @@
 #include "core/mail/DesktopMail.h"
 
-#include <cstdio>
+#include "core/net/TextEncoding.h"
 
 namespace fotoloom {
 
 namespace {
-
-std::string PercentEncoded(const std::string& text, bool keep_at) {
-  std::string encoded;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
-        (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' || c == '~' ||
-        (keep_at && c == '@')) {
-      encoded += c;
-    } else {
-      char hex[4];
-      std::snprintf(hex, sizeof hex, "%%%02X", byte);
-      encoded += hex;
-    }
-  }
-  return encoded;
-}
 
 std::vector<std::string> UsableAddresses(const std::vector<std::string>& recipients) {
   std::vector<std::string> addresses;
@@ -50,11 +33,11 @@ std::string MailtoAddress(const TMailContent& content) {
   std::string address = "mailto:";
   bool first = true;
   for (const std::string& recipient : UsableAddresses(content.recipients)) {
-    address += (first ? "" : ",") + PercentEncoded(recipient, true);
+    address += (first ? "" : ",") + PercentEncoded(recipient, "@");
     first = false;
   }
-  return address + "?subject=" + PercentEncoded(content.subject, false) +
-         "&body=" + PercentEncoded(content.body, false);
+  return address + "?subject=" + PercentEncoded(content.subject) +
+         "&body=" + PercentEncoded(content.body);
 }
 
 }  // namespace fotoloom

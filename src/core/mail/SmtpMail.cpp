@@ -1,13 +1,13 @@
 #include "core/mail/SmtpMail.h"
 
-#include <openssl/evp.h>
-
 #include <cctype>
 #include <ctime>
 #include <memory>
 
 #include "core/base/Error.h"
-#include "core/publish/CurlHandle.h"
+#include "core/net/CurlHandle.h"
+#include "core/net/NetFailure.h"
+#include "core/net/TextEncoding.h"
 
 namespace fotoloom {
 
@@ -27,53 +27,10 @@ std::string OneLine(const std::string& text) {
   return line;
 }
 
-bool PlainAscii(const std::string& text) {
-  for (const char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80 ||
-        (c != '\t' && std::iscntrl(static_cast<unsigned char>(c))))
-      return false;
-  return true;
-}
-
-std::string Base64(const std::string& bytes) {
-  std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-  const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()),
-                                     reinterpret_cast<const unsigned char*>(bytes.data()),
-                                     static_cast<int>(bytes.size()));
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
-
-// An encoded word per piece of at most 45 bytes, never splitting a UTF-8 character.
-std::string EncodedHeader(const std::string& text) {
-  if (PlainAscii(text)) return text;
-  std::string result;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = std::min(text.size(), start + 45);
-    while (end < text.size() && end > start + 1 &&
-           (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-      --end;
-    if (!result.empty()) result += "\r\n ";
-    result += "=?UTF-8?B?" + Base64(text.substr(start, end - start)) + "?=";
-    start = end;
-  }
-  return result;
-}
-
 std::string JoinAddresses(const std::vector<std::string>& addresses) {
   std::string text;
   for (const std::string& address : addresses)
     text += (text.empty() ? "" : ", ") + OneLine(address);
-  return text;
-}
-
-std::string DateHeader() {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  gmtime_r(&now, &utc);
-  char text[64];
-  std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S +0000", &utc);
   return text;
 }
 
@@ -114,23 +71,9 @@ void Check(CURLcode code) {
 std::string FailureText(CURLcode code, const TConversation& conversation, const char* error,
                         const TSmtpServer& server) {
   const std::string where = server.host + ":" + std::to_string(server.port);
-  switch (code) {
-    case CURLE_ABORTED_BY_CALLBACK:
-      return "De verbinding is afgebroken.";
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CACERT_BADFILE:
-      return "Het certificaat van de mailserver " + where + " wordt niet vertrouwd (" +
-             CurlReason(code, error) + ").";
-    case CURLE_USE_SSL_FAILED:
-      return "De mailserver " + where + " biedt geen STARTTLS aan; er is niets verstuurd.";
-    case CURLE_OPERATION_TIMEDOUT:
-      return "De mailserver " + where + " antwoordt niet (time-out).";
-    default:
-      break;
-  }
-  // A refusal by the server: its own words.
-  if (!conversation.last_refusal.empty()) return conversation.last_refusal;
-  return CurlReason(code, error);
+  if (code == CURLE_USE_SSL_FAILED)
+    return "De mailserver " + where + " biedt geen STARTTLS aan; er is niets verstuurd.";
+  return NetFailureText(code, where, conversation.last_refusal, CurlReason(code, error));
 }
 
 }  // namespace
@@ -181,9 +124,9 @@ void SendSmtpMail(const TSmtpServer& server, const TMailContent& content) {
   Check(curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients.get()));
 
   TCurlList headers(nullptr, &curl_slist_free_all);
-  for (const std::string& header : {"Date: " + DateHeader(), "From: " + OneLine(content.from),
+  for (const std::string& header : {"Date: " + MailDate(std::time(nullptr)), "From: " + OneLine(content.from),
                                     "To: " + JoinAddresses(content.recipients),
-                                    "Subject: " + EncodedHeader(OneLine(content.subject))}) {
+                                    "Subject: " + EncodedHeaderText(content.subject)}) {
     curl_slist* longer = curl_slist_append(headers.get(), header.c_str());
     if (longer == nullptr) throw Error("Out of memory");
     headers.release();
@@ -202,7 +145,10 @@ void SendSmtpMail(const TSmtpServer& server, const TMailContent& content) {
     curl_mimepart* part = curl_mime_addpart(mime.get());
     const CURLcode code = curl_mime_filedata(part, path.c_str());
     if (code != CURLE_OK) throw Error(CurlReason(code, error) + ": " + path);
-    Check(curl_mime_filename(part, FileNameOf(path).c_str()));
+    // The name goes into the part header by our own encoding: libcurl would put it there raw.
+    curl_slist* disposition = curl_slist_append(nullptr, AttachmentDisposition(FileNameOf(path)).c_str());
+    if (disposition == nullptr) throw Error("Out of memory");
+    Check(curl_mime_headers(part, disposition, 1));
     Check(curl_mime_type(part, "image/jpeg"));
     Check(curl_mime_encoder(part, "base64"));
   }

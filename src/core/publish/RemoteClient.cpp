@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/base/SystemError.h"
-#include "core/publish/CurlHandle.h"
-#include "core/publish/ServerTrust.h"
+#include "core/net/CurlHandle.h"
+#include "core/net/ServerTrust.h"
 
 namespace fotoloom {
 

@@ -1,7 +1,7 @@
 #include "core/publish/ScriptRequest.h"
 
 #include "core/base/Error.h"
-#include "core/publish/CurlHandle.h"
+#include "core/net/CurlHandle.h"
 
 namespace fotoloom {
 

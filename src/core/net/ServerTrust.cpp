@@ -1,4 +1,4 @@
-#include "core/publish/ServerTrust.h"
+#include "core/net/ServerTrust.h"
 
 #include <openssl/evp.h>
 #include <openssl/sha.h>

@@ -1,4 +1,4 @@
-#include "core/publish/CurlHandle.h"
+#include "core/net/CurlHandle.h"
 
 #include <mutex>
 
