@@ -112,9 +112,10 @@ std::string AttachmentDisposition(const std::string& file_name) {
     if (c == '"' || c == '\\') quoted += '\\';
     quoted += c;
   }
-  std::string header = "Content-Disposition: attachment; filename=\"" + quoted + "\"";
+  std::string header = "Content-Disposition: attachment";
+  // The encoded name first: readers that know both take it, older ones the stand-in.
   if (!PrintableAscii(name)) header += "; filename*=UTF-8''" + PercentEncoded(name);
-  return header;
+  return header + "; filename=\"" + quoted + "\"";
 }
 
 }  // namespace fotoloom

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "core/net/TextEncoding.h"
 #include "core/publish/RemoteClient.h"
 #include "core/publish/ScriptPattern.h"
 #include "core/publish/ScriptRequest.h"
@@ -39,12 +40,13 @@ TUploadEnd TUploadRun::Run(const std::vector<TListEntry>& photos,
     if (!Blank(settings.script_line)) CallScripts(photos, settings);
     if (!Blank(settings.script) && !m_gate.Cancelled()) {
       const TUploadGroup* group = settings.group;
-      m_view.ShowFinishPage(group == nullptr
-                                ? settings.script
-                                : ExpandScriptPattern(settings.script,
-                                                      {group->code, group->description,
-                                                       group->location, group->date_text,
-                                                       group->add_to_group ? "1" : "0"}));
+      m_view.ShowFinishPage(
+          group == nullptr ? settings.script
+                           : ExpandScriptPattern(
+                                 settings.script,
+                                 {PercentEncoded(group->code), PercentEncoded(group->description),
+                                  PercentEncoded(group->location), PercentEncoded(group->date_text),
+                                  group->add_to_group ? "1" : "0"}));
     }
   } catch (const Error& error) {
     m_view.ShowError(error.what());
@@ -94,7 +96,10 @@ void TUploadRun::CallScripts(const std::vector<TListEntry>& photos,
                              const TUploadSettings& settings) {
   for (const TListEntry& photo : photos) {
     if (!m_gate.WaitToStart()) return;
-    const std::string url = ExpandScriptPattern(settings.script_line, {photo.caption});
+    // Each value is encoded on its own: "&", "#", "+" or "%" in a name must not change what
+    // the address means.
+    const std::string url =
+        ExpandScriptPattern(settings.script_line, {PercentEncoded(photo.caption)});
     const auto issued = std::chrono::steady_clock::now();
     CallScript(url, std::chrono::milliseconds(kScriptWaitMs),
                [this] { return Stopping(); });

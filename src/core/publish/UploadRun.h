@@ -55,10 +55,11 @@ class IUploadView {
 
 enum class TUploadEnd { ConnectFailed, Failed, Stopped, Completed };
 
-// Sends every photo of the result list (checked or not) to the server under its own name,
+// Sends the photos it is given to the server under their own names,
 // into the start folder or, for a new group, into a new folder named after its code; then
 // calls the per-photo script for each photo, waiting 2 s after each call, and shows the
-// finish script's page. Every photo and every script call passes `gate` first; a
+// finish script's page. Every value put into a script address is percent-encoded first.
+// Every photo and every script call passes `gate` first; a
 // cancelled gate ends the run there (the photo being sent is finished first, and the
 // connection is closed properly). Any failure after the connection ends the run with the
 // error shown; files sent before it stay on the server.

@@ -143,7 +143,7 @@ TFormImage::TFormImage(TIniFile& settings_file, QWidget* owner)
   connect(btnCrop, &QPushButton::clicked, this, &TFormImage::btnCropClick);
   connect(chkStretch, &QCheckBox::clicked, this, &TFormImage::chkStretchClick);
   connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
-  connect(Button1, &QPushButton::clicked, this, &TFormImage::Button1Click);
+  connect(Button1, &QPushButton::clicked, this, &TFormImage::SavePhotoClick);
   connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this,
           &TFormImage::UndoCrop);
   connect(Image1, &TEditorPicture::FitAreaChanged, this, &TFormImage::Render);
@@ -403,7 +403,7 @@ void TFormImage::UndoCrop() {
   Render();
 }
 
-void TFormImage::Button1Click() {
+void TFormImage::SavePhotoClick() {
   if (m_saving || !m_loaded) return;
   // What is saved is the full-size result of every change made, so a recompute still
   // running is waited for.

@@ -96,7 +96,7 @@ class TFormImage : public QDialog {
   void chkStretchClick();  // "Autosize"
   void btnCropClick();
   void UndoCrop();
-  void Button1Click();  // "Opslaan"
+  void SavePhotoClick();  // "Opslaan"
   void SaveShownPicture();
 
   TIniFile& m_settings_file;

@@ -48,8 +48,8 @@ TFormExport::TFormExport(const TPhotoListModel& results, QWidget* owner)
 
   // Only a choice of the user puts a template in the field, also the kind already shown.
   connect(comboSoort, &QComboBox::activated, this, &TFormExport::comboSoortClick);
-  connect(Button1, &QPushButton::clicked, this, &TFormExport::Button1Click);
-  connect(Button2, &QPushButton::clicked, this, &TFormExport::Button2Click);
+  connect(Button1, &QPushButton::clicked, this, &TFormExport::BuildListClick);
+  connect(Button2, &QPushButton::clicked, this, &TFormExport::CopyAllClick);
   connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
 
   auto* kind_row = new QHBoxLayout;
@@ -84,7 +84,7 @@ void TFormExport::comboSoortClick(int index) {
   });
 }
 
-void TFormExport::Button1Click() {
+void TFormExport::BuildListClick() {
   Guard(this, [&] {
     const auto kind = static_cast<TExportKind>(comboSoort->currentIndex());
     const std::vector<std::string> lines =
@@ -97,7 +97,7 @@ void TFormExport::Button1Click() {
   });
 }
 
-void TFormExport::Button2Click() {
+void TFormExport::CopyAllClick() {
   Guard(this, [&] {
     memoExport->selectAll();
     QGuiApplication::clipboard()->setText(memoExport->toPlainText());

@@ -21,8 +21,8 @@ class TFormExport : public QDialog {
 
  private:
   void comboSoortClick(int index);
-  void Button1Click();
-  void Button2Click();
+  void BuildListClick();  // "OK"
+  void CopyAllClick();    // "Alles kopieeren"
 
   const TPhotoListModel& m_results;
   QComboBox* comboSoort;

@@ -1,24 +1,25 @@
 #include "gui/publish/TFormWebbrowser.h"
 
+#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QVBoxLayout>
-#include <string>
 
-#include "core/base/Error.h"
-#include "core/publish/ScriptRequest.h"
 #include "gui/common/WidgetHelpers.h"
 #include "gui/common/WindowPlacement.h"
+#include "gui/publish/FinishPage.h"
 
 namespace fotoloom {
 
 namespace {
 
-struct TPage {
-  bool fetched = false;
-  std::string text;  // the page, or why it could not be fetched
-};
+bool OpensInBrowser(const QUrl& url) {
+  const QString scheme = url.scheme();
+  return scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+         scheme == QLatin1String("mailto");
+}
 
 }  // namespace
 
@@ -26,7 +27,12 @@ TFormWebbrowser::TFormWebbrowser(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("FormWebbrowser"));
   setWindowTitle(QStringLiteral("Webbrowser"));
   WebBrowser1 = Named(new QTextBrowser(this), "WebBrowser1");
+  // Links open in the desktop's browser; this window shows the one answer of the script.
   WebBrowser1->setOpenLinks(false);
+  connect(WebBrowser1, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
+    const QUrl target = m_address.resolved(link);
+    if (OpensInBrowser(target)) QDesktopServices::openUrl(target);
+  });
   btnSluiten = Named(new QPushButton(QStringLiteral("Sluiten"), this), "btnSluiten");
   btnSluiten->setFixedSize(75, 25);
   connect(btnSluiten, &QPushButton::clicked, this, &QDialog::accept);
@@ -47,19 +53,20 @@ TFormWebbrowser::TFormWebbrowser(QWidget* owner) : QDialog(owner) {
 
 void TFormWebbrowser::Navigate(const QString& url) {
   WebBrowser1->clear();
+  m_address = QUrl(url);
   m_work.Replace(
-      [address = url.toStdString()](const TBackgroundWork::TJob& job) {
-        try {
-          return TPage{true, FetchPage(address, [&job] { return job.Cancelled(); })};
-        } catch (const Error& error) {
-          return TPage{false, error.what()};
-        }
+      [url](const TBackgroundWork::TJob& job) {
+        return PrepareFinishPage(url, [&job] { return job.Cancelled(); });
       },
-      [this](TPage page) {
-        if (page.fetched)
-          WebBrowser1->setHtml(QString::fromStdString(page.text));
+      [this](const TFinishPage& page) {
+        QTextDocument* document = WebBrowser1->document();
+        document->setBaseUrl(page.address);
+        for (const auto& [address, image] : page.images)
+          document->addResource(QTextDocument::ImageResource, address, image);
+        if (page.as_html)
+          WebBrowser1->setHtml(page.text);
         else
-          WebBrowser1->setPlainText(QString::fromStdString(page.text));
+          WebBrowser1->setPlainText(page.text);
       });
 }
 

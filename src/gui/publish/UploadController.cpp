@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "gui/common/Messages.h"
+#include "gui/common/ViewBridge.h"
 #include "gui/publish/ServerTrustQuestion.h"
 #include "gui/publish/TFormWebbrowser.h"
 
@@ -14,67 +15,41 @@ QString Text(const std::string& text) {
   return QString::fromStdString(text);
 }
 
-// The view the run calls off the window's thread: every call is carried over to the
-// window's view, in order; a message or a question waits there for the user. Once the
-// window is going, the calls are dropped and the run is stopped.
+// The view the run calls off the window's thread: every call goes to the window's view.
 class TQueuedUploadView : public IUploadView {
  public:
   TQueuedUploadView(const TBackgroundWork::TJob& job, IUploadView& window, TRunGate& gate)
-      : m_job(job), m_window(window), m_gate(gate) {}
+      : m_bridge(job, window, gate) {}
 
   void StatusLine(const std::string& text) override {
-    Post([&window = m_window, text] { window.StatusLine(text); });
+    m_bridge.Post(&IUploadView::StatusLine, text);
   }
-  void LogLine(const std::string& text) override {
-    Post([&window = m_window, text] { window.LogLine(text); });
-  }
-  void StepProgress() override {
-    Post([&window = m_window] { window.StepProgress(); });
-  }
+  void LogLine(const std::string& text) override { m_bridge.Post(&IUploadView::LogLine, text); }
+  void StepProgress() override { m_bridge.Post(&IUploadView::StepProgress); }
   void BytesProgress(uint64_t sent, uint64_t total) override {
     // A step per percent is all a bar can show.
     const uint64_t percent = total > 0 ? sent * 100 / total : 100;
     if (sent > 0 && percent == m_last_percent && sent != total) return;
     m_last_percent = percent;
-    Post([&window = m_window, sent, total] { window.BytesProgress(sent, total); });
+    m_bridge.Post(&IUploadView::BytesProgress, sent, total);
   }
   void ConnectFailed(const std::string& reason) override {
-    Wait([&window = m_window, reason] { window.ConnectFailed(reason); });
+    m_bridge.Wait(&IUploadView::ConnectFailed, reason);
   }
-  void ShowError(const std::string& text) override {
-    Wait([&window = m_window, text] { window.ShowError(text); });
-  }
+  void ShowError(const std::string& text) override { m_bridge.Wait(&IUploadView::ShowError, text); }
   bool AcceptUnknownServer(const TUnknownServer& server) override {
-    const auto answer = m_job.Ask<bool>(
-        [&window = m_window, server] { return window.AcceptUnknownServer(server); });
-    return answer.value_or(false);
+    return m_bridge.Ask(&IUploadView::AcceptUnknownServer, server).value_or(false);
   }
   void ShowFinishPage(const std::string& url) override {
-    Wait([&window = m_window, url] { window.ShowFinishPage(url); });
+    m_bridge.Wait(&IUploadView::ShowFinishPage, url);
   }
   void ShowInformation(const std::string& text) override {
-    Wait([&window = m_window, text] { window.ShowInformation(text); });
+    m_bridge.Wait(&IUploadView::ShowInformation, text);
   }
-  void ClearStatus() override {
-    Post([&window = m_window] { window.ClearStatus(); });
-  }
+  void ClearStatus() override { m_bridge.Post(&IUploadView::ClearStatus); }
 
  private:
-  void Post(std::function<void()> call) {
-    if (!m_job.Post(std::move(call))) m_gate.Cancel();
-  }
-  // Waiting keeps one window at a time on the screen, in the run's order.
-  void Wait(std::function<void()> call) {
-    const auto shown = m_job.Ask<bool>([call = std::move(call)] {
-      call();
-      return true;
-    });
-    if (!shown) m_gate.Cancel();
-  }
-
-  const TBackgroundWork::TJob& m_job;
-  IUploadView& m_window;
-  TRunGate& m_gate;
+  TViewBridge<IUploadView> m_bridge;
   uint64_t m_last_percent = 101;
 };
 

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QTreeView>
 #include <filesystem>
-#include <utility>
 
 #include "gui/common/PhotoListModel.h"
 #include "gui/common/PreviewLoader.h"
@@ -15,19 +14,14 @@ namespace {
 constexpr int kBurstEndMs = 60;
 
 }  // namespace
-TResultPreview::TResultPreview(QTreeView* results, TPhotoListModel* entries, QLabel* preview,
-                               std::function<QString()> target_folder)
-    : QObject(results),
-      m_results(results),
-      m_entries(entries),
-      m_preview(preview),
-      m_target_folder(std::move(target_folder)) {
+TResultPreview::TResultPreview(QTreeView* results, TPhotoListModel* entries, QLabel* preview)
+    : QObject(results), m_results(results), m_entries(entries), m_preview(preview) {
   // A burst ends when the list has been still for a moment longer than a held key takes
   // to repeat, so that going down the list decodes only the photo where the user stops.
   m_burst.setSingleShot(true);
   m_burst.setInterval(kBurstEndMs);
   connect(&m_burst, &QTimer::timeout, this, &TResultPreview::LoadNow);
-  const auto changed = [this] { Schedule(TSource::SelectedEntry); };
+  const auto changed = [this] { m_burst.start(); };
   connect(entries, &QAbstractItemModel::dataChanged, this, changed);
   connect(results->selectionModel(), &QItemSelectionModel::currentChanged, this, changed);
   connect(results->selectionModel(), &QItemSelectionModel::selectionChanged, this, changed);
@@ -35,23 +29,15 @@ TResultPreview::TResultPreview(QTreeView* results, TPhotoListModel* entries, QLa
 }
 
 bool TResultPreview::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_results && event->type() == QEvent::KeyRelease) Schedule(TSource::TargetFolder);
+  if (watched == m_results && event->type() == QEvent::KeyRelease) m_burst.start();
   return false;
-}
-
-void TResultPreview::Schedule(TSource source) {
-  m_source = source;
-  m_burst.start();
 }
 
 void TResultPreview::LoadNow() {
   const int row = FirstSelectedRow(m_results);
   if (row < 0) return;
   const TListEntry& entry = m_entries->Entry(row);
-  // After a rename the photo is found under its new caption in the target folder.
-  const std::string file = m_source == TSource::TargetFolder
-                               ? m_target_folder().toStdString() + entry.caption
-                               : entry.File();
+  const std::string file = entry.File();
   std::error_code error;
   if (!std::filesystem::exists(file, error)) return;
   emit LoadStarted(QString::fromStdString(file));

@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
-#include <functional>
 
 class QLabel;
 class QTreeView;
@@ -13,8 +12,9 @@ namespace fotoloom {
 class TPhotoListModel;
 
 // The preview of step 3 (`Image322`) follows the result list (`ListView3`): a change of any
-// entry shows the selected entry's file, a key released in the list shows the file of that
-// name in the target folder. Missing or unreadable files leave the old picture.
+// entry and a key released in the list show the selected entry's own file (its folder and
+// name: after "Dezelfde map", "In submap" or "Niet kopieeren" the photos lie in several
+// folders). Missing or unreadable files leave the old picture.
 // A burst of changes (a key press moves the current entry and the selection and then
 // releases the key; a held key repeats) loads once, after the burst, from the change that
 // came last; a load still decoding when the next one starts is cancelled.
@@ -22,8 +22,7 @@ class TResultPreview : public QObject {
   Q_OBJECT
 
  public:
-  TResultPreview(QTreeView* results, TPhotoListModel* entries, QLabel* preview,
-                 std::function<QString()> target_folder);
+  TResultPreview(QTreeView* results, TPhotoListModel* entries, QLabel* preview);
 
   // From the first turned picture on, the preview draws with smooth (Lanczos-like)
   // resampling instead of nearest pixels.
@@ -37,15 +36,11 @@ class TResultPreview : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  enum class TSource { SelectedEntry, TargetFolder };
-  void Schedule(TSource source);
   void LoadNow();
 
   QTreeView* m_results;
   TPhotoListModel* m_entries;
   QLabel* m_preview;
-  std::function<QString()> m_target_folder;
-  TSource m_source = TSource::SelectedEntry;
   Qt::TransformationMode m_mode = Qt::FastTransformation;
   QTimer m_burst;
 };

@@ -9,6 +9,7 @@
 #include "gui/common/Messages.h"
 #include "gui/common/PhotoListModel.h"
 #include "gui/common/PreviewLoader.h"
+#include "gui/common/ViewBridge.h"
 #include "gui/run/TFormProgress.h"
 
 namespace fotoloom {
@@ -18,51 +19,28 @@ QString Text(const std::string& text) {
   return QString::fromStdString(text);
 }
 
-// The view the run calls off the window's thread: every call is carried over to the
-// window's view; a message or a question waits there for the user. Once the window is
-// going, the calls are dropped and the run is stopped.
+// The view the run calls off the window's thread: every call goes to the window's view.
 class TQueuedRunView : public IRunView {
  public:
   TQueuedRunView(const TBackgroundWork::TJob& job, IRunView& window, TRunGate& gate)
-      : m_job(job), m_window(window), m_gate(gate) {}
+      : m_bridge(job, window, gate) {}
 
-  void ShowError(const std::string& text) override {
-    // Waiting keeps one message at a time on the screen, in the run's order.
-    const auto shown = m_job.Ask<bool>([&window = m_window, text] {
-      window.ShowError(text);
-      return true;
-    });
-    if (!shown) m_gate.Cancel();
-  }
-  void RunStarted(int photo_count) override {
-    Post([&window = m_window, photo_count] { window.RunStarted(photo_count); });
-  }
-  void StatusLine(const std::string& text) override {
-    Post([&window = m_window, text] { window.StatusLine(text); });
-  }
+  void ShowError(const std::string& text) override { m_bridge.Wait(&IRunView::ShowError, text); }
+  void RunStarted(int photo_count) override { m_bridge.Post(&IRunView::RunStarted, photo_count); }
+  void StatusLine(const std::string& text) override { m_bridge.Post(&IRunView::StatusLine, text); }
   void PhotoReported(const TPhotoReport& report) override {
-    Post([&window = m_window, report] { window.PhotoReported(report); });
+    m_bridge.Post(&IRunView::PhotoReported, report);
   }
-  void StepProgress() override {
-    Post([&window = m_window] { window.StepProgress(); });
-  }
+  void StepProgress() override { m_bridge.Post(&IRunView::StepProgress); }
   TOverwriteAnswer AskOverwrite(const std::string& path) override {
-    const auto answer = m_job.Ask<TOverwriteAnswer>(
-        [&window = m_window, path] { return window.AskOverwrite(path); });
-    return answer.value_or(TOverwriteAnswer::Cancel);
+    return m_bridge.Ask(&IRunView::AskOverwrite, path).value_or(TOverwriteAnswer::Cancel);
   }
   void ResultAdded(const TListEntry& entry) override {
-    Post([&window = m_window, entry] { window.ResultAdded(entry); });
+    m_bridge.Post(&IRunView::ResultAdded, entry);
   }
 
  private:
-  void Post(std::function<void()> call) {
-    if (!m_job.Post(std::move(call))) m_gate.Cancel();
-  }
-
-  const TBackgroundWork::TJob& m_job;
-  IRunView& m_window;  // the calls hold this, not the view, which ends with the run
-  TRunGate& m_gate;
+  TViewBridge<IRunView> m_bridge;
 };
 
 // How a run ended: its result, or the fault that stopped it.

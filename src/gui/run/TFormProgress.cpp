@@ -24,7 +24,8 @@ const QString kStopCaption = QStringLiteral("Stoppen");
 TFormProgress::TFormProgress(TRunGate& gate, QWidget* owner)
     : QWidget(owner,
               Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_gate(gate) {
+      m_gate(gate),
+      m_stop_question(QStringLiteral("Weet u zeker dat u nu wilt stoppen met resizen?")) {
   setObjectName(QStringLiteral("FormProgress"));
   setWindowTitle(QStringLiteral("Voortgang"));
 
@@ -119,23 +120,28 @@ void TFormProgress::btnCloseClick() {
       hide();
       return;
     }
-    m_gate.Hold();
-    bool stop = false;
-    try {
-      stop = ShowMessage(this, MessageType::Warning,
-                         QStringLiteral("Weet u zeker dat u nu wilt stoppen met resizen?"),
-                         MessageButtons::YesNo) == MessageAnswer::Yes;
-    } catch (...) {
-      m_gate.Resume();  // a failed question must not leave the run waiting for ever
-      throw;
-    }
-    if (!stop) {
-      m_gate.Resume();
-      return;
-    }
-    m_gate.Cancel();
-    btnClose->setText(QStringLiteral("OK"));
+    AskToStop();
   });
+}
+
+bool TFormProgress::AskToStop() {
+  if (btnClose->text() != kStopCaption) return m_gate.Cancelled();
+  m_gate.Hold();
+  bool stop = false;
+  try {
+    stop = ShowMessage(this, MessageType::Warning, m_stop_question, MessageButtons::YesNo) ==
+           MessageAnswer::Yes;
+  } catch (...) {
+    m_gate.Resume();  // a failed question must not leave the run waiting for ever
+    throw;
+  }
+  if (!stop) {
+    m_gate.Resume();
+    return false;
+  }
+  m_gate.Cancel();
+  btnClose->setText(QStringLiteral("OK"));
+  return true;
 }
 
 void TFormProgress::closeEvent(QCloseEvent* event) {

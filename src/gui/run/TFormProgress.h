@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
 
 #include "core/convert/RunGate.h"
@@ -37,6 +38,11 @@ class TFormProgress : public QWidget {
   // A line below the bar about the item under way (the bytes of a photo being sent);
   // hidden while empty.
   void SetDetailText(const QString& text);
+  // The question "Stoppen" asks; a conversion asks about resizing, an upload about uploading.
+  void SetStopQuestion(const QString& question) { m_stop_question = question; }
+  // While the run goes on (the button reads "Stoppen"): asks the stop question with the gate
+  // held and cancels the run on "Ja". True when the run is stopping.
+  bool AskToStop();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -45,6 +51,7 @@ class TFormProgress : public QWidget {
   void btnCloseClick();
 
   TRunGate& m_gate;
+  QString m_stop_question;
   int m_step = 1;
   QLabel* lblStatus;
   QLabel* lblDetail;

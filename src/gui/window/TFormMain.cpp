@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -39,20 +40,21 @@
 #include "gui/common/WindowPlacement.h"
 #include "gui/edit/TFormImage.h"
 #include "gui/publish/TFormExport.h"
-#include "gui/run/ResultCommands.h"
 #include "gui/publish/TFormInstellingen.h"
+#include "gui/run/ResultCommands.h"
 #include "gui/run/ResultPreview.h"
 #include "gui/run/ResultRotation.h"
 #include "gui/run/RunController.h"
+#include "gui/run/TFormProgress.h"
 #include "gui/step2/SizeProfilePanel.h"
 #include "gui/step2/Step2Panel.h"
 #include "gui/step2/Wizard.h"
 #include "gui/window/CommandLineFiles.h"
 #include "gui/window/CustomMode.h"
 #include "gui/window/MailCommand.h"
-#include "gui/window/UploadCommand.h"
 #include "gui/window/SideStrip.h"
 #include "gui/window/SingleInstance.h"
+#include "gui/window/UploadCommand.h"
 
 namespace fotoloom {
 namespace {
@@ -184,8 +186,7 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
   // Files that came while an add ran follow once the add has finished.
   connect(m_selection.get(), &TSelectionList::AddFinished, this, [this] { OpenFiles({}); },
           Qt::QueuedConnection);
-  auto* result_preview = new TResultPreview(m_result_view, m_result_entries, m_step3_preview,
-                                            [this] { return TargetFolder(); });
+  auto* result_preview = new TResultPreview(m_result_view, m_result_entries, m_step3_preview);
   m_run = std::make_unique<TRunController>(
       m_run_gate, TRunController::TWidgets{.window = this,
                                          .results = m_result_view,
@@ -213,6 +214,9 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
           .custom_mode = [this] { return m_custom_mode == QLatin1String(kCustomModeValue); },
           .set_busy = [this](bool busy) { SetBusy(busy); }});
   m_upload->SetAskGroup([this](TGroupValues& group) { return AskUploadGroup(group); });
+  connect(m_upload.get(), &TUploadCommand::Finished, this, [this] {
+    if (m_close_after_upload) QTimer::singleShot(0, this, &QWidget::close);
+  });
   m_mail = std::make_unique<TMailCommand>(
       TMailCommand::TWidgets{.window = this,
                              .results = m_result_entries,
@@ -385,14 +389,35 @@ void TFormMain::ServeLaterStarts(TSingleInstance& instance) {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+  // An upload is asked to stop as its own stop button would, and the window closes once the
+  // run has ended properly (the photo under way finished or removed, the session closed).
+  if (m_upload->Running()) {
+    event->ignore();
+    Guard(this, [this] {
+      TFormProgress* progress = m_upload->ProgressWindow();
+      if (progress == nullptr) return;
+      progress->show();
+      progress->raise();
+      if (progress->AskToStop()) m_close_after_upload = true;
+    });
+    return;
+  }
   Guard(this, [&] { SaveSettings(); });
   QWidget::closeEvent(event);
 }
 
 void TFormMain::SetBusy(bool busy) {
+  if (busy)
+    ++m_busy_scopes;
+  else if (m_busy_scopes > 0)
+    --m_busy_scopes;
+  const bool idle = m_busy_scopes == 0;
   for (QWidget* button :
        {m_next_button, m_open_folder_button, m_mail_button, m_options_button, m_upload_button})
-    button->setEnabled(!busy);
+    button->setEnabled(idle);
+  for (QAction* command : {m_menus.rotate_selection, m_menus.edit_selection, m_menus.rename_result,
+                           m_menus.rotate_result, m_menus.edit_result})
+    command->setEnabled(idle);
 }
 
 void TFormMain::SaveSettings() {

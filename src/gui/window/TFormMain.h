@@ -52,8 +52,13 @@ class TFormMain : public QWidget {
   const QString& DataFolder() const { return m_data_folder; }
   const QStringList& Arguments() const { return m_arguments; }
 
-  // Disables (busy) or enables the buttons that start an operation while one runs.
+  // One busy state for every operation: SetBusy(true) opens a busy scope, SetBusy(false)
+  // closes one. While any scope is open the buttons that start an operation and the
+  // commands that change a photo (with their shortcuts) are disabled; so a settings dialog
+  // closed during an upload does not re-enable them. A close without an open scope only
+  // brings the buttons back.
   void SetBusy(bool busy);
+  bool Busy() const { return m_busy_scopes > 0; }
   // Enables or disables the six commands of step 3.
   void SetResultCommandsEnabled(bool enabled);
 
@@ -134,6 +139,8 @@ class TFormMain : public QWidget {
   QStringList m_waiting_files;  // for the end of the add that runs
   bool m_started = false;
   MainMenus m_menus;
+  int m_busy_scopes = 0;
+  bool m_close_after_upload = false;  // the user closed the window during an upload
   TIniFile m_settings_file;
   TSettings m_settings;
 

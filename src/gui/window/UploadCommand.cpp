@@ -30,8 +30,12 @@ TUploadCommand::TUploadCommand(TRunGate& gate, const TWidgets& widgets)
       m_widgets(widgets),
       m_controller(std::make_unique<TUploadController>(gate, widgets.window)) {
   connect(m_widgets.upload, &QPushButton::clicked, this, &TUploadCommand::btnUploadenClick);
-  connect(m_controller.get(), &TUploadController::SettingsRequested, m_widgets.ftp_settings,
-          &QAction::trigger);
+  // The progress window stays on top of its owner: the settings dialog would open hidden
+  // behind it. The run has ended with the failed connection, so the window goes.
+  connect(m_controller.get(), &TUploadController::SettingsRequested, this, [this] {
+    if (m_progress) m_progress->hide();
+    m_widgets.ftp_settings->trigger();
+  });
   connect(m_controller.get(), &TUploadController::StatusWritten, this, [this](const QString& text) {
     if (m_progress) m_progress->WriteStatus(text);
   });
@@ -60,6 +64,10 @@ TFormProgress* TUploadCommand::ProgressWindow() const {
   return m_progress;
 }
 
+bool TUploadCommand::Running() const {
+  return m_controller->Running();
+}
+
 void TUploadCommand::btnUploadenClick() {
   Guard(m_widgets.window, [this] {
     QWidget* window = m_widgets.window;
@@ -84,9 +92,9 @@ void TUploadCommand::btnUploadenClick() {
       return;
     }
     if (ShowMessage(window, MessageType::Information,
-                    QStringLiteral("Wilt u alle foto's nu uploaden naar de website?\n\rTip: klik "
-                                   "op No om de foto's te verwijderen uit de lijst die niet "
-                                   "moeten worden ge-upload!"),
+                    QStringLiteral("Wilt u alle aangevinkte foto's nu uploaden naar de website?\n"
+                                   "Tip: klik op Nee en vink de foto's uit die niet moeten "
+                                   "worden ge-upload!"),
                     MessageButtons::YesNo) == MessageAnswer::No)
       return;
     if (m_widgets.custom_mode()) {
@@ -112,7 +120,8 @@ void TUploadCommand::Start() {
   if (m_widgets.custom_mode()) {
     group = {m_group.code.toStdString(), m_group.description.toStdString(),
              m_group.location.toStdString(),
-             QLocale::system().toString(m_group.date, QLocale::ShortFormat).toStdString(),
+             // What the site's script reads, the same on every machine.
+             m_group.date.toString(QStringLiteral("dd-MM-yyyy")).toStdString(),
              m_group.add_to_group};
     upload.group = &group;
   }
@@ -121,15 +130,20 @@ void TUploadCommand::Start() {
   if (m_progress) m_progress->hide();
   m_progress = new TFormProgress(m_gate, m_widgets.window);
   m_progress->SetButtonCaption(QStringLiteral("Stoppen"));
+  m_progress->SetStopQuestion(QStringLiteral("Weet u zeker dat u nu wilt stoppen met uploaden?"));
   m_progress->show();
   m_controller->SetMessageOwner(m_progress);
   m_gate.Reset();
   m_widgets.upload->setText(QStringLiteral("Stoppen"));
   m_widgets.set_busy(true);
-  m_progress->SetMaximum(m_widgets.results->Count());
+  // Only the checked photos go out: the user unticks what must not be published.
+  std::vector<TListEntry> photos;
+  for (const TListEntry& entry : m_widgets.results->Entries())
+    if (entry.checked) photos.push_back(entry);
+  m_progress->SetMaximum(static_cast<int>(photos.size()));
   m_progress->SetPosition(0);
   m_progress->SetStep(1);
-  m_controller->Start(m_widgets.results->Entries(), upload);
+  m_controller->Start(std::move(photos), upload);
 }
 
 void TUploadCommand::End(TUploadEnd end) {

@@ -54,6 +54,7 @@ class TUploadCommand : public QObject {
   void SetAskGroup(TAskGroup ask) { m_ask_group = std::move(ask); }
   const TGroupValues& Group() const { return m_group; }
   TFormProgress* ProgressWindow() const;
+  bool Running() const;
 
   void btnUploadenClick();
 

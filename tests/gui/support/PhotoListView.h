@@ -47,4 +47,13 @@ inline void ClickRow(QTreeView* view, int row, Qt::KeyboardModifiers modifiers =
   QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, view->visualRect(index).center());
 }
 
+// A click on the check box in front of the entry.
+inline void ClickCheckBox(QTreeView* view, int row) {
+  const QModelIndex index = view->model()->index(row, 0);
+  view->scrollTo(index);
+  const QRect entry = view->visualRect(index);
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                    QPoint(entry.left() + entry.height() / 2 + 2, entry.center().y()));
+}
+
 }  // namespace fotoloom::test

@@ -1,12 +1,13 @@
 #include <QAction>
 #include <QApplication>
-#include <QTimer>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QTreeView>
 
 #include "gui/common/PhotoListModel.h"
@@ -16,6 +17,7 @@
 #include "gui/support/GuiTestMain.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDialogs.h"
+#include "gui/support/PhotoListView.h"
 #include "gui/support/ScriptedMessages.h"
 #include "gui/window/UploadCommand.h"
 #include "support/LoopbackServers.h"
@@ -41,8 +43,7 @@ class UploadWindowTest : public QObject {
   }
 
   static void Check(const test::MainWindowFixture& main, int row) {
-    auto* view = main.Find<QTreeView>(QStringLiteral("ListView3"));
-    qobject_cast<TPhotoListModel*>(view->model())->SetChecked(row, true);
+    test::ClickCheckBox(main.Find<QTreeView>(QStringLiteral("ListView3")), row);
   }
 
  private slots:
@@ -93,17 +94,19 @@ class UploadWindowTest : public QObject {
       ScriptedMessages messages({MessageAnswer::No});
       QTest::mouseClick(UploadButton(main), Qt::LeftButton);
       QCOMPARE(messages.asked.size(), 1);
-      QVERIFY2(messages.asked[0].text.startsWith(
-          QStringLiteral("Wilt u alle foto's nu uploaden naar de website?\nTip: klik op No ")),
+      QVERIFY2(messages.asked[0].text.startsWith(QStringLiteral(
+                   "Wilt u alle aangevinkte foto's nu uploaden naar de website?\nTip: klik "
+                   "op Nee ")),
                qPrintable(messages.asked[0].text));
       QVERIFY(!main.form->Upload().ProgressWindow());
       QCOMPARE(UploadButton(main)->text(), QStringLiteral("Foto's uploaden "));
     }
   }
 
-  // A whole upload from the button: all photos sent, the log in the progress window, the
-  // finish page in its window, the closing message, then the buttons back.
-  void uploadsAllPhotosAndShowsTheFinishPage() {
+  // A whole upload from the button: the checked photos sent (an unticked one never leaves
+  // the machine), the log in the progress window, the finish page in its window, the
+  // closing message, then the buttons back.
+  void uploadsTheCheckedPhotosAndShowsTheFinishPage() {
     test::TempDir photos;
     test::TempDir servers;
     test::FtpServer ftp(servers.Path());
@@ -115,7 +118,7 @@ class UploadWindowTest : public QObject {
       main.AddPhoto(QString::fromStdString(photos.Path() + "/"), QString::fromLatin1(name),
                     QStringLiteral("ListView3"));
     }
-    Check(main, 1);
+    for (int row : {0, 2}) Check(main, row);
     TSettings& settings = main.form->Settings();
     settings.Host = "127.0.0.1:" + std::to_string(ftp.Port());
     settings.Username = test::FtpServer::kUser;
@@ -153,10 +156,11 @@ class UploadWindowTest : public QObject {
     QCOMPARE(page, QStringLiteral("Klaar: /klaar.php"));
     QCOMPARE(messages.asked.size(), 2);
     QCOMPARE(messages.asked[1].text, QStringLiteral("Het uploaden van de bestanden is voltooid!"));
-    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+    for (const char* name : {"a.jpg", "c.jpg"})
       QCOMPARE(test::ReadFileBytes(ftp.Root() + name).size(), 50000u);
-    QCOMPARE(web.Requests(), (std::vector<std::string>{"/add.php?f=a.jpg", "/add.php?f=b.jpg",
-                                                        "/add.php?f=c.jpg", "/klaar.php"}));
+    QVERIFY(!QFile::exists(QString::fromStdString(ftp.Root() + "b.jpg")));
+    QCOMPARE(web.Requests(),
+             (std::vector<std::string>{"/add.php?f=a.jpg", "/add.php?f=c.jpg", "/klaar.php"}));
 
     TFormProgress* progress = main.form->Upload().ProgressWindow();
     QVERIFY(progress);
@@ -165,11 +169,86 @@ class UploadWindowTest : public QObject {
     QCOMPARE(page_owner, progress);
     QCOMPARE(messages.owners[1], progress);
     const QString log = progress->findChild<QPlainTextEdit*>(QStringLiteral("memoLog"))->toPlainText();
-    QCOMPARE(log.count(QStringLiteral("Upload image: ")), 3);
+    QCOMPARE(log.count(QStringLiteral("Upload image: ")), 2);
     QVERIFY(log.contains(QStringLiteral("Disconnect host 127.0.0.1:")));
     QVERIFY(log.endsWith(QStringLiteral("Alle foto's zijn opgeslagen in de database")));
     QCOMPARE(progress->findChild<QPushButton*>(QStringLiteral("btnClose"))->text(),
              QStringLiteral("OK"));
+  }
+
+  // The FTP settings opened and closed while an upload runs leave the commands disabled:
+  // busy is counted, not a flag that the first closing handler clears.
+  void aDialogClosedDuringAnUploadKeepsTheCommandsBusy() {
+    test::TempDir photos;
+    test::TempDir servers;
+    test::FtpServer ftp(servers.Path());
+    test::HttpServer web(servers.Path());
+    test::MainWindowFixture main;
+    QVERIFY(ShowStep3(main));
+    for (const char* name : {"a.jpg", "b.jpg"}) {
+      test::WriteFileBytes(photos.File(name), std::vector<uint8_t>(5000, 'x'));
+      main.AddPhoto(QString::fromStdString(photos.Path() + "/"), QString::fromLatin1(name),
+                    QStringLiteral("ListView3"));
+      Check(main, name[0] - 'a');
+    }
+    TSettings& settings = main.form->Settings();
+    settings.Host = "127.0.0.1:" + std::to_string(ftp.Port());
+    settings.Username = test::FtpServer::kUser;
+    settings.Password = test::FtpServer::kPassword;
+    // Each script call is followed by a pause of two seconds: time for the dialog.
+    settings.ScriptLine = web.Url("/add.php?f=%s");
+    auto* next = main.Find<QPushButton>(QStringLiteral("btnNext"));
+    auto* rotate = main.form->findChild<QAction*>(QStringLiteral("Roteren90graden"));
+    ScriptedMessages messages({MessageAnswer::Yes, MessageAnswer::Ok});
+    QTest::mouseClick(UploadButton(main), Qt::LeftButton);
+    QTRY_COMPARE(UploadButton(main)->text(), QStringLiteral("Stoppen"));
+
+    test::WhenModalShows<TFormInstellingen>([](TFormInstellingen* dialog) { dialog->reject(); });
+    main.form->findChild<QAction*>(QStringLiteral("FTPgegevensinstellen"))->trigger();
+    QCOMPARE(UploadButton(main)->text(), QStringLiteral("Stoppen"));
+    QVERIFY(!next->isEnabled());
+    QVERIFY(!main.Find<QPushButton>(QStringLiteral("btnMailen"))->isEnabled());
+    QVERIFY(!rotate->isEnabled());
+
+    QTRY_COMPARE_WITH_TIMEOUT(UploadButton(main)->text(), QStringLiteral("Uploaden"), 30000);
+    QVERIFY(next->isEnabled());
+    QVERIFY(rotate->isEnabled());
+  }
+
+  // Closing the main window during an upload asks the stop question of an upload; on "Ja"
+  // the run ends properly (the session closed with QUIT, the closing message) and then
+  // the window closes.
+  void closingTheWindowDuringAnUploadStopsItProperly() {
+    test::TempDir photos;
+    test::TempDir servers;
+    test::FtpServer ftp(servers.Path());
+    test::HttpServer web(servers.Path());
+    test::MainWindowFixture main;
+    QVERIFY(ShowStep3(main));
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
+      test::WriteFileBytes(photos.File(name), std::vector<uint8_t>(5000, 'x'));
+      main.AddPhoto(QString::fromStdString(photos.Path() + "/"), QString::fromLatin1(name),
+                    QStringLiteral("ListView3"));
+      Check(main, name[0] - 'a');
+    }
+    TSettings& settings = main.form->Settings();
+    settings.Host = "127.0.0.1:" + std::to_string(ftp.Port());
+    settings.Username = test::FtpServer::kUser;
+    settings.Password = test::FtpServer::kPassword;
+    settings.ScriptLine = web.Url("/add.php?f=%s");
+    ScriptedMessages messages({MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Ok});
+    QTest::mouseClick(UploadButton(main), Qt::LeftButton);
+    QTRY_COMPARE(UploadButton(main)->text(), QStringLiteral("Stoppen"));
+
+    main.form->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!main.form->isVisible(), 30000);
+    QCOMPARE(messages.asked.size(), 3);
+    QCOMPARE(messages.asked[1].text,
+             QStringLiteral("Weet u zeker dat u nu wilt stoppen met uploaden?"));
+    QCOMPARE(messages.asked[2].text,
+             QStringLiteral("Het uploaden van de bestanden is afgebroken!"));
+    QTRY_COMPARE(ftp.Commands().back(), std::string("QUIT"));
+    QVERIFY(web.Requests().size() < 3);
   }
 
   // A refused login: the question to check the settings, and Yes opens them.
@@ -187,8 +266,11 @@ class UploadWindowTest : public QObject {
     QSignalSpy settings_opened(
         main.form->findChild<QAction*>(QStringLiteral("FTPgegevensinstellen")), &QAction::triggered);
     bool ftp_page_shown = false;
+    bool progress_hidden = false;
     test::WhenModalShows<TFormInstellingen>([&](TFormInstellingen* dialog) {
       ftp_page_shown = dialog->VisiblePage() == TSettingsPage::Ftp;
+      // The progress window stays on top: left open, it would hide the dialog.
+      progress_hidden = !main.form->Upload().ProgressWindow()->isVisible();
       dialog->reject();
     });
     ScriptedMessages messages({MessageAnswer::Yes, MessageAnswer::Yes});
@@ -201,6 +283,7 @@ class UploadWindowTest : public QObject {
                             "controleren?"));
     QCOMPARE(settings_opened.size(), 1);
     QTRY_VERIFY(ftp_page_shown);
+    QVERIFY(progress_hidden);
     const QString log = main.form->Upload()
                             .ProgressWindow()
                             ->findChild<QPlainTextEdit*>(QStringLiteral("memoLog"))
