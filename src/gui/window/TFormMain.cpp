@@ -203,7 +203,7 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
   connect(m_menus.email_settings, &QAction::triggered, this,
           &TFormMain::Emailinstellingen1Click);
   m_upload = std::make_unique<TUploadCommand>(
-      m_run_gate,
+      m_upload_gate,
       TUploadCommand::TWidgets{
           .window = this,
           .results = m_result_entries,

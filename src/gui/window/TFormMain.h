@@ -183,7 +183,8 @@ class TFormMain : public QWidget {
   TFormImage* m_editor = nullptr;  // FormImage, made once and opened for every photo
 
   // Last, so that the run and the add stop their threads while the rest still stands.
-  TRunGate m_run_gate;
+  TRunGate m_run_gate;     // the conversion's
+  TRunGate m_upload_gate;  // the upload's: a stop of one run never cancels the other
   std::unique_ptr<TSelectionList> m_selection;
   std::unique_ptr<TRunController> m_run;
   TSelectionRotation* m_selection_rotation = nullptr;

@@ -217,7 +217,8 @@ class PreviewTest : public QObject {
     QTemporaryDir target;
     QVERIFY(test::WriteTestPhoto(m_photos->filePath("a.jpg"), 8, 8, kRed));
     QVERIFY(test::WriteTestPhoto(m_photos->filePath("b.jpg"), 8, 8, kBlue));
-    QVERIFY(test::WriteTestPhoto(target.filePath("b.jpg"), 8, 8, kGreen));
+    // A photo of the same name in the target folder is another photo.
+    QVERIFY(test::WriteTestPhoto(target.filePath("a.jpg"), 8, 8, kGreen));
     m_window->form->SetTargetFolder(target.path() + "/");
     m_window->Find<QStackedWidget>("Notebook1")->setCurrentIndex(1);
     auto* results = m_window->Find<QTreeView>("ListView3");
@@ -231,10 +232,12 @@ class PreviewTest : public QObject {
     test::ClickRow(results, 1);
     QTRY_VERIFY_WITH_TIMEOUT(IsBluish(Shown(preview)), 10000);
 
-    // A released key takes the photo of that name in the target folder.
+    // A released key shows the entry's own file too, not the one of that name in the
+    // target folder.
     results->setFocus();
-    QTest::keyClick(results, Qt::Key_End);
-    QTRY_VERIFY_WITH_TIMEOUT(IsGreenish(Shown(preview)), 10000);
+    QTest::keyClick(results, Qt::Key_Up);
+    QTRY_VERIFY_WITH_TIMEOUT(!IsBluish(Shown(preview)), 10000);
+    QVERIFY(IsReddish(Shown(preview)));
   }
 
   void ctrlASelectsAllEntries() {
