@@ -215,6 +215,10 @@ std::string SmtpServer::Attachment(int mail, int number) const {
   return ReadAll(m_folder + "mail-" + std::to_string(mail) + "-" + std::to_string(number));
 }
 
+std::string SmtpServer::Message(int mail) const {
+  return ReadAll(m_folder + "mail-" + std::to_string(mail) + ".eml");
+}
+
 namespace {
 
 std::vector<std::string> SshdArguments(const std::string& folder, int port) {

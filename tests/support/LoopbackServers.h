@@ -88,6 +88,8 @@ class SmtpServer {
   std::vector<std::string> Summary(int mail) const;
   std::string Body(int mail) const;
   std::string Attachment(int mail, int number) const;
+  // The message as it arrived, headers and all.
+  std::string Message(int mail) const;
 
  private:
   std::string m_folder;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <regex>
+
 #include "core/base/Error.h"
 #include "support/LoopbackServers.h"
 #include "support/TempDir.h"
@@ -89,6 +92,45 @@ TEST_F(SmtpMailTest, AHeaderCannotBeInjectedThroughTheSubject) {
   ASSERT_EQ(server.MailCount(), 1);
   EXPECT_EQ(server.Summary(1), Strings({"FROM jan@example.nl", "RCPT piet@example.nl",
                                         "SUBJECT Foto's  Bcc: iedereen@example.nl"}));
+}
+
+// Linux file names may hold line breaks, quotes and any UTF-8: each photo stays one
+// attachment under its own name (line breaks as blanks) and adds no header of its own.
+TEST_F(SmtpMailTest, AttachmentNamesArriveWholeAndInjectNothing) {
+  SmtpServer server(server_dir.Path(), SmtpServer::Security::None);
+  TMailContent mail = Mail();
+  mail.attachments = {Photo("zon \"strand\"\r\nX-Extra: ja caf\xC3\xA9.jpg", PhotoBytes(5000, 3)),
+                      Photo("a\\b \"c\".jpg", PhotoBytes(4000, 4))};
+  SendSmtpMail(Server(server, TEmailSecurity::None, false), mail);
+  ASSERT_EQ(server.MailCount(), 1);
+  EXPECT_EQ(server.Summary(1),
+            Strings({"FROM jan@example.nl", "RCPT piet@example.nl", "SUBJECT Foto's",
+                     "ATTACH image/jpeg zon \"strand\"  X-Extra: ja caf\xC3\xA9.jpg",
+                     "ATTACH image/jpeg a\\b \"c\".jpg"}));
+  EXPECT_EQ(server.Attachment(1, 1), PhotoBytes(5000, 3));
+  const std::string message = server.Message(1);
+  EXPECT_EQ(message.find("\nX-Extra"), std::string::npos) << message.substr(0, 2000);
+}
+
+// The Date header is English whatever the locale: Dutch users run a Dutch one.
+TEST_F(SmtpMailTest, TheDateIsEnglishUnderADutchLocale) {
+  const std::string saved = std::setlocale(LC_ALL, nullptr);
+  ASSERT_NE(std::setlocale(LC_ALL, "nl_NL.UTF-8"), nullptr) << "nl_NL.UTF-8 is not installed";
+  SmtpServer server(server_dir.Path(), SmtpServer::Security::None);
+  try {
+    SendSmtpMail(Server(server, TEmailSecurity::None, false), Mail());
+  } catch (...) {
+    std::setlocale(LC_ALL, saved.c_str());
+    throw;
+  }
+  std::setlocale(LC_ALL, saved.c_str());
+  ASSERT_EQ(server.MailCount(), 1);
+  const std::string message = server.Message(1);
+  EXPECT_TRUE(std::regex_search(
+      message, std::regex("(^|\r\n)Date: (Mon|Tue|Wed|Thu|Fri|Sat|Sun), \\d\\d "
+                          "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \\d{4} "
+                          "\\d\\d:\\d\\d:\\d\\d \\+0000\r\n")))
+      << message.substr(0, 600);
 }
 
 TEST_F(SmtpMailTest, StartTlsAndSslWithLogin) {
