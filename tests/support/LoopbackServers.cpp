@@ -182,6 +182,8 @@ std::vector<std::string> SmtpArguments(const std::string& folder, SmtpServer::Se
   if (login) argv.insert(argv.end(), {"--login", SmtpServer::kUser, SmtpServer::kPassword});
   if (behaviour == SmtpServer::Behaviour::Silent) argv.push_back("--silent");
   if (behaviour == SmtpServer::Behaviour::StallAfterData) argv.push_back("--stall");
+  if (behaviour == SmtpServer::Behaviour::RefuseSecondMessage)
+    argv.insert(argv.end(), {"--refuse", "2"});
   return argv;
 }
 

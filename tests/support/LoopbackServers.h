@@ -77,7 +77,7 @@ class SmtpServer {
   enum class Security { None, StartTls, SslTls };
   // StartTls and SslTls use the certificate of MakeCertificate(folder). `login` requires
   // AUTH with kUser and kPassword.
-  enum class Behaviour { Normal, Silent, StallAfterData };
+  enum class Behaviour { Normal, Silent, StallAfterData, RefuseSecondMessage };
   SmtpServer(const std::string& folder, Security security, bool login = false,
              Behaviour behaviour = Behaviour::Normal);
   int Port() const { return m_process.Port(); }

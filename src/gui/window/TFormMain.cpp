@@ -218,7 +218,6 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
                              .results = m_result_entries,
                              .mail = m_mail_button,
                              .settings = &m_settings,
-                             .target_folder = [this] { return TargetFolder(); },
                              .set_busy = [this](bool busy) { SetBusy(busy); },
                              .save_settings = [this] { SaveSettings(); }});
 
