@@ -90,6 +90,8 @@ class SmtpServer {
   std::string Attachment(int mail, int number) const;
   // The message as it arrived, headers and all.
   std::string Message(int mail) const;
+  // "AUTH <mechanism>" for every login attempt so far.
+  std::vector<std::string> Logins() const { return FileLines(m_folder + "auth.log"); }
 
  private:
   std::string m_folder;

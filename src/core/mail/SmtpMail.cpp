@@ -79,6 +79,12 @@ std::string FailureText(CURLcode code, const TConversation& conversation, const 
 }  // namespace
 
 void SendSmtpMail(const TSmtpServer& server, const TMailContent& content) {
+  if (server.security == TEmailSecurity::None && !server.username.empty() &&
+      !server.plain_login_confirmed)
+    throw Error(
+        "Zonder beveiliging zouden uw gebruikersnaam en wachtwoord onversleuteld over het "
+        "netwerk gaan; er is niets verstuurd. Kies in de emailinstellingen STARTTLS of SSL/TLS "
+        "bij Beveiliging.");
   char error[CURL_ERROR_SIZE] = {};
   TCurlHandle handle = NewCurlHandle(error);
   CURL* curl = handle.get();

@@ -15,6 +15,7 @@ struct TSmtpServer {
   TEmailSecurity security = TEmailSecurity::None;
   std::string username;  // empty: no login
   std::string password;
+  bool plain_login_confirmed = false;  // the user allowed a login without encryption
   // Certificates of the authorities trusted besides the system's; empty for the system's.
   std::string ca_file;
   long connect_timeout_ms = 1000;             // up to the server's greeting and the login
@@ -24,8 +25,9 @@ struct TSmtpServer {
 
 // Sends `content` as one MIME message (multipart/mixed: the body as UTF-8 text, every
 // attachment as image/jpeg in base64 under its file name) and disconnects. STARTTLS, once
-// chosen, is required: a server without it is refused. Throws Error with the server's
-// reply, or the library's reason, when anything fails.
+// chosen, is required: a server without it is refused. A login without encryption is
+// refused before anything is sent unless the user confirmed it. Throws Error with the
+// server's reply, or the library's reason, when anything fails.
 void SendSmtpMail(const TSmtpServer& server, const TMailContent& content);
 
 }  // namespace fotoloom

@@ -65,6 +65,9 @@ class TFormInstellingen : public QDialog {
   bool StoreVisiblePage();
   // False, after its warning and with the focus moved, when a website field is not right.
   bool CheckWebsitePage();
+  // Asks before a login may go without encryption and records the answer; false when the
+  // user declined, with the focus on the security choice.
+  bool ConfirmPlainLogin();
   void cmbVerbindingChange();
   // The connection test, off the window's thread; the dialog stays usable meanwhile.
   void Button1Click();

@@ -113,7 +113,8 @@ bool TMailCommand::SendBySmtp(const TMailContent& content) {
                      .port = MailPort(settings.EmailPort),
                      .security = settings.EmailSecurity,
                      .username = settings.EmailUsername,
-                     .password = settings.EmailPassword};
+                     .password = settings.EmailPassword,
+                     .plain_login_confirmed = settings.EmailPlainLogin};
   std::vector<TMailContent> mails;
   try {
     mails = SplitOverMails(content, Budget(settings));

@@ -154,6 +154,23 @@ TEST_F(SmtpMailTest, StartTlsAndSslWithLogin) {
   }
 }
 
+// Without encryption a login goes only after the user confirmed it: else the server never
+// sees the password.
+TEST_F(SmtpMailTest, APlainLoginNeedsTheUsersConfirmation) {
+  SmtpServer server(server_dir.Path(), SmtpServer::Security::None, true);
+  TSmtpServer account = Server(server, TEmailSecurity::None, true);
+  const std::string failure = Failure(account, Mail());
+  EXPECT_EQ(failure.rfind("Zonder beveiliging zouden uw gebruikersnaam en wachtwoord", 0), 0u)
+      << failure;
+  EXPECT_EQ(server.Logins(), Strings());
+  EXPECT_EQ(server.MailCount(), 0);
+
+  account.plain_login_confirmed = true;
+  SendSmtpMail(account, Mail());
+  EXPECT_EQ(server.Logins().size(), 1u);
+  EXPECT_EQ(server.MailCount(), 1);
+}
+
 TEST_F(SmtpMailTest, AnUntrustedCertificateIsRefused) {
   test::MakeCertificate(server_dir.Path());
   SmtpServer server(server_dir.Path(), SmtpServer::Security::StartTls, true);

@@ -111,6 +111,7 @@ class MailWindowTest : public QObject {
     settings.EmailUseOutLook = false;
     settings.EmailHost = "127.0.0.1";
     settings.EmailPort = std::to_string(server.Port());
+    settings.EmailSecurity = TEmailSecurity::None;
     settings.EmailFrom = "jan@example.nl";
   }
 
@@ -290,6 +291,7 @@ class MailWindowTest : public QObject {
     UseSmtp(main, server);
     main.form->Settings().EmailUsername = SmtpServer::kUser;
     main.form->Settings().EmailPassword = "fout";
+    main.form->Settings().EmailPlainLogin = true;
     WhenMailPageShows({QStringLiteral("piet@example.nl"), {}, {}, {}});
     asked = Mail(main, {MessageAnswer::Yes, MessageAnswer::Ok});
     QCOMPARE(asked.size(), 2);

@@ -3,7 +3,8 @@
 "PORT <n>" once it listens. Every message is parsed with Python's email package into the
 folder OUT: mail-<n>.txt holds "FROM", "RCPT", "SUBJECT" (decoded) and one "ATTACH <type>
 <name>" line per attachment in order; mail-<n>.body the decoded text; mail-<n>-<k> the
-decoded bytes of the k-th attachment; mail-<n>.eml the message as received.
+decoded bytes of the k-th attachment; mail-<n>.eml the message as received. auth.log
+has a line "AUTH <mechanism>" for every login attempt.
 
   smtp_server.py OUT [--starttls CERT KEY] [--ssl CERT KEY] [--login USER PASSWORD]
                      [--silent] [--stall] [--refuse N]
@@ -81,6 +82,13 @@ def authenticate(server, session, envelope, mechanism, data):
     return AuthResult(success=good, handled=False)
 
 
+class RecordingSMTP(SMTP):
+    async def smtp_AUTH(self, arg):
+        with open(os.path.join(options.out, "auth.log"), "a", encoding="utf-8") as log:
+            log.write("AUTH %s\n" % (arg or "").split(" ")[0].upper())
+        await super().smtp_AUTH(arg)
+
+
 def make_smtp():
     arguments = {"hostname": "fotoloom.test"}
     if options.starttls:
@@ -88,7 +96,7 @@ def make_smtp():
     if options.login:
         arguments.update(authenticator=authenticate, auth_required=True,
                          auth_require_tls=not options.ssl and bool(options.starttls))
-    return SMTP(Handler(), **arguments)
+    return RecordingSMTP(Handler(), **arguments)
 
 
 class Silent(asyncio.Protocol):
