@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <string>
 
 #include "core/mail/MailContent.h"
@@ -18,6 +19,11 @@ struct TSmtpServer {
   bool plain_login_confirmed = false;  // the user allowed a login without encryption
   // Certificates of the authorities trusted besides the system's; empty for the system's.
   std::string ca_file;
+  // Where certificates the user accepted are kept ("trusted-certificates"); empty: none.
+  std::string trust_folder;
+  // Asked with "host:port" and the fingerprint when no authority vouches for the server's
+  // certificate; true trusts its key from now on. None: such a server is refused.
+  std::function<bool(const std::string& server, const std::string& fingerprint)> trust;
   long connect_timeout_ms = 1000;             // up to the server's greeting and the login
   long stall_timeout_seconds = 60;            // a send without any progress for this long fails
   const std::atomic<bool>* cancel = nullptr;  // set from any thread: stop as soon as possible

@@ -12,6 +12,7 @@
 #include "gui/common/Messages.h"
 #include "gui/common/PhotoListModel.h"
 #include "gui/publish/DesktopMailLauncher.h"
+#include "gui/publish/ServerTrustQuestion.h"
 #include "gui/publish/TFormInstellingen.h"
 
 namespace fotoloom {
@@ -114,7 +115,8 @@ bool TMailCommand::SendBySmtp(const TMailContent& content) {
                      .security = settings.EmailSecurity,
                      .username = settings.EmailUsername,
                      .password = settings.EmailPassword,
-                     .plain_login_confirmed = settings.EmailPlainLogin};
+                     .plain_login_confirmed = settings.EmailPlainLogin,
+                     .trust_folder = m_widgets.trust_folder.toStdString()};
   std::vector<TMailContent> mails;
   try {
     mails = SplitOverMails(content, Budget(settings));
@@ -137,8 +139,17 @@ void TMailCommand::Send(TSmtpSend send) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   m_hourglass = true;
   m_send.Start(
-      [work = std::move(send)](const TBackgroundWork::TJob& job) mutable {
+      [work = std::move(send),
+       window = m_widgets.window](const TBackgroundWork::TJob& job) mutable {
         work.server.cancel = &job.CancelFlag();
+        work.server.trust = [&job, window](const std::string& server,
+                                           const std::string& fingerprint) {
+          return job
+              .Ask<bool>([window, server, fingerprint] {
+                return AskToTrustServer(window, {server, false, fingerprint});
+              })
+              .value_or(false);
+        };
         try {
           for (; work.sent < work.mails.size(); ++work.sent)
             SendSmtpMail(work.server, work.mails[work.sent]);
@@ -146,7 +157,9 @@ void TMailCommand::Send(TSmtpSend send) {
           work.failure = error.what();
           if (work.failure.empty()) work.failure = "?";
         }
+        // The result outlives the job.
         work.server.cancel = nullptr;
+        work.server.trust = nullptr;
         return work;
       },
       [this](const TSmtpSend& result) { ShowSendResult(result); });

@@ -31,6 +31,7 @@ class TMailCommand : public QObject {
     TPhotoListModel* results;
     QPushButton* mail;  // btnMailen
     TSettings* settings;
+    QString trust_folder;  // accepted certificates
     std::function<void(bool)> set_busy;
     std::function<void()> save_settings;
   };

@@ -218,6 +218,7 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
                              .results = m_result_entries,
                              .mail = m_mail_button,
                              .settings = &m_settings,
+                             .trust_folder = m_data_folder,
                              .set_busy = [this](bool busy) { SetBusy(busy); },
                              .save_settings = [this] { SaveSettings(); }});
 

@@ -6,6 +6,7 @@
 #include <regex>
 
 #include "core/base/Error.h"
+#include "core/net/ServerTrust.h"
 #include "support/LoopbackServers.h"
 #include "support/TempDir.h"
 
@@ -171,14 +172,48 @@ TEST_F(SmtpMailTest, APlainLoginNeedsTheUsersConfirmation) {
   EXPECT_EQ(server.MailCount(), 1);
 }
 
-TEST_F(SmtpMailTest, AnUntrustedCertificateIsRefused) {
+// A self-signed certificate is refused unless the user trusts it by its fingerprint; its
+// key is then pinned, so the next send asks nothing and a changed key is refused.
+TEST_F(SmtpMailTest, AnUntrustedCertificateIsTrustedOnlyByTheUser) {
   test::MakeCertificate(server_dir.Path());
   SmtpServer server(server_dir.Path(), SmtpServer::Security::StartTls, true);
+  test::TempDir trust;
   TSmtpServer account = Server(server, TEmailSecurity::StartTls, true);
   account.ca_file.clear();
-  const std::string failure = Failure(account, Mail());
-  EXPECT_EQ(failure.rfind("Het certificaat van 127.0.0.1:", 0), 0u) << failure;
+  account.trust_folder = trust.Path();
+  const std::string where = "127.0.0.1:" + std::to_string(server.Port());
+  Strings asked;
+  bool answer = false;
+  account.trust = [&](const std::string& name, const std::string& fingerprint) {
+    asked.push_back(name + " " + fingerprint.substr(0, 7));
+    return answer;
+  };
+
+  for (const bool with_question : {false, true}) {
+    TSmtpServer refusing = account;
+    if (!with_question) refusing.trust = nullptr;
+    const std::string failure = Failure(refusing, Mail());
+    EXPECT_EQ(failure.rfind("Het certificaat van " + where + " wordt niet vertrouwd.", 0), 0u)
+        << failure;
+  }
+  EXPECT_EQ(asked, Strings({where + " SHA256:"}));
+  EXPECT_EQ(TrustedCertificatePin(trust.Path(), where), "");
   EXPECT_EQ(server.MailCount(), 0);
+
+  answer = true;
+  SendSmtpMail(account, Mail());
+  EXPECT_EQ(asked.size(), 2u);
+  EXPECT_EQ(TrustedCertificatePin(trust.Path(), where).rfind("sha256//", 0), 0u);
+  SendSmtpMail(account, Mail());
+  EXPECT_EQ(asked.size(), 2u);
+  EXPECT_EQ(server.MailCount(), 2);
+
+  // Another key under the accepted one's name: refused without a question.
+  StoreTrustedCertificate(trust.Path(), where, "sha256//" + std::string(43, 'A') + "=");
+  const std::string failure = Failure(account, Mail());
+  EXPECT_EQ(failure.rfind("Het certificaat van " + where + " is veranderd", 0), 0u) << failure;
+  EXPECT_EQ(asked.size(), 2u);
+  EXPECT_EQ(server.MailCount(), 2);
 }
 
 TEST_F(SmtpMailTest, StartTlsIsNeverDroppedWhenTheServerLacksIt) {

@@ -271,6 +271,34 @@ class MailWindowTest : public QObject {
     }
   }
 
+  // A server whose certificate no authority signed: the user is asked with its
+  // fingerprint, and after Yes the mail goes and the next one goes without a question.
+  void anUnknownCertificateIsAskedAbout() {
+    test::TempDir photos, servers;
+    test::MakeCertificate(servers.Path());
+    SmtpServer server(servers.Path(), SmtpServer::Security::StartTls);
+    test::MainWindowFixture main;
+    QVERIFY(ShowStep3(main, photos, {QStringLiteral("a.jpg")}));
+    UseSmtp(main, server);
+    main.form->Settings().EmailSecurity = TEmailSecurity::StartTls;
+    ClickCheckBox(main, 0);
+    WhenMailPageShows({QStringLiteral("piet@example.nl"), {}, {}, {}});
+    QList<MessageRequest> asked =
+        Mail(main, {MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Ok});
+    QCOMPARE(asked.size(), 3);
+    QVERIFY2(asked[1].text.startsWith(
+                 QStringLiteral("Het certificaat van de server 127.0.0.1:%1 is onbekend.\n"
+                                "Vingerafdruk: SHA256:")
+                     .arg(server.Port())),
+             qPrintable(asked[1].text));
+    QVERIFY2(asked[2].text.startsWith(QStringLiteral("Emailbericht is succesvol")),
+             qPrintable(asked[2].text));
+    WhenMailPageShows({QStringLiteral("piet@example.nl"), {}, {}, {}});
+    asked = Mail(main, {MessageAnswer::Yes, MessageAnswer::Ok});
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(server.MailCount(), 2);
+  }
+
   // A port text that is no number reaches the general error display before anything is
   // sent; a refused login shows the server's reply; both leave the buttons enabled.
   void failuresAreShown() {
