@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <cstdio>
+#include <regex>
 
 #include "gui/common/PhotoListModel.h"
 #include "gui/publish/TFormInstellingen.h"
@@ -233,6 +234,10 @@ class MailWindowTest : public QObject {
                                  "ATTACH image/jpeg a.jpg", "ATTACH image/jpeg c.jpg"}));
     const std::vector<uint8_t> c = test::ReadFileBytes(photos.File("c.jpg"));
     QVERIFY(server.Attachment(1, 2) == std::string(c.begin(), c.end()));
+    // English whatever the user's locale (ctest runs this program under nl_NL.UTF-8 too).
+    QVERIFY(std::regex_search(server.Message(1),
+                              std::regex("(^|\r\n)Date: (Mon|Tue|Wed|Thu|Fri|Sat|Sun), \\d\\d "
+                                         "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) ")));
 
     // The second mail: only c.jpg, and a copy to Kees.
     ClickCheckBox(main, 0);
