@@ -329,11 +329,12 @@ class MailWindowTest : public QObject {
     asked = Mail(main, {MessageAnswer::Yes, MessageAnswer::Ok});
     QCOMPARE(asked.size(), 2);
     QCOMPARE(asked[1].type, MessageType::Error);
-    QCOMPARE(asked[1].text, QStringLiteral("Er is een fout opgetreden tijdens het vesturen van "
-                                           "het emailbericht: De server 127.0.0.1:%1 heeft de "
-                                           "gebruikersnaam of het wachtwoord geweigerd. (535 "
-                                           "5.7.8 Authentication credentials invalid)")
-                                .arg(server.Port()));
+    // What failed in Dutch; the server's words after it.
+    QCOMPARE(asked[1].text,
+             QStringLiteral("Er is een fout opgetreden tijdens het vesturen van het emailbericht: "
+                            "De server 127.0.0.1:%1 heeft de gebruikersnaam of het wachtwoord "
+                            "geweigerd. (535 5.7.8 Authentication credentials invalid)")
+                 .arg(server.Port()));
     QVERIFY(MailButton(main)->isEnabled());
     QCOMPARE(server.MailCount(), 0);
   }
