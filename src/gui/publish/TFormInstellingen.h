@@ -65,9 +65,6 @@ class TFormInstellingen : public QDialog {
   bool StoreVisiblePage();
   // False, after its warning and with the focus moved, when a website field is not right.
   bool CheckWebsitePage();
-  // Asks before a login may go without encryption and records the answer; false when the
-  // user declined, with the focus on the security choice.
-  bool ConfirmPlainLogin();
   void cmbVerbindingChange();
   // The connection test, off the window's thread; the dialog stays usable meanwhile.
   void Button1Click();
@@ -78,6 +75,9 @@ class TFormInstellingen : public QDialog {
   QWidget* BuildWebsitePage();
   QWidget* BuildEmailPage();
   QWidget* BuildEmailSettingsPage();
+  // Asks before a login may go without encryption and records the answer; false when the
+  // user declined, with the focus on the security choice.
+  bool ConfirmPlainLogin();
 
   TSettings& m_settings;
   std::function<void()> m_save_settings;
