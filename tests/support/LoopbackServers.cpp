@@ -182,6 +182,8 @@ std::vector<std::string> SmtpArguments(const std::string& folder, SmtpServer::Se
   if (login) argv.insert(argv.end(), {"--login", SmtpServer::kUser, SmtpServer::kPassword});
   if (behaviour == SmtpServer::Behaviour::Silent) argv.push_back("--silent");
   if (behaviour == SmtpServer::Behaviour::StallAfterData) argv.push_back("--stall");
+  if (behaviour == SmtpServer::Behaviour::RefuseSecondMessage)
+    argv.insert(argv.end(), {"--refuse", "2"});
   return argv;
 }
 
@@ -213,6 +215,10 @@ std::string SmtpServer::Body(int mail) const {
 
 std::string SmtpServer::Attachment(int mail, int number) const {
   return ReadAll(m_folder + "mail-" + std::to_string(mail) + "-" + std::to_string(number));
+}
+
+std::string SmtpServer::Message(int mail) const {
+  return ReadAll(m_folder + "mail-" + std::to_string(mail) + ".eml");
 }
 
 namespace {

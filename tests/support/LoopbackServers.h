@@ -77,7 +77,7 @@ class SmtpServer {
   enum class Security { None, StartTls, SslTls };
   // StartTls and SslTls use the certificate of MakeCertificate(folder). `login` requires
   // AUTH with kUser and kPassword.
-  enum class Behaviour { Normal, Silent, StallAfterData };
+  enum class Behaviour { Normal, Silent, StallAfterData, RefuseSecondMessage };
   SmtpServer(const std::string& folder, Security security, bool login = false,
              Behaviour behaviour = Behaviour::Normal);
   int Port() const { return m_process.Port(); }
@@ -88,6 +88,10 @@ class SmtpServer {
   std::vector<std::string> Summary(int mail) const;
   std::string Body(int mail) const;
   std::string Attachment(int mail, int number) const;
+  // The message as it arrived, headers and all.
+  std::string Message(int mail) const;
+  // "AUTH <mechanism>" for every login attempt so far.
+  std::vector<std::string> Logins() const { return FileLines(m_folder + "auth.log"); }
 
  private:
   std::string m_folder;

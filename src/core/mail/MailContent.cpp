@@ -49,13 +49,13 @@ int MailPort(const std::string& text) {
   return port;
 }
 
-std::vector<std::string> ExistingFiles(const std::vector<std::string>& paths) {
-  std::vector<std::string> existing;
+std::vector<std::string> MissingFiles(const std::vector<std::string>& paths) {
+  std::vector<std::string> missing;
   for (const std::string& path : paths) {
     struct stat info {};
-    if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) existing.push_back(path);
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) missing.push_back(path);
   }
-  return existing;
+  return missing;
 }
 
 std::string FileNameOf(const std::string& path) {

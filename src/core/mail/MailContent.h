@@ -23,8 +23,8 @@ std::vector<std::string> MailRecipients(const std::string& text);
 // value" for anything else, an empty text included.
 int MailPort(const std::string& text);
 
-// The paths of `paths` that name an existing regular file, in their order.
-std::vector<std::string> ExistingFiles(const std::vector<std::string>& paths);
+// The paths of `paths` that name no existing regular file, in their order.
+std::vector<std::string> MissingFiles(const std::vector<std::string>& paths);
 
 // The name after the last '/'.
 std::string FileNameOf(const std::string& path);

@@ -7,6 +7,8 @@
 #include "core/base/Error.h"
 #include "core/net/CurlHandle.h"
 #include "core/net/NetFailure.h"
+#include "core/net/PeerCertificate.h"
+#include "core/net/ServerTrust.h"
 #include "core/net/TextEncoding.h"
 
 namespace fotoloom {
@@ -69,8 +71,7 @@ void Check(CURLcode code) {
 }
 
 std::string FailureText(CURLcode code, const TConversation& conversation, const char* error,
-                        const TSmtpServer& server) {
-  const std::string where = server.host + ":" + std::to_string(server.port);
+                        const std::string& where) {
   if (code == CURLE_USE_SSL_FAILED)
     return "De mailserver " + where + " biedt geen STARTTLS aan; er is niets verstuurd.";
   return NetFailureText(code, where, conversation.last_refusal, CurlReason(code, error));
@@ -79,6 +80,12 @@ std::string FailureText(CURLcode code, const TConversation& conversation, const 
 }  // namespace
 
 void SendSmtpMail(const TSmtpServer& server, const TMailContent& content) {
+  if (server.security == TEmailSecurity::None && !server.username.empty() &&
+      !server.plain_login_confirmed)
+    throw Error(
+        "Zonder beveiliging zouden uw gebruikersnaam en wachtwoord onversleuteld over het "
+        "netwerk gaan; er is niets verstuurd. Kies in de emailinstellingen STARTTLS of SSL/TLS "
+        "bij Beveiliging.");
   char error[CURL_ERROR_SIZE] = {};
   TCurlHandle handle = NewCurlHandle(error);
   CURL* curl = handle.get();
@@ -86,6 +93,7 @@ void SendSmtpMail(const TSmtpServer& server, const TMailContent& content) {
 
   const std::string host =
       server.host.find(':') != std::string::npos ? "[" + server.host + "]" : server.host;
+  const std::string where = server.host + ":" + std::to_string(server.port);
   const std::string url =
       std::string(server.security == TEmailSecurity::SslTls ? "smtps://" : "smtp://") + host + ":" +
       std::to_string(server.port);
@@ -96,6 +104,13 @@ void SendSmtpMail(const TSmtpServer& server, const TMailContent& content) {
                                                                 : CURLUSESSL_ALL)));
   if (!server.ca_file.empty())
     Check(curl_easy_setopt(curl, CURLOPT_CAINFO, server.ca_file.c_str()));
+  TSeenCertificate seen;
+  std::string pin;
+  if (server.security != TEmailSecurity::None) {
+    RecordPeerCertificate(curl, &seen);
+    if (!server.trust_folder.empty()) pin = TrustedCertificatePin(server.trust_folder, where);
+    if (!pin.empty()) PinPeerCertificate(curl, pin);
+  }
   if (!server.username.empty()) {
     curl_easy_setopt(curl, CURLOPT_USERNAME, server.username.c_str());
     curl_easy_setopt(curl, CURLOPT_PASSWORD, server.password.c_str());
@@ -155,9 +170,19 @@ void SendSmtpMail(const TSmtpServer& server, const TMailContent& content) {
   Check(curl_easy_setopt(curl, CURLOPT_MIMEPOST, mime.get()));
 
   error[0] = '\0';
-  const CURLcode code = curl_easy_perform(curl);
+  CURLcode code = curl_easy_perform(curl);
+  // A certificate no authority vouches for may still be the user's own server's: the user
+  // decides by its fingerprint, and its key is pinned from then on.
+  if (code == CURLE_PEER_FAILED_VERIFICATION && pin.empty() && !seen.fingerprint.empty() &&
+      !server.trust_folder.empty() && server.trust && server.trust(where, seen.fingerprint)) {
+    StoreTrustedCertificate(server.trust_folder, where, seen.pin);
+    PinPeerCertificate(curl, seen.pin);
+    conversation.last_refusal.clear();
+    error[0] = '\0';
+    code = curl_easy_perform(curl);
+  }
   // The handle's end closes the connection, also after a failure.
-  if (code != CURLE_OK) throw Error(FailureText(code, conversation, error, server));
+  if (code != CURLE_OK) throw Error(FailureText(code, conversation, error, where));
 }
 
 }  // namespace fotoloom

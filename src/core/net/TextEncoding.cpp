@@ -100,22 +100,18 @@ std::string EncodedHeaderText(const std::string& text) {
   return result;
 }
 
+// A reader that sees both parameters may take the plain one, so a name beyond ASCII goes
+// in filename* alone.
 std::string AttachmentDisposition(const std::string& file_name) {
   const std::string name = WithoutLineBreaks(file_name);
+  if (!PrintableAscii(name))
+    return "Content-Disposition: attachment; filename*=UTF-8''" + PercentEncoded(name);
   std::string quoted;
   for (const char c : name) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x80) {
-      quoted += '_';
-      continue;
-    }
     if (c == '"' || c == '\\') quoted += '\\';
     quoted += c;
   }
-  std::string header = "Content-Disposition: attachment";
-  // The encoded name first: readers that know both take it, older ones the stand-in.
-  if (!PrintableAscii(name)) header += "; filename*=UTF-8''" + PercentEncoded(name);
-  return header + "; filename=\"" + quoted + "\"";
+  return "Content-Disposition: attachment; filename=\"" + quoted + "\"";
 }
 
 }  // namespace fotoloom

@@ -26,7 +26,7 @@ std::string MailDate(std::time_t when);
 std::string EncodedHeaderText(const std::string& text);
 
 // `Content-Disposition` of an attachment: the plain filename parameter for a printable
-// ASCII name, else RFC 2231's filename* in UTF-8 (with an ASCII stand-in for old readers).
+// ASCII name, else RFC 2231's filename* in UTF-8 alone.
 // Quotes and backslashes are escaped and control characters never reach the header.
 std::string AttachmentDisposition(const std::string& file_name);
 

@@ -120,6 +120,7 @@ TSettings LoadSettings(const TIniFile& settings_file) {
   s.FtpPassive = read_bool("FtpPassive", s.FtpPassive);
   s.EmailSecurity = ReadChoice(file, "EmailSecurity", kEmailSecurityTexts, s.EmailSecurity);
   s.EmailMaxMB = read_integer("EmailMaxMB", s.EmailMaxMB);
+  s.EmailPlainLogin = read_bool("EmailPlainLogin", s.EmailPlainLogin);
   s.Smallfotos = read_bool("Smallfotos", s.Smallfotos);
   s.Normalfotos = read_bool("Normalfotos", s.Normalfotos);
   s.Largefotos = read_bool("Largefotos", s.Largefotos);
@@ -169,6 +170,7 @@ void SaveSettings(TIniFile& file, const TSettings& s) {
   WriteScrambled(file, "EmailPassword", s.EmailPassword);
   write_string("EmailSecurity", EmailSecurityText(s.EmailSecurity));
   write_integer("EmailMaxMB", s.EmailMaxMB);
+  write_bool("EmailPlainLogin", s.EmailPlainLogin);
 }
 
 }  // namespace fotoloom

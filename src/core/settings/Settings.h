@@ -40,19 +40,24 @@ struct TSettings {
   std::string FontText;
   bool EmailUseOutLook = true;
   std::string EmailHost;
-  std::string EmailPort;
+  std::string EmailPort = "587";  // the port of EmailSecurity's default
   std::string EmailFrom;
   std::string EmailAddress;
   std::string EmailCC;
   std::string EmailSubject;
   std::string EmailBody;
-  // Keys that older files lack; their defaults keep such a setup working as it did.
+  // Keys that older files lack; their defaults keep such a setup working as it did, except
+  // for the mail security.
   TFtpProtocol FtpProtocol = TFtpProtocol::Ftp;
   bool FtpPassive = false;
   std::string EmailUsername;
   std::string EmailPassword;
-  TEmailSecurity EmailSecurity = TEmailSecurity::None;
+  // Encrypted unless the file says "Geen": a password never crosses the network in clear
+  // by default.
+  TEmailSecurity EmailSecurity = TEmailSecurity::StartTls;
   int32_t EmailMaxMB = 20;  // the largest mail the built-in client sends, in megabytes
+  // The user confirmed that the login may go over a connection without encryption.
+  bool EmailPlainLogin = false;
 
   // Read from the file but never written by the program.
   std::string Customer;

@@ -53,6 +53,8 @@ TPageCaptions CaptionsOf(TSettingsPage page) {
 // The choices in the order of the settings' values.
 const std::array<const char*, 3> kProtocolCaptions = {"FTP", "FTP met TLS (FTPES)", "SFTP"};
 const std::array<const char*, 3> kSecurityCaptions = {"Geen", "STARTTLS", "SSL/TLS"};
+// The usual port of each security choice.
+const std::array<const char*, 3> kSecurityPorts = {"25", "587", "465"};
 
 QString Text(const std::string& value) {
   return QString::fromStdString(value);
@@ -243,6 +245,10 @@ QWidget* TFormInstellingen::BuildEmailSettingsPage() {
   EditEmailUsername = NewField("EditEmailUsername", panel);
   EditEmailPassword = NewPasswordField("EditEmailPassword", panel);
   cmbBeveiliging = NewChoice("cmbBeveiliging", kSecurityCaptions, panel);
+  // Only the user's choice brings its port: a stored port stays when the page shows.
+  connect(cmbBeveiliging, &QComboBox::activated, EditEmailPort, [this](int index) {
+    EditEmailPort->setText(QString::fromLatin1(kSecurityPorts.at(static_cast<size_t>(index))));
+  });
   editEmailMaxMB = Named(new QSpinBox(panel), "editEmailMaxMB");
   editEmailMaxMB->setRange(1, 1000);
   // Checking a button from code moves the panel too, so it follows the stored choice.
@@ -390,6 +396,7 @@ bool TFormInstellingen::StoreVisiblePage() {
       Guard(this, [this] { m_save_settings(); });
       break;
     case TSettingsPage::EmailSettings:
+      if (!ConfirmPlainLogin()) return false;
       m_settings.EmailUseOutLook = RadioSendEmailOutlook->isChecked();
       m_settings.EmailHost = Value(EditEmailHost);
       m_settings.EmailPort = Value(EditEmailPort);
@@ -400,6 +407,25 @@ bool TFormInstellingen::StoreVisiblePage() {
       m_settings.EmailMaxMB = editEmailMaxMB->value();
       break;
   }
+  return true;
+}
+
+bool TFormInstellingen::ConfirmPlainLogin() {
+  const bool plain_login =
+      cmbBeveiliging->currentIndex() == static_cast<int>(TEmailSecurity::None) &&
+      !Value(EditEmailUsername).empty();
+  if (plain_login && !m_settings.EmailPlainLogin && RadioSendEmailFotoloom->isChecked()) {
+    if (ShowMessage(this, MessageType::Warning,
+                    QStringLiteral("Zonder beveiliging gaan uw gebruikersnaam en wachtwoord "
+                                   "onversleuteld over het netwerk, leesbaar voor iedereen "
+                                   "onderweg. Wilt u toch zonder beveiliging inloggen?"),
+                    MessageButtons::YesNo) != MessageAnswer::Yes) {
+      cmbBeveiliging->setFocus();
+      return false;
+    }
+    m_settings.EmailPlainLogin = true;
+  }
+  m_settings.EmailPlainLogin = plain_login && m_settings.EmailPlainLogin;
   return true;
 }
 

@@ -75,6 +75,9 @@ class TFormInstellingen : public QDialog {
   QWidget* BuildWebsitePage();
   QWidget* BuildEmailPage();
   QWidget* BuildEmailSettingsPage();
+  // Asks before a login may go without encryption and records the answer; false when the
+  // user declined, with the focus on the security choice.
+  bool ConfirmPlainLogin();
 
   TSettings& m_settings;
   std::function<void()> m_save_settings;

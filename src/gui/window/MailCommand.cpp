@@ -7,12 +7,12 @@
 #include <algorithm>
 
 #include "core/base/Error.h"
-#include "core/base/Path.h"
 #include "core/mail/MailBudget.h"
 #include "core/mail/SmtpMail.h"
 #include "gui/common/Messages.h"
 #include "gui/common/PhotoListModel.h"
 #include "gui/publish/DesktopMailLauncher.h"
+#include "gui/publish/ServerTrustQuestion.h"
 #include "gui/publish/TFormInstellingen.h"
 
 namespace fotoloom {
@@ -35,6 +35,7 @@ TMailCommand::TMailCommand(const TWidgets& widgets)
     : m_widgets(widgets), m_desktop_mail(new TDesktopMailLauncher(widgets.window)) {
   connect(m_widgets.mail, &QPushButton::clicked, this, &TMailCommand::BitBtn1Click);
   connect(m_desktop_mail, &TDesktopMailLauncher::Finished, this, &TMailCommand::End);
+  connect(m_desktop_mail, &TDesktopMailLauncher::CannotStart, this, &TMailCommand::OfferSmtp);
 }
 
 TMailCommand::~TMailCommand() {
@@ -58,10 +59,12 @@ void TMailCommand::BitBtn1Click() {
     // Ends here on a return or an error; a send or a mail program started keeps it.
     auto busy = std::make_unique<BusyScope>(m_widgets.set_busy);
     TSettings& settings = *m_widgets.settings;
+    // A photo that is gone is reported before the user fills in the mail.
+    std::vector<std::string> photos = CheckedFiles();
     if (!OpenSettingsDialog(TSettingsPage::Email, settings, m_widgets.save_settings, window))
       return;
 
-    TMailContent content = CheckedPhotos();
+    TMailContent content = MailOf(std::move(photos), !settings.EmailUseOutLook);
     if (settings.EmailUseOutLook) {
       if (!content.attachments.empty() && EncodedMailSize(content) > Budget(settings))
         ShowMessage(window, MessageType::Information,
@@ -70,28 +73,39 @@ void TMailCommand::BitBtn1Click() {
                         .arg(settings.EmailMaxMB),
                     MessageButtons::Ok);
       m_busy = std::move(busy);
-      m_desktop_mail->Open(content, m_widgets.target_folder());
+      m_desktop_mail->Open(content);
       return;
     }
     if (SendBySmtp(content)) m_busy = std::move(busy);
   });
 }
 
-// The checked entries in list order, from the target folder, with the addresses and texts
-// of the settings; files that are gone are left out.
-TMailContent TMailCommand::CheckedPhotos() const {
-  const TSettings& settings = *m_widgets.settings;
-  const std::string folder = IncludeTrailingSeparator(m_widgets.target_folder().toStdString());
+// The files of the checked entries in list order. A checked file that is gone stops the
+// command: a mail without it would look complete to the recipient.
+std::vector<std::string> TMailCommand::CheckedFiles() const {
   std::vector<std::string> paths;
   for (const TListEntry& entry : m_widgets.results->Entries())
-    if (entry.checked) paths.push_back(folder + entry.caption);
-  const bool smtp = !settings.EmailUseOutLook;
+    if (entry.checked) paths.push_back(entry.File());
+  const std::vector<std::string> missing = MissingFiles(paths);
+  if (!missing.empty()) {
+    std::string names;
+    for (const std::string& path : missing) names += (names.empty() ? "\"" : ", \"") + path + "\"";
+    throw Error((missing.size() == 1 ? "Deze aangevinkte foto bestaat niet meer: "
+                                     : "Deze aangevinkte foto's bestaan niet meer: ") +
+                names + ". Er is niets gemaild.");
+  }
+  return paths;
+}
+
+// The photos with the addresses and texts of the settings; the copy goes by SMTP only.
+TMailContent TMailCommand::MailOf(std::vector<std::string> photos, bool smtp) const {
+  const TSettings& settings = *m_widgets.settings;
   return {.from = settings.EmailFrom,
           .recipients = MailRecipients(smtp ? settings.EmailAddress + "," + settings.EmailCC
                                             : settings.EmailAddress),
           .subject = settings.EmailSubject,
           .body = settings.EmailBody,
-          .attachments = ExistingFiles(paths)};
+          .attachments = std::move(photos)};
 }
 
 bool TMailCommand::SendBySmtp(const TMailContent& content) {
@@ -100,7 +114,9 @@ bool TMailCommand::SendBySmtp(const TMailContent& content) {
                      .port = MailPort(settings.EmailPort),
                      .security = settings.EmailSecurity,
                      .username = settings.EmailUsername,
-                     .password = settings.EmailPassword};
+                     .password = settings.EmailPassword,
+                     .plain_login_confirmed = settings.EmailPlainLogin,
+                     .trust_folder = m_widgets.trust_folder.toStdString()};
   std::vector<TMailContent> mails;
   try {
     mails = SplitOverMails(content, Budget(settings));
@@ -115,47 +131,95 @@ bool TMailCommand::SendBySmtp(const TMailContent& content) {
                       .arg(mails.size()),
                   MessageButtons::YesNo) != MessageAnswer::Yes)
     return false;
-
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  m_hourglass = true;
-  m_send.Start(
-      [server, mails](const TBackgroundWork::TJob& job) mutable {
-        server.cancel = &job.CancelFlag();
-        std::string failure;
-        try {
-          for (const TMailContent& mail : mails) SendSmtpMail(server, mail);
-        } catch (const std::exception& error) {
-          failure = error.what();
-          if (failure.empty()) failure = "?";
-        }
-        return failure;
-      },
-      [this, content, count = static_cast<int>(mails.size())](const std::string& failure) {
-        ShowSendResult(Text(failure), content, count);
-      });
+  Send({.server = server, .content = content, .mails = std::move(mails)});
   return true;
 }
 
-void TMailCommand::ShowSendResult(const QString& failure, const TMailContent& content, int mails) {
+void TMailCommand::Send(TSmtpSend send) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  m_hourglass = true;
+  m_send.Start(
+      [work = std::move(send),
+       window = m_widgets.window](const TBackgroundWork::TJob& job) mutable {
+        work.server.cancel = &job.CancelFlag();
+        work.server.trust = [&job, window](const std::string& server,
+                                           const std::string& fingerprint) {
+          return job
+              .Ask<bool>([window, server, fingerprint] {
+                return AskToTrustServer(window, {server, false, fingerprint});
+              })
+              .value_or(false);
+        };
+        try {
+          for (; work.sent < work.mails.size(); ++work.sent)
+            SendSmtpMail(work.server, work.mails[work.sent]);
+        } catch (const std::exception& error) {
+          work.failure = error.what();
+          if (work.failure.empty()) work.failure = "?";
+        }
+        // The result outlives the job.
+        work.server.cancel = nullptr;
+        work.server.trust = nullptr;
+        return work;
+      },
+      [this](const TSmtpSend& result) { ShowSendResult(result); });
+}
+
+void TMailCommand::ShowSendResult(const TSmtpSend& send) {
   QApplication::restoreOverrideCursor();
   m_hourglass = false;
-  if (!failure.isEmpty()) {
-    ShowMessage(m_widgets.window, MessageType::Error,
-                QStringLiteral("Er is een fout opgetreden tijdens het vesturen van het "
-                               "emailbericht: ") +
-                    failure,
-                MessageButtons::Ok);
+  QWidget* window = m_widgets.window;
+  const QString failure =
+      QStringLiteral("Er is een fout opgetreden tijdens het vesturen van het emailbericht: %1")
+          .arg(Text(send.failure));
+  if (!send.failure.empty() && send.mails.size() > 1) {
+    // The mails that went out are not sent again.
+    const QString question =
+        QStringLiteral("%1\n\n%2 van %3 e-mails verstuurd. Wilt u de overige e-mails nu versturen?")
+            .arg(failure)
+            .arg(send.sent)
+            .arg(send.mails.size());
+    if (ShowMessage(window, MessageType::Error, question, MessageButtons::YesNo) ==
+        MessageAnswer::Yes) {
+      TSmtpSend rest = send;
+      rest.failure.clear();
+      Send(std::move(rest));
+      return;
+    }
+  } else if (!send.failure.empty()) {
+    ShowMessage(window, MessageType::Error, failure, MessageButtons::Ok);
   } else {
     QStringList recipients;
-    for (const std::string& address : content.recipients) recipients << Text(address);
+    for (const std::string& address : send.content.recipients) recipients << Text(address);
     QString record = QStringLiteral("%1 verstuurd aan %2")
-                         .arg(PhotoCount(content.attachments.size()), recipients.join(", "));
-    if (mails > 1) record += QStringLiteral(" in %1 e-mails").arg(mails);
-    ShowMessage(m_widgets.window, MessageType::Information,
+                         .arg(PhotoCount(send.content.attachments.size()), recipients.join(", "));
+    if (send.mails.size() > 1) record += QStringLiteral(" in %1 e-mails").arg(send.mails.size());
+    ShowMessage(window, MessageType::Information,
                 QStringLiteral("Emailbericht is succesvol verstuurd!\n\n") + record + '.',
                 MessageButtons::Ok);
   }
   End();
+}
+
+// Neither the mail program nor a "mailto:" address could be opened: the mail server of the
+// settings is the other road, when no other command is under way.
+void TMailCommand::OfferSmtp(const TMailContent& content) {
+  Guard(m_widgets.window, [this, &content] {
+    const QString failure =
+        QStringLiteral("Kan uw e-mailprogramma niet starten. Controleer de emailinstellingen.");
+    if (m_busy) {
+      ShowMessage(m_widgets.window, MessageType::Error, failure, MessageButtons::Ok);
+      return;
+    }
+    const QString question = failure + QStringLiteral(
+                                           "\n\nWilt u de foto's versturen via de "
+                                           "mailserver van de emailinstellingen?");
+    if (ShowMessage(m_widgets.window, MessageType::Error, question, MessageButtons::YesNo) !=
+        MessageAnswer::Yes)
+      return;
+    auto busy = std::make_unique<BusyScope>(m_widgets.set_busy);
+    if (SendBySmtp(MailOf(content.attachments, true))) m_busy = std::move(busy);
+  });
 }
 
 void TMailCommand::End() {

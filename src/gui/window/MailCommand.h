@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/mail/MailContent.h"
+#include "core/mail/SmtpMail.h"
 #include "core/settings/Settings.h"
 #include "gui/common/BackgroundWork.h"
 #include "gui/common/HandlerGuard.h"
@@ -30,7 +31,7 @@ class TMailCommand : public QObject {
     TPhotoListModel* results;
     QPushButton* mail;  // btnMailen
     TSettings* settings;
-    std::function<QString()> target_folder;  // the folder of every attachment
+    QString trust_folder;  // accepted certificates
     std::function<void(bool)> set_busy;
     std::function<void()> save_settings;
   };
@@ -45,10 +46,23 @@ class TMailCommand : public QObject {
   void Finished();
 
  private:
-  TMailContent CheckedPhotos() const;
+  // A send over SMTP: the mails of one content, of which the first `sent` went out.
+  struct TSmtpSend {
+    TSmtpServer server;
+    TMailContent content;
+    std::vector<TMailContent> mails;
+    size_t sent = 0;
+    std::string failure;  // empty when all went out
+  };
+
+  std::vector<std::string> CheckedFiles() const;
+  TMailContent MailOf(std::vector<std::string> photos, bool smtp) const;
   // Starts the send off the window's thread; false when the user declined the split.
   bool SendBySmtp(const TMailContent& content);
-  void ShowSendResult(const QString& failure, const TMailContent& content, int mails);
+  // Sends the mails not yet sent.
+  void Send(TSmtpSend send);
+  void ShowSendResult(const TSmtpSend& send);
+  void OfferSmtp(const TMailContent& content);
   void End();
 
   TWidgets m_widgets;

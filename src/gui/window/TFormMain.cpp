@@ -222,7 +222,7 @@ TFormMain::TFormMain(const QString& data_folder, const QStringList& arguments, Q
                              .results = m_result_entries,
                              .mail = m_mail_button,
                              .settings = &m_settings,
-                             .target_folder = [this] { return TargetFolder(); },
+                             .trust_folder = m_data_folder,
                              .set_busy = [this](bool busy) { SetBusy(busy); },
                              .save_settings = [this] { SaveSettings(); }});
 

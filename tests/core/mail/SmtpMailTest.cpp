@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <regex>
+
 #include "core/base/Error.h"
+#include "core/net/ServerTrust.h"
 #include "support/LoopbackServers.h"
 #include "support/TempDir.h"
 
@@ -91,6 +95,45 @@ TEST_F(SmtpMailTest, AHeaderCannotBeInjectedThroughTheSubject) {
                                         "SUBJECT Foto's  Bcc: iedereen@example.nl"}));
 }
 
+// Linux file names may hold line breaks, quotes and any UTF-8: each photo stays one
+// attachment under its own name (line breaks as blanks) and adds no header of its own.
+TEST_F(SmtpMailTest, AttachmentNamesArriveWholeAndInjectNothing) {
+  SmtpServer server(server_dir.Path(), SmtpServer::Security::None);
+  TMailContent mail = Mail();
+  mail.attachments = {Photo("zon \"strand\"\r\nX-Extra: ja caf\xC3\xA9.jpg", PhotoBytes(5000, 3)),
+                      Photo("a\\b \"c\".jpg", PhotoBytes(4000, 4))};
+  SendSmtpMail(Server(server, TEmailSecurity::None, false), mail);
+  ASSERT_EQ(server.MailCount(), 1);
+  EXPECT_EQ(server.Summary(1),
+            Strings({"FROM jan@example.nl", "RCPT piet@example.nl", "SUBJECT Foto's",
+                     "ATTACH image/jpeg zon \"strand\"  X-Extra: ja caf\xC3\xA9.jpg",
+                     "ATTACH image/jpeg a\\b \"c\".jpg"}));
+  EXPECT_EQ(server.Attachment(1, 1), PhotoBytes(5000, 3));
+  const std::string message = server.Message(1);
+  EXPECT_EQ(message.find("\nX-Extra"), std::string::npos) << message.substr(0, 2000);
+}
+
+// The Date header is English whatever the locale: Dutch users run a Dutch one.
+TEST_F(SmtpMailTest, TheDateIsEnglishUnderADutchLocale) {
+  const std::string saved = std::setlocale(LC_ALL, nullptr);
+  ASSERT_NE(std::setlocale(LC_ALL, "nl_NL.UTF-8"), nullptr) << "nl_NL.UTF-8 is not installed";
+  SmtpServer server(server_dir.Path(), SmtpServer::Security::None);
+  try {
+    SendSmtpMail(Server(server, TEmailSecurity::None, false), Mail());
+  } catch (...) {
+    std::setlocale(LC_ALL, saved.c_str());
+    throw;
+  }
+  std::setlocale(LC_ALL, saved.c_str());
+  ASSERT_EQ(server.MailCount(), 1);
+  const std::string message = server.Message(1);
+  EXPECT_TRUE(std::regex_search(
+      message, std::regex("(^|\r\n)Date: (Mon|Tue|Wed|Thu|Fri|Sat|Sun), \\d\\d "
+                          "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \\d{4} "
+                          "\\d\\d:\\d\\d:\\d\\d \\+0000\r\n")))
+      << message.substr(0, 600);
+}
+
 TEST_F(SmtpMailTest, StartTlsAndSslWithLogin) {
   for (const auto& [security, server_security] :
        {std::pair{TEmailSecurity::StartTls, SmtpServer::Security::StartTls},
@@ -112,14 +155,65 @@ TEST_F(SmtpMailTest, StartTlsAndSslWithLogin) {
   }
 }
 
-TEST_F(SmtpMailTest, AnUntrustedCertificateIsRefused) {
+// Without encryption a login goes only after the user confirmed it: else the server never
+// sees the password.
+TEST_F(SmtpMailTest, APlainLoginNeedsTheUsersConfirmation) {
+  SmtpServer server(server_dir.Path(), SmtpServer::Security::None, true);
+  TSmtpServer account = Server(server, TEmailSecurity::None, true);
+  const std::string failure = Failure(account, Mail());
+  EXPECT_EQ(failure.rfind("Zonder beveiliging zouden uw gebruikersnaam en wachtwoord", 0), 0u)
+      << failure;
+  EXPECT_EQ(server.Logins(), Strings());
+  EXPECT_EQ(server.MailCount(), 0);
+
+  account.plain_login_confirmed = true;
+  SendSmtpMail(account, Mail());
+  EXPECT_EQ(server.Logins().size(), 1u);
+  EXPECT_EQ(server.MailCount(), 1);
+}
+
+// A self-signed certificate is refused unless the user trusts it by its fingerprint; its
+// key is then pinned, so the next send asks nothing and a changed key is refused.
+TEST_F(SmtpMailTest, AnUntrustedCertificateIsTrustedOnlyByTheUser) {
   test::MakeCertificate(server_dir.Path());
   SmtpServer server(server_dir.Path(), SmtpServer::Security::StartTls, true);
+  test::TempDir trust;
   TSmtpServer account = Server(server, TEmailSecurity::StartTls, true);
   account.ca_file.clear();
-  const std::string failure = Failure(account, Mail());
-  EXPECT_EQ(failure.rfind("Het certificaat van 127.0.0.1:", 0), 0u) << failure;
+  account.trust_folder = trust.Path();
+  const std::string where = "127.0.0.1:" + std::to_string(server.Port());
+  Strings asked;
+  bool answer = false;
+  account.trust = [&](const std::string& name, const std::string& fingerprint) {
+    asked.push_back(name + " " + fingerprint.substr(0, 7));
+    return answer;
+  };
+
+  for (const bool with_question : {false, true}) {
+    TSmtpServer refusing = account;
+    if (!with_question) refusing.trust = nullptr;
+    const std::string failure = Failure(refusing, Mail());
+    EXPECT_EQ(failure.rfind("Het certificaat van " + where + " wordt niet vertrouwd.", 0), 0u)
+        << failure;
+  }
+  EXPECT_EQ(asked, Strings({where + " SHA256:"}));
+  EXPECT_EQ(TrustedCertificatePin(trust.Path(), where), "");
   EXPECT_EQ(server.MailCount(), 0);
+
+  answer = true;
+  SendSmtpMail(account, Mail());
+  EXPECT_EQ(asked.size(), 2u);
+  EXPECT_EQ(TrustedCertificatePin(trust.Path(), where).rfind("sha256//", 0), 0u);
+  SendSmtpMail(account, Mail());
+  EXPECT_EQ(asked.size(), 2u);
+  EXPECT_EQ(server.MailCount(), 2);
+
+  // Another key under the accepted one's name: refused without a question.
+  StoreTrustedCertificate(trust.Path(), where, "sha256//" + std::string(43, 'A') + "=");
+  const std::string failure = Failure(account, Mail());
+  EXPECT_EQ(failure.rfind("Het certificaat van " + where + " is veranderd", 0), 0u) << failure;
+  EXPECT_EQ(asked.size(), 2u);
+  EXPECT_EQ(server.MailCount(), 2);
 }
 
 TEST_F(SmtpMailTest, StartTlsIsNeverDroppedWhenTheServerLacksIt) {

@@ -61,8 +61,7 @@ TEST(TextEncodingTest, AttachmentNamesAreQuotedAndEncoded) {
   EXPECT_EQ(AttachmentDisposition("x\r\nBcc: y.jpg"),
             "Content-Disposition: attachment; filename=\"x  Bcc: y.jpg\"");
   EXPECT_EQ(AttachmentDisposition("caf\xC3\xA9 1.jpg"),
-            "Content-Disposition: attachment; filename*=UTF-8''caf%C3%A9%201.jpg; "
-            "filename=\"caf__ 1.jpg\"");
+            "Content-Disposition: attachment; filename*=UTF-8''caf%C3%A9%201.jpg");
 }
 
 }  // namespace

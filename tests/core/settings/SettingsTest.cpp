@@ -39,7 +39,10 @@ void ExpectDefaults(const TSettings& s) {
   EXPECT_EQ(s.BGColor, "clWhite");
   EXPECT_EQ(s.FtpProtocol, TFtpProtocol::Ftp);
   EXPECT_FALSE(s.FtpPassive);
-  EXPECT_EQ(s.EmailSecurity, TEmailSecurity::None);
+  // A new mail account encrypts, on the port that goes with it.
+  EXPECT_EQ(s.EmailSecurity, TEmailSecurity::StartTls);
+  EXPECT_EQ(s.EmailPort, "587");
+  EXPECT_FALSE(s.EmailPlainLogin);
   EXPECT_EQ(s.EmailMaxMB, 20);
   EXPECT_EQ(s, TSettings{});
 }
@@ -84,7 +87,7 @@ TEST(SettingsTest, SaveWritesTheKeysInOrderScrambledWhereNeeded) {
             "FontText=\n"
             "EmailUseOutLook=1\n"
             "EmailHost=\n"
-            "EmailPort=\n"
+            "EmailPort=587\n"
             "EmailFrom=\n"
             "EmailAddress=\n"
             "EmailCC=\n"
@@ -95,7 +98,8 @@ TEST(SettingsTest, SaveWritesTheKeysInOrderScrambledWhereNeeded) {
             "EmailUsername=\n"
             "EmailPassword=iB\n"
             "EmailSecurity=SSL/TLS\n"
-            "EmailMaxMB=20\n");
+            "EmailMaxMB=20\n"
+            "EmailPlainLogin=0\n");
 }
 
 TEST(SettingsTest, EveryWrittenFieldSurvivesARoundTrip) {
@@ -129,8 +133,9 @@ TEST(SettingsTest, EveryWrittenFieldSurvivesARoundTrip) {
   s.FtpPassive = true;
   s.EmailUsername = "jan@example.nl";
   s.EmailPassword = "geheim=1";
-  s.EmailSecurity = TEmailSecurity::StartTls;
+  s.EmailSecurity = TEmailSecurity::None;
   s.EmailMaxMB = 7;
+  s.EmailPlainLogin = true;
   TIniFile file(dir.File("fotoloom.crp"));
   SaveSettings(file, s);
   EXPECT_EQ(LoadSettings(file), s);
@@ -166,20 +171,22 @@ TEST(SettingsTest, HandWrittenValues) {
 }
 
 // Files written before the protocol and security keys existed, or edited by hand: a known
-// text in any case counts, anything else is the default that keeps the old behaviour.
+// text in any case counts, anything else is the default (the old behaviour for the
+// protocol; encryption for mail, while a stored "Geen" stays).
 TEST(SettingsTest, ProtocolAndSecurityTexts) {
   struct Case {
     const char* stored;
     TFtpProtocol protocol;
     TEmailSecurity security;
   };
-  constexpr std::array<Case, 6> cases = {{
-      {"SFTP", TFtpProtocol::Sftp, TEmailSecurity::None},
-      {" ftpes ", TFtpProtocol::Ftpes, TEmailSecurity::None},
+  constexpr std::array<Case, 7> cases = {{
+      {"SFTP", TFtpProtocol::Sftp, TEmailSecurity::StartTls},
+      {" ftpes ", TFtpProtocol::Ftpes, TEmailSecurity::StartTls},
+      {"Geen", TFtpProtocol::Ftp, TEmailSecurity::None},
       {"STARTTLS", TFtpProtocol::Ftp, TEmailSecurity::StartTls},
       {"ssl/tls", TFtpProtocol::Ftp, TEmailSecurity::SslTls},
-      {"TLS", TFtpProtocol::Ftp, TEmailSecurity::None},
-      {"", TFtpProtocol::Ftp, TEmailSecurity::None},
+      {"TLS", TFtpProtocol::Ftp, TEmailSecurity::StartTls},
+      {"", TFtpProtocol::Ftp, TEmailSecurity::StartTls},
   }};
   test::TempDir dir;
   for (const Case& c : cases) {
@@ -207,7 +214,9 @@ TEST(SettingsTest, SaveLeavesProfilesAndReadOnlyKeysAlone) {
                        "Importmap=\n",
                        0),
             0u);
-  EXPECT_NE(text.find("EmailSecurity=Geen\nEmailMaxMB=20\n[Groot]\nFoto_breedte=1024\n"), std::string::npos);
+  EXPECT_NE(text.find("EmailSecurity=STARTTLS\nEmailMaxMB=20\nEmailPlainLogin=0\n[Groot]\n"
+                      "Foto_breedte=1024\n"),
+            std::string::npos);
   EXPECT_EQ(LoadSettings(file).BGColor, "clBlack");
 }
 

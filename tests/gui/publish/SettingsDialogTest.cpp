@@ -509,10 +509,10 @@ class SettingsDialogTest : public QObject {
       panel_after_outlook = panel->isVisible();
       ClickOption(dialog, "RadioSendEmailFotoloom");
       panel_after_fotoloom = panel->isVisible();
-      Retype(dialog, "EditEmailPort", QStringLiteral("587"));
+      Retype(dialog, "EditEmailPort", QStringLiteral("2525"));
       Retype(dialog, "EditEmailUsername", QStringLiteral("jan@oud.nl"));
       Retype(dialog, "EditEmailPassword", QStringLiteral("s3cr3t"));
-      QVERIFY(Choose(dialog, "cmbBeveiliging", QStringLiteral("STARTTLS")));
+      QVERIFY(Choose(dialog, "cmbBeveiliging", QStringLiteral("SSL/TLS")));
       auto* max_size = Find<QSpinBox>(dialog, "editEmailMaxMB");
       max_mb = max_size->value();
       // The page's last field fits in the fixed window at its full height.
@@ -531,22 +531,67 @@ class SettingsDialogTest : public QObject {
     QCOMPARE(panel_at_start, !use_mail_program);
     QVERIFY(!panel_after_outlook);
     QVERIFY(panel_after_fotoloom);
-    QCOMPARE(port, QString());
-    QCOMPARE(security, QStringLiteral("Geen"));
+    // A file without these keys gets an encrypted account.
+    QCOMPARE(port, QStringLiteral("587"));
+    QCOMPARE(security, QStringLiteral("STARTTLS"));
     QCOMPARE(max_mb, 20);
     QVERIFY(size_field_fits);
 
     const TSettings& s = main.form->Settings();
     QVERIFY(!s.EmailUseOutLook);
     QCOMPARE(s.EmailHost, "smtp.oud.nl");
-    QCOMPARE(s.EmailPort, "587");
+    QCOMPARE(s.EmailPort, "465");  // the choice brings its port
     QCOMPARE(s.EmailUsername, "jan@oud.nl");
     QCOMPARE(s.EmailPassword, "s3cr3t");
-    QCOMPARE(s.EmailSecurity, TEmailSecurity::StartTls);
+    QCOMPARE(s.EmailSecurity, TEmailSecurity::SslTls);
+    QVERIFY(!s.EmailPlainLogin);
     QCOMPARE(s.EmailMaxMB, 5);
     QFile file(main.SettingsFile());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), file_before);
+  }
+
+  // A stored "Geen" and port stay; each choice brings its port. A login without
+  // encryption is saved only after the user said Yes to the warning; No keeps the dialog.
+  void aPlainLoginIsSavedOnlyAfterAWarning() {
+    test::MainWindowFixture main;
+    QDir().mkpath(main.DataFolder());
+    WriteFile(main.SettingsFile(),
+              "[Settings]\nEmailUseOutLook=0\nEmailHost=smtp.oud.nl\n"
+              "EmailPort=2525\nEmailSecurity=Geen\n");
+    QVERIFY(main.ShowActive());
+    QStringList ports;
+    QList<MessageRequest> asked;
+    bool open_after_no = false;
+    WhenDialogShows([&](TFormInstellingen* dialog) {
+      auto* port = Find<QLineEdit>(dialog, "EditEmailPort");
+      ports << port->text() << Find<QComboBox>(dialog, "cmbBeveiliging")->currentText();
+      for (const char* choice : {"SSL/TLS", "STARTTLS", "Geen"}) {
+        QVERIFY(Choose(dialog, "cmbBeveiliging", QString::fromLatin1(choice)));
+        ports << port->text();
+      }
+      Retype(dialog, "EditEmailUsername", QStringLiteral("jan"));
+      test::ScriptedMessages messages({MessageAnswer::No, MessageAnswer::Yes});
+      Click(dialog, "btnOpslaan");
+      open_after_no = dialog->isVisible();
+      Click(dialog, "btnOpslaan");
+      asked = messages.asked;
+    });
+    ClickResultMenuItem(main, "Emailinstellingen1");
+    QTRY_VERIFY(!ports.isEmpty());
+    QCOMPARE(ports,
+             QStringList({QStringLiteral("2525"), QStringLiteral("Geen"), QStringLiteral("465"),
+                          QStringLiteral("587"), QStringLiteral("25")}));
+    QVERIFY(open_after_no);
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(asked[0].buttons, MessageButtons::YesNo);
+    QVERIFY2(asked[0].text.startsWith(QStringLiteral("Zonder beveiliging gaan uw "
+                                                     "gebruikersnaam en wachtwoord")),
+             qPrintable(asked[0].text));
+    const TSettings& s = main.form->Settings();
+    QCOMPARE(s.EmailSecurity, TEmailSecurity::None);
+    QCOMPARE(s.EmailPort, "25");
+    QVERIFY(s.EmailPlainLogin);
   }
 
   // Every click into the recipient, copy and subject fields selects the whole text, also a

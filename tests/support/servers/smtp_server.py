@@ -3,15 +3,17 @@
 "PORT <n>" once it listens. Every message is parsed with Python's email package into the
 folder OUT: mail-<n>.txt holds "FROM", "RCPT", "SUBJECT" (decoded) and one "ATTACH <type>
 <name>" line per attachment in order; mail-<n>.body the decoded text; mail-<n>-<k> the
-decoded bytes of the k-th attachment; mail-<n>.eml the message as received.
+decoded bytes of the k-th attachment; mail-<n>.eml the message as received. auth.log
+has a line "AUTH <mechanism>" for every login attempt.
 
   smtp_server.py OUT [--starttls CERT KEY] [--ssl CERT KEY] [--login USER PASSWORD]
-                     [--silent] [--stall]
+                     [--silent] [--stall] [--refuse N]
 
 --starttls requires STARTTLS before anything else; --ssl speaks TLS from the start;
 --login requires AUTH (LOGIN or PLAIN) with these credentials; --silent accepts
 connections and never says a word; --stall talks until the message has arrived and then
-never answers it.
+never answers it; --refuse N refuses the N-th message that arrives (counting refused ones)
+and takes the ones after it.
 """
 import argparse
 import asyncio
@@ -31,6 +33,7 @@ parser.add_argument("--ssl", nargs=2, metavar=("CERT", "KEY"))
 parser.add_argument("--login", nargs=2, metavar=("USER", "PASSWORD"))
 parser.add_argument("--silent", action="store_true")
 parser.add_argument("--stall", action="store_true")
+parser.add_argument("--refuse", type=int, default=0)
 options = parser.parse_args()
 
 
@@ -42,10 +45,14 @@ def tls_context(pair):
 
 class Handler:
     count = 0
+    arrived = 0
 
     async def handle_DATA(self, server, session, envelope):
         if options.stall:
             await asyncio.sleep(3600)
+        Handler.arrived += 1
+        if Handler.arrived == options.refuse:
+            return "554 5.7.1 Message refused"
         Handler.count += 1
         base = os.path.join(options.out, "mail-%d" % Handler.count)
         with open(base + ".eml", "wb") as raw:
@@ -75,6 +82,13 @@ def authenticate(server, session, envelope, mechanism, data):
     return AuthResult(success=good, handled=False)
 
 
+class RecordingSMTP(SMTP):
+    async def smtp_AUTH(self, arg):
+        with open(os.path.join(options.out, "auth.log"), "a", encoding="utf-8") as log:
+            log.write("AUTH %s\n" % (arg or "").split(" ")[0].upper())
+        await super().smtp_AUTH(arg)
+
+
 def make_smtp():
     arguments = {"hostname": "fotoloom.test"}
     if options.starttls:
@@ -82,7 +96,7 @@ def make_smtp():
     if options.login:
         arguments.update(authenticator=authenticate, auth_required=True,
                          auth_require_tls=not options.ssl and bool(options.starttls))
-    return SMTP(Handler(), **arguments)
+    return RecordingSMTP(Handler(), **arguments)
 
 
 class Silent(asyncio.Protocol):
