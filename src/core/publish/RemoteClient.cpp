@@ -325,8 +325,11 @@ void TRemoteClient::PutFile(const std::string& local_path, const std::string& re
   } catch (...) {
     session.progress = nullptr;
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 0L);
-    // A STOR the server refused changed nothing there.
-    if (!session.Ftp() || session.transfer_accepted) RemovePartialFile(remote_name);
+    // Only what this transfer began is removed: a refused STOR or an SFTP file that could
+    // not be opened changed nothing on the server.
+    curl_off_t sent = 0;
+    curl_easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &sent);
+    if (session.Ftp() ? session.transfer_accepted : sent > 0) RemovePartialFile(remote_name);
     throw;
   }
   session.progress = nullptr;

@@ -281,6 +281,33 @@ TEST_F(RemoteClientTest, SftpAsksForAnUnknownHostKeyAndSendsIntoFolders) {
       << known[0];
 }
 
+TEST_F(RemoteClientTest, SftpRemovesThePartOfAStoppedTransfer) {
+  test::SftpServer server(server_dir.Path());
+  const std::string remote = server_dir.Path() + "/upload/";
+  fs::create_directories(remote);
+  std::atomic<bool> stop{false};
+  TRemoteOptions options = Options(true);
+  options.ssh_private_key = server.ClientKey();
+  options.stop = &stop;
+  TRemoteClient client({TRemoteProtocol::Sftp, "127.0.0.1", server.Port(),
+                        test::SftpServer::User(), "", "", false},
+                       options);
+  client.Connect();
+  client.ChangeFolder(remote);
+  const std::string photo = LocalPhoto("groot.jpg", 8000000);
+  bool stopped_midway = false;
+  EXPECT_THROW(client.PutFile(photo, "groot.jpg",
+                              [&](uint64_t sent, uint64_t total) {
+                                if (sent > 0 && sent < total && !stop) {
+                                  stopped_midway = true;
+                                  stop = true;
+                                }
+                              }),
+               Error);
+  EXPECT_TRUE(stopped_midway);
+  EXPECT_FALSE(fs::exists(remote + "groot.jpg"));
+}
+
 TEST_F(RemoteClientTest, SftpRefusesAChangedHostKeyShowingTheStoredAndTheNewFingerprint) {
   test::SftpServer server(server_dir.Path());
   const std::string server_name = "127.0.0.1:" + std::to_string(server.Port());
