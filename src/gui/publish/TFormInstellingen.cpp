@@ -377,6 +377,7 @@ bool TFormInstellingen::StoreVisiblePage() {
       // Nothing is stored here: the opener reads the page back.
       return CheckWebsitePage();
     case TSettingsPage::Ftp:
+      if (!CheckFtpTexts()) return false;
       m_settings.FtpProtocol = static_cast<TFtpProtocol>(cmbVerbinding->currentIndex());
       m_settings.FtpPassive = chkPassieveModus->isChecked();
       m_settings.Host = Value(editHost);
@@ -431,8 +432,21 @@ bool TFormInstellingen::CheckWebsitePage() {
   return true;
 }
 
+bool TFormInstellingen::CheckFtpTexts() {
+  try {
+    RefuseAccountControlCharacters(Value(editHost), Value(editUsername), Value(editPassword),
+                                   Value(editStartdir));
+  } catch (const Error& error) {
+    ShowMessage(this, MessageType::Warning, QString::fromStdString(error.what()),
+                MessageButtons::Ok);
+    return false;
+  }
+  return true;
+}
+
 void TFormInstellingen::Button1Click() {
   Guard(this, [this] {
+    if (!CheckFtpTexts()) return;
     TRemoteAccount account;
     try {
       // The fields as they stand, not the stored values.
