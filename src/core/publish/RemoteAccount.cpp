@@ -136,8 +136,9 @@ void TestRemoteLogin(const TRemoteAccount& account, const TTrustQuestion& trust,
   try {
     client.ListFolder();
   } catch (const Error& error) {
-    throw Error("De map kon niet worden gelezen; het versturen van bestanden zal ook mislukken. " +
-                std::string(error.what()));
+    throw TFolderListingError(
+        "De map kon niet worden gelezen; het versturen van bestanden zal ook mislukken. " +
+        std::string(error.what()));
   }
   client.Disconnect();
 }

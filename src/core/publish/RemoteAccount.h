@@ -55,12 +55,19 @@ class TStartFolderError : public Error {
   using Error::Error;
 };
 
+// Thrown by TestRemoteLogin when the login worked but the folder could not be listed over a
+// data connection: uploads would fail the same way.
+class TFolderListingError : public Error {
+ public:
+  using Error::Error;
+};
+
 // Connects, logs in, changes to the start folder as typed (when it is not blank), lists that
 // folder (or the login folder) over a data connection, as an upload would open one, and
-// disconnects. Gives up after 10 seconds. Throws Error with the reason when the connection,
-// the login or the listing fails (also when `cancel` is set meanwhile), TStartFolderError
-// when only the start folder fails. Accepted certificates and host keys are kept in the data
-// folder.
+// disconnects. Gives up after 10 seconds. Throws Error with the reason when the connection
+// or the login fails (also when `cancel` is set meanwhile), TStartFolderError when only the
+// start folder fails, TFolderListingError when only the listing fails. Accepted certificates and
+// host keys are kept in the data folder.
 void TestRemoteLogin(const TRemoteAccount& account, const TTrustQuestion& trust,
                      const std::atomic<bool>* cancel = nullptr);
 

@@ -254,7 +254,8 @@ void TRemoteClient::Connect() {
       // longer takes from the second transfer of a connection on ("522 SSL connection
       // failed: session reuse required"); TLS 1.2 resumes as these servers expect.
       curl_easy_setopt(curl, CURLOPT_SSLVERSION,
-                       CURL_SSLVERSION_TLSv1_2 | CURL_SSLVERSION_MAX_TLSv1_2);
+                       static_cast<long>(CURL_SSLVERSION_TLSv1_2) |
+                           static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2));
       session->pin = TrustedCertificatePin(m_options.trust_folder, session->Server());
       if (!session->pin.empty()) {
         // A certificate the user accepted: its key is what counts, not a chain of trust.

@@ -471,6 +471,8 @@ void TFormInstellingen::Button1Click() {
             return TTestOutcome::Connected;
           } catch (const TStartFolderError&) {
             return TTestOutcome::StartFolderUnknown;
+          } catch (const TFolderListingError&) {
+            return TTestOutcome::ListingFailed;
           } catch (const std::exception&) {
             return TTestOutcome::Failed;
           }
@@ -486,6 +488,14 @@ void TFormInstellingen::ShowTestOutcome(TTestOutcome outcome) {
   if (outcome == TTestOutcome::Failed) {
     ShowMessage(this, MessageType::Error,
                 QStringLiteral("Kan geen verbinding maken! Controleer de ftp gegevens!"),
+                MessageButtons::Ok);
+    return;
+  }
+  if (outcome == TTestOutcome::ListingFailed) {
+    ShowMessage(this, MessageType::Error,
+                QStringLiteral("De aanmelding is gelukt, maar de map kan niet worden gelezen. Het "
+                               "uploaden zal ook mislukken. Probeer de passieve modus of vraag "
+                               "de beheerder van de server naar de firewall."),
                 MessageButtons::Ok);
     return;
   }

@@ -71,7 +71,7 @@ class TFormInstellingen : public QDialog {
   void cmbVerbindingChange();
   // The connection test, off the window's thread; the dialog stays usable meanwhile.
   void Button1Click();
-  enum class TTestOutcome { Connected, StartFolderUnknown, Failed };
+  enum class TTestOutcome { Connected, StartFolderUnknown, ListingFailed, Failed };
   void ShowTestOutcome(TTestOutcome outcome);
 
   QWidget* BuildFtpPage();

@@ -675,6 +675,26 @@ class SettingsDialogTest : public QObject {
     QCOMPARE(Find<QLineEdit>(dialog.get(), "editStartdir")->text(), start_folder);
   }
 
+  // A server that takes the login but refuses the listing: the test says that uploads would
+  // fail, not that all is well.
+  void testButtonFailsWhenTheFolderCannotBeListed() {
+    const test::TempDir folder;
+    const test::FtpServer server(folder.Path(), false, 0, true);
+    TSettings settings;
+    auto dialog = ShowFtpPage(settings);
+    Retype(dialog.get(), "editHost", Loopback(server.Port()));
+    Retype(dialog.get(), "editUsername", QString::fromLatin1(test::FtpServer::kUser));
+    Retype(dialog.get(), "editPassword", QString::fromLatin1(test::FtpServer::kPassword));
+    test::ScriptedMessages messages({MessageAnswer::Ok});
+    Click(dialog.get(), "Button1");
+    QTRY_COMPARE_WITH_TIMEOUT(messages.asked.size(), 1, 20000);
+    QCOMPARE(messages.asked[0].type, MessageType::Error);
+    QVERIFY2(messages.asked[0].text.startsWith(
+                 QStringLiteral("De aanmelding is gelukt, maar de map kan niet worden gelezen.")),
+             qPrintable(messages.asked[0].text));
+    QTRY_VERIFY(Find<QPushButton>(dialog.get(), "Button1")->isEnabled());
+  }
+
   // A start folder with a line break, as a shared settings file can hold it: neither the
   // save nor the test lets it reach the server, and the dialog stays open.
   void ftpPageRefusesLineBreaksBeforeAnythingIsSent() {
