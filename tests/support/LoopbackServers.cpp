@@ -145,21 +145,69 @@ void MakeCertificate(const std::string& folder) {
 
 namespace {
 
-std::vector<std::string> FtpArguments(const std::string& folder, bool tls, int drop_after) {
+std::vector<std::string> FtpArguments(const std::string& folder, bool tls, int drop_after,
+                                      bool no_list) {
   mkdir((folder + "/root").c_str(), 0755);
   std::vector<std::string> argv = {kPython, ServersFolder() + "ftp_server.py", folder + "/root",
                                    FtpServer::kUser, FtpServer::kPassword, folder + "/ftp.log"};
   if (tls) argv.insert(argv.end(), {"--tls", folder + "/cert.pem", folder + "/key.pem"});
   if (drop_after > 0) argv.insert(argv.end(), {"--drop-after", std::to_string(drop_after)});
+  if (no_list) argv.push_back("--no-list");
   return argv;
 }
 
 }  // namespace
 
-FtpServer::FtpServer(const std::string& folder, bool tls, int drop_after)
+FtpServer::FtpServer(const std::string& folder, bool tls, int drop_after, bool no_list)
     : m_root(folder + "/root/"),
       m_log(folder + "/ftp.log"),
-      m_process(FtpArguments(folder, tls, drop_after), true) {}
+      m_process(FtpArguments(folder, tls, drop_after, no_list), true) {}
+
+namespace {
+
+std::vector<std::string> VsftpdArguments(const std::string& folder, int port) {
+  mkdir((folder + "/vsftpd").c_str(), 0755);
+  mkdir((folder + "/vsftpd-empty").c_str(), 0755);
+  const int data_port = FreePort();
+  std::ofstream config(folder + "/vsftpd.conf");
+  config << "listen=YES\nlisten_address=127.0.0.1\nlisten_port=" << port
+         << "\nbackground=NO\nrun_as_launching_user=YES\nseccomp_sandbox=NO\n"
+            "secure_chroot_dir="
+         << folder
+         << "/vsftpd-empty\nanonymous_enable=YES\nno_anon_password=YES\nanon_root=" << folder
+         << "/vsftpd\nlocal_enable=NO\nwrite_enable=YES\nanon_upload_enable=YES\n"
+            "anon_mkdir_write_enable=YES\nanon_other_write_enable=YES\nanon_umask=022\n"
+            "ssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\n"
+            "force_anon_data_ssl=YES\nssl_ciphers=HIGH\nrsa_cert_file="
+         << folder << "/cert.pem\nrsa_private_key_file=" << folder
+         << "/key.pem\nconnect_from_port_20=NO\npasv_min_port=" << data_port
+         << "\npasv_max_port=" << data_port
+         << "\nxferlog_enable=YES\nlog_ftp_protocol=YES\nvsftpd_log_file=" << folder
+         << "/vsftpd.log\n";
+  config.close();
+  return {"/usr/sbin/vsftpd", folder + "/vsftpd.conf"};
+}
+
+}  // namespace
+
+VsftpdServer::VsftpdServer(const std::string& folder)
+    : m_root(folder + "/vsftpd/"), m_log(folder + "/vsftpd.log"), m_process([&] {
+        const int port = FreePort();
+        return ServerProcess(VsftpdArguments(folder, port), false, port);
+      }()) {}
+
+std::vector<std::string> VsftpdServer::Commands() const {
+  // ... FTP command: Client "127.0.0.1", "STOR a.jpg"
+  const std::string marker = "FTP command: Client \"";
+  std::vector<std::string> commands;
+  for (const std::string& line : FileLines(m_log)) {
+    const auto at = line.find(marker);
+    const auto open = line.find(", \"", at);
+    if (at == std::string::npos || open == std::string::npos || line.back() != '"') continue;
+    commands.push_back(line.substr(open + 3, line.size() - open - 4));
+  }
+  return commands;
+}
 
 HttpServer::HttpServer(const std::string& folder)
     : m_log(folder + "/http.log"),

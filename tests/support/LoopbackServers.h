@@ -42,12 +42,34 @@ class FtpServer {
 
   // `tls`: explicit TLS required, with the certificate of MakeCertificate(folder).
   // `drop_after`: the session is closed once a file named "*drop*" got that many bytes.
-  explicit FtpServer(const std::string& folder, bool tls = false, int drop_after = 0);
+  // `no_list`: the user may not list folders.
+  explicit FtpServer(const std::string& folder, bool tls = false, int drop_after = 0,
+                     bool no_list = false);
 
   int Port() const { return m_process.Port(); }
   const std::string& Root() const { return m_root; }
   // The commands received so far, in order ("PASS ***" for the password).
   std::vector<std::string> Commands() const { return FileLines(m_log); }
+
+ private:
+  std::string m_root;
+  std::string m_log;
+  ServerProcess m_process;
+};
+
+// vsftpd requiring explicit TLS on the control and the data connections, with the
+// certificate of MakeCertificate(folder). Started by the test's own user it cannot switch
+// to a local account, so it takes the anonymous login (any password), with write rights in
+// its root `folder`/vsftpd/ (which is no chroot: absolute paths are the machine's).
+class VsftpdServer {
+ public:
+  static constexpr const char* kUser = "anonymous";
+
+  explicit VsftpdServer(const std::string& folder);
+  int Port() const { return m_process.Port(); }
+  const std::string& Root() const { return m_root; }
+  // The commands received so far, in order, as vsftpd logs them.
+  std::vector<std::string> Commands() const;
 
  private:
   std::string m_root;

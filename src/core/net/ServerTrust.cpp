@@ -17,12 +17,19 @@ namespace {
 
 constexpr const char* kCertificateFile = "trusted-certificates";
 
+std::string Base64(std::string_view bytes) {
+  std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
+  const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()),
+                                     reinterpret_cast<const unsigned char*>(bytes.data()),
+                                     static_cast<int>(bytes.size()));
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
 std::string Sha256Base64(std::string_view bytes) {
   unsigned char digest[SHA256_DIGEST_LENGTH];
   SHA256(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), digest);
-  unsigned char text[4 * ((SHA256_DIGEST_LENGTH + 2) / 3) + 1];
-  const int length = EVP_EncodeBlock(text, digest, SHA256_DIGEST_LENGTH);
-  return std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(length));
+  return Base64(std::string_view(reinterpret_cast<const char*>(digest), SHA256_DIGEST_LENGTH));
 }
 
 std::string FilePath(const std::string& folder) {
@@ -34,6 +41,26 @@ std::string FilePath(const std::string& folder) {
 
 std::string Sha256Fingerprint(std::string_view bytes) {
   std::string text = Sha256Base64(bytes);
+  while (!text.empty() && text.back() == '=') text.pop_back();
+  return "SHA256:" + text;
+}
+
+std::string Sha256FingerprintOfBase64(std::string_view base64) {
+  if (base64.empty() || base64.size() % 4 != 0) return {};
+  std::string bytes(base64.size() / 4 * 3, '\0');
+  const int length = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(bytes.data()),
+                                     reinterpret_cast<const unsigned char*>(base64.data()),
+                                     static_cast<int>(base64.size()));
+  if (length < 0) return {};
+  // EVP_DecodeBlock counts the padding as zero bytes.
+  size_t size = static_cast<size_t>(length);
+  for (size_t i = base64.size(); i > 0 && base64[i - 1] == '=' && size > 0; --i) --size;
+  bytes.resize(size);
+  return Sha256Fingerprint(bytes);
+}
+
+std::string PinFingerprint(const std::string& pin) {
+  std::string text = pin.rfind("sha256//", 0) == 0 ? pin.substr(8) : pin;
   while (!text.empty() && text.back() == '=') text.pop_back();
   return "SHA256:" + text;
 }
@@ -70,6 +97,24 @@ void StoreTrustedCertificate(const std::string& folder, const std::string& serve
   ReplaceFileSafely(path,
                     std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()),
                     0600, [&](int error_number) { return CannotCreateFileError(path, error_number); });
+}
+
+void AddKnownHost(const std::string& path, const std::string& host, int port,
+                  std::string_view key) {
+  // The key's wire form begins with its type as an SSH string: a 4-byte length, then text.
+  std::string type;
+  if (key.size() > 4) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(key.data());
+    const size_t length = (size_t{bytes[0]} << 24) | (size_t{bytes[1]} << 16) |
+                          (size_t{bytes[2]} << 8) | size_t{bytes[3]};
+    if (length <= key.size() - 4) type = std::string(key.substr(4, length));
+  }
+  if (type.empty()) throw Error("Onbekend type hostsleutel.");
+  const std::string name = port == 22 ? host : "[" + host + "]:" + std::to_string(port);
+  std::ofstream file(path, std::ios::app);
+  file << name << ' ' << type << ' ' << Base64(key) << '\n';
+  file.flush();
+  if (!file) throw CannotCreateFileError(path, errno);
 }
 
 void MakeTrustFolder(const std::string& folder) {

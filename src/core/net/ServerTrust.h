@@ -8,6 +8,12 @@ namespace fotoloom {
 // "SHA256:" + base64 (no padding) of the SHA-256 of `bytes`, as ssh shows key fingerprints.
 std::string Sha256Fingerprint(std::string_view bytes);
 
+// Sha256Fingerprint of the bytes that `base64` encodes, as known_hosts holds a key; empty for
+// a text that is no base64.
+std::string Sha256FingerprintOfBase64(std::string_view base64);
+// The fingerprint of a libcurl pin ("sha256//" + base64).
+std::string PinFingerprint(const std::string& pin);
+
 // libcurl's pin for a public key: "sha256//" + base64 of the SHA-256 of its DER form.
 std::string PublicKeyPin(std::string_view der_public_key);
 
@@ -17,6 +23,10 @@ std::string TrustedCertificatePin(const std::string& folder, const std::string& 
 // Adds or replaces the pin of `server`; the file is replaced through a temporary one.
 void StoreTrustedCertificate(const std::string& folder, const std::string& server,
                              const std::string& pin);
+
+// Appends the SSH host key `key` (its wire form, which starts with its type) of host:port
+// to the known_hosts file `path`, as OpenSSH writes it: "[host]:port" unless the port is 22.
+void AddKnownHost(const std::string& path, const std::string& host, int port, std::string_view key);
 
 // Makes the folder (mode 0700) and its parents when missing.
 void MakeTrustFolder(const std::string& folder);

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "core/net/TextEncoding.h"
 #include "core/publish/RemoteClient.h"
 #include "core/settings/DataFolder.h"
 
@@ -50,9 +51,19 @@ TRemoteProtocol RemoteProtocolOf(TFtpProtocol protocol) {
   return TRemoteProtocol::Ftp;
 }
 
+void RefuseAccountControlCharacters(const std::string& host_text, const std::string& username,
+                                    const std::string& password, const std::string& start_folder) {
+  // Blanks around the host text are trimmed away, line breaks included.
+  RefuseControlCharacters(Trimmed(host_text), "De hostnaam");
+  RefuseControlCharacters(username, "De gebruikersnaam");
+  RefuseControlCharacters(password, "Het wachtwoord");
+  RefuseControlCharacters(start_folder, "De startmap");
+}
+
 TRemoteAccount MakeRemoteAccount(const std::string& host_text, TRemoteProtocol chosen,
                                  const std::string& username, const std::string& password,
                                  const std::string& start_folder, bool passive) {
+  RefuseAccountControlCharacters(host_text, username, password, start_folder);
   TRemoteAccount account{chosen, {}, 0, username, password, start_folder, passive};
   std::string rest = Trimmed(host_text);
   const std::string typed = rest;
@@ -121,6 +132,13 @@ void TestRemoteLogin(const TRemoteAccount& account, const TTrustQuestion& trust,
     } catch (const Error& error) {
       throw TStartFolderError(error.what());
     }
+  }
+  try {
+    client.ListFolder();
+  } catch (const Error& error) {
+    throw TFolderListingError(
+        "De map kon niet worden gelezen; het versturen van bestanden zal ook mislukken. " +
+        std::string(error.what()));
   }
   client.Disconnect();
 }

@@ -11,11 +11,16 @@
 
 #include "core/base/SystemError.h"
 #include "core/net/CurlHandle.h"
+#include "core/net/NetFailure.h"
 #include "core/net/ServerTrust.h"
+#include "core/net/TextEncoding.h"
 
 namespace fotoloom {
 
 namespace {
+
+// The removal of a partly sent file gets this long, whatever the server does.
+constexpr long kRemovalSeconds = 10;
 
 using TFile = std::unique_ptr<FILE, decltype(&fclose)>;
 
@@ -58,6 +63,17 @@ size_t ReadFromFile(char* buffer, size_t size, size_t count, void* file) {
   return fread(buffer, size, count, static_cast<FILE*>(file));
 }
 
+// An SFTP path as a quoted argument of a file-system request.
+std::string SftpQuoted(std::string path) {
+  for (size_t i = 0; i < path.size(); ++i)
+    if (path[i] == '"' || path[i] == '\\') path.insert(i++, 1, '\\');
+  return "\"" + path + "\"";
+}
+
+bool IsSet(const std::atomic<bool>* flag) {
+  return flag != nullptr && flag->load();
+}
+
 }  // namespace
 
 struct TRemoteSession {
@@ -67,16 +83,23 @@ struct TRemoteSession {
   TCurlHandle curl{nullptr, &curl_easy_cleanup};
   std::string base_url;  // "scheme://host:port"
   std::string sftp_folder;  // SFTP: "" for the login folder, else ending in "/"
+  // FTP: the folders entered since the login, in order, to find the way back on a new
+  // connection.
+  std::vector<std::string> ftp_folders;
   std::string last_reply;   // FTP: the text of the last final reply
   int last_reply_code = 0;
+  bool transfer_accepted = false;  // FTP: a preliminary reply (150) came for the transfer
+  bool removing = false;           // a partly sent file is being removed
   const TBytesProgress* progress = nullptr;
   std::string pin;  // FTPES: the accepted certificate's key
   // The identity of the server seen during the last connection attempt.
   std::string seen_fingerprint;
   std::string seen_pin;
   std::string seen_host_key;
+  std::string known_fingerprint;  // SFTP: the stored key when the server's differs
   bool host_key_changed = false;
   std::string accepted_host_key;  // SFTP: accepted by the user, to be stored on next sight
+  std::string known_hosts;        // SFTP: the file of the trusted host keys
 
   std::string Server() const { return account->host + ":" + std::to_string(account->port); }
   bool Ftp() const { return account->protocol != TRemoteProtocol::Sftp; }
@@ -107,7 +130,7 @@ CURLcode SetUpTls(CURL*, void* ssl_ctx, void*) {
   return CURLE_OK;
 }
 
-int CheckHostKey(CURL*, const curl_khkey*, const curl_khkey* found, curl_khmatch match,
+int CheckHostKey(CURL*, const curl_khkey* known, const curl_khkey* found, curl_khmatch match,
                  void* data) {
   auto* session = static_cast<TRemoteSession*>(data);
   const std::string key(found->key, found->len);
@@ -117,9 +140,20 @@ int CheckHostKey(CURL*, const curl_khkey*, const curl_khkey* found, curl_khmatch
     case CURLKHMATCH_OK:
       return CURLKHSTAT_FINE;
     case CURLKHMATCH_MISSING:
-      return key == session->accepted_host_key ? CURLKHSTAT_FINE_ADD_TO_FILE : CURLKHSTAT_REJECT;
+      if (key != session->accepted_host_key) return CURLKHSTAT_REJECT;
+      // Stored by us, not by libcurl: it writes the host without its port, so that the key
+      // would hold for every port of that host.
+      try {
+        AddKnownHost(session->known_hosts, session->account->host, session->account->port, key);
+      } catch (const Error&) {
+        // Accepted for this session all the same; the user is asked again next time.
+      }
+      return CURLKHSTAT_FINE;
     default:
       session->host_key_changed = true;
+      if (known != nullptr && known->key != nullptr)
+        session->known_fingerprint = known->len == 0 ? Sha256FingerprintOfBase64(known->key)
+                                                     : Sha256Fingerprint({known->key, known->len});
       return CURLKHSTAT_REJECT;
   }
 }
@@ -132,6 +166,7 @@ size_t RecordReply(char* text, size_t size, size_t count, void* data) {
   if (line.size() >= 4 && std::isdigit(static_cast<unsigned char>(line[0])) && line[3] == ' ') {
     session->last_reply_code = std::atoi(line.substr(0, 3).c_str());
     session->last_reply = line.substr(4);
+    if (line[0] == '1') session->transfer_accepted = true;
   }
   return size * count;
 }
@@ -139,7 +174,8 @@ size_t RecordReply(char* text, size_t size, size_t count, void* data) {
 int ReportProgress(void* data, curl_off_t, curl_off_t, curl_off_t upload_total,
                    curl_off_t upload_now) {
   auto* session = static_cast<TRemoteSession*>(data);
-  if (session->options->cancel != nullptr && session->options->cancel->load()) return 1;
+  if (IsSet(session->options->cancel) || (!session->removing && IsSet(session->options->stop)))
+    return 1;
   if (session->progress != nullptr && *session->progress && upload_total > 0)
     (*session->progress)(static_cast<uint64_t>(upload_now), static_cast<uint64_t>(upload_total));
   return 0;
@@ -154,6 +190,9 @@ TRemoteClient::~TRemoteClient() = default;
 
 void TRemoteClient::Connect() {
   Disconnect();
+  RefuseControlCharacters(m_account.host, "De hostnaam");
+  RefuseControlCharacters(m_account.username, "De gebruikersnaam");
+  RefuseControlCharacters(m_account.password, "Het wachtwoord");
   auto session = std::make_unique<TRemoteSession>();
   session->account = &m_account;
   session->options = &m_options;
@@ -177,8 +216,8 @@ void TRemoteClient::Connect() {
 
   if (sftp) {
     MakeTrustFolder(m_options.trust_folder);
-    const std::string known_hosts = JoinFolder(m_options.trust_folder, "known_hosts");
-    curl_easy_setopt(curl, CURLOPT_SSH_KNOWNHOSTS, known_hosts.c_str());
+    session->known_hosts = JoinFolder(m_options.trust_folder, "known_hosts");
+    curl_easy_setopt(curl, CURLOPT_SSH_KNOWNHOSTS, session->known_hosts.c_str());
     curl_easy_setopt(curl, CURLOPT_SSH_KEYFUNCTION, &CheckHostKey);
     curl_easy_setopt(curl, CURLOPT_SSH_KEYDATA, session.get());
     std::string key = m_options.ssh_private_key;
@@ -199,7 +238,10 @@ void TRemoteClient::Connect() {
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, session.get());
     // The folder commands are ours: libcurl sends every command in the current folder.
     curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
-    if (!m_account.passive) {
+    // Over FTPES the data connections are always passive: libcurl 7.88 cannot open an
+    // active one under TLS (the server is left with an empty file), and a firewall cannot
+    // read the encrypted PORT command to let it through anyway.
+    if (!m_account.passive && m_account.protocol == TRemoteProtocol::Ftp) {
       curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");
       curl_easy_setopt(curl, CURLOPT_FTP_USE_EPRT, 0L);
     }
@@ -207,6 +249,13 @@ void TRemoteClient::Connect() {
       curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
       curl_easy_setopt(curl, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
       curl_easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, &SetUpTls);
+      // Servers such as vsftpd take a data connection only when it resumes the control
+      // connection's TLS session. Under TLS 1.3 libcurl 7.88 resumes one that the server no
+      // longer takes from the second transfer of a connection on ("522 SSL connection
+      // failed: session reuse required"); TLS 1.2 resumes as these servers expect.
+      curl_easy_setopt(curl, CURLOPT_SSLVERSION,
+                       static_cast<long>(CURL_SSLVERSION_TLSv1_2) |
+                           static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2));
       session->pin = TrustedCertificatePin(m_options.trust_folder, session->Server());
       if (!session->pin.empty()) {
         // A certificate the user accepted: its key is what counts, not a chain of trust.
@@ -232,6 +281,7 @@ void TRemoteClient::Connect() {
 }
 
 void TRemoteClient::ChangeFolder(const std::string& folder) {
+  RefuseControlCharacters(folder, "De mapnaam");
   TRemoteSession& session = Session();
   if (!session.Ftp()) {
     if (folder.empty()) return;
@@ -241,23 +291,23 @@ void TRemoteClient::ChangeFolder(const std::string& folder) {
     session.sftp_folder = target;
     return;
   }
-  Command("CWD " + folder);
+  Commands({"CWD " + folder});
+  session.ftp_folders.push_back(folder);
 }
 
 void TRemoteClient::MakeFolder(const std::string& name) {
+  RefuseControlCharacters(name, "De mapnaam");
   TRemoteSession& session = Session();
-  if (session.Ftp()) {
-    Command("MKD " + name);
-    return;
-  }
-  std::string quoted = session.sftp_folder + name;
-  for (size_t i = 0; i < quoted.size(); ++i)
-    if (quoted[i] == '"' || quoted[i] == '\\') quoted.insert(i++, 1, '\\');
-  Command("mkdir \"" + quoted + "\"");
+  Commands({session.Ftp() ? "MKD " + name : "mkdir " + SftpQuoted(session.sftp_folder + name)});
+}
+
+void TRemoteClient::ListFolder() {
+  List(Session().sftp_folder);
 }
 
 void TRemoteClient::PutFile(const std::string& local_path, const std::string& remote_name,
                             const TBytesProgress& progress) {
+  RefuseControlCharacters(remote_name, "De bestandsnaam");
   TRemoteSession& session = Session();
   TFile file(fopen(local_path.c_str(), "rb"), &fclose);
   if (!file) throw CannotOpenFileError(local_path, errno);
@@ -270,11 +320,17 @@ void TRemoteClient::PutFile(const std::string& local_path, const std::string& re
   curl_easy_setopt(curl, CURLOPT_READDATA, file.get());
   curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(info.st_size));
   session.progress = &progress;
+  session.transfer_accepted = false;
   try {
     Perform();
   } catch (...) {
     session.progress = nullptr;
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 0L);
+    // Only what this transfer began is removed: a refused STOR or an SFTP file that could
+    // not be opened changed nothing on the server.
+    curl_off_t sent = 0;
+    curl_easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &sent);
+    if (session.Ftp() ? session.transfer_accepted : sent > 0) RemovePartialFile(remote_name);
     throw;
   }
   session.progress = nullptr;
@@ -315,13 +371,18 @@ void TRemoteClient::List(const std::string& sftp_folder) {
   curl_easy_setopt(curl, CURLOPT_DIRLISTONLY, 0L);
 }
 
-void TRemoteClient::Command(const std::string& command) {
+void TRemoteClient::Commands(const std::vector<std::string>& commands) {
   TRemoteSession& session = Session();
   CURL* curl = session.curl.get();
-  TCurlList commands(curl_slist_append(nullptr, command.c_str()), &curl_slist_free_all);
-  if (!commands) throw Error("Out of memory");
+  TCurlList list(nullptr, &curl_slist_free_all);
+  for (const std::string& command : commands) {
+    curl_slist* longer = curl_slist_append(list.get(), command.c_str());
+    if (longer == nullptr) throw Error("Out of memory");
+    list.release();
+    list.reset(longer);
+  }
   curl_easy_setopt(curl, CURLOPT_URL, FolderUrl().c_str());
-  curl_easy_setopt(curl, CURLOPT_QUOTE, commands.get());
+  curl_easy_setopt(curl, CURLOPT_QUOTE, list.get());
   curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
   try {
     Perform();
@@ -330,6 +391,31 @@ void TRemoteClient::Command(const std::string& command) {
     throw;
   }
   curl_easy_setopt(curl, CURLOPT_QUOTE, nullptr);
+}
+
+void TRemoteClient::RemovePartialFile(const std::string& remote_name) {
+  TRemoteSession& session = Session();
+  CURL* curl = session.curl.get();
+  session.removing = true;
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, kRemovalSeconds);
+  std::vector<std::string> commands;
+  if (session.Ftp()) {
+    // The failed transfer may have cost the connection, and a new one starts in the login
+    // folder: a fresh connection that walks the same way again deletes the right file.
+    curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
+    for (const std::string& folder : session.ftp_folders) commands.push_back("CWD " + folder);
+    commands.push_back("DELE " + remote_name);
+  } else {
+    commands.push_back("rm " + SftpQuoted(session.sftp_folder + remote_name));
+  }
+  try {
+    Commands(commands);
+  } catch (const Error&) {
+    // The transfer's own error is what the user needs to see.
+  }
+  curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 0L);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, m_options.total_timeout_seconds);
+  session.removing = false;
 }
 
 void TRemoteClient::Perform() {
@@ -374,23 +460,37 @@ bool TRemoteClient::AcceptUnknownServer(int code) {
   return true;
 }
 
-std::string TRemoteClient::FailureText(int code) const {
+namespace {
+
+std::string KeyChangedText(const std::string& what, const std::string& server,
+                           const std::string& stored, const std::string& seen) {
+  return what + " van " + server +
+         " is veranderd sinds die werd geaccepteerd. De verbinding is geweigerd: controleer "
+         "bij de beheerder van de server of de nieuwe sleutel klopt. (eerder " +
+         (stored.empty() ? "onbekend" : stored) + ", nu " + (seen.empty() ? "onbekend" : seen) +
+         ")";
+}
+
+}  // namespace
+
+std::string TRemoteClient::FailureText(int curl_code) const {
   const TRemoteSession& session = *m_session;
-  if (code == CURLE_ABORTED_BY_CALLBACK) return "De verbinding is afgebroken.";
+  const auto code = static_cast<CURLcode>(curl_code);
   if (code == CURLE_PEER_FAILED_VERIFICATION && !session.seen_fingerprint.empty()) {
     if (session.host_key_changed)
-      return "De hostsleutel van " + session.Server() + " is veranderd (" +
-             session.seen_fingerprint + "). De verbinding is geweigerd.";
+      return KeyChangedText("De hostsleutel", session.Server(), session.known_fingerprint,
+                            session.seen_fingerprint);
     return std::string(session.Ftp() ? "Het certificaat" : "De hostsleutel") + " van " +
            session.Server() + " wordt niet vertrouwd (" + session.seen_fingerprint + ").";
   }
   if (code == CURLE_SSL_PINNEDPUBKEYNOTMATCH)
-    return "Het certificaat van " + session.Server() +
-           " is veranderd sinds het werd geaccepteerd. De verbinding is geweigerd.";
-  // A refusal by the server: its own words.
+    return KeyChangedText("Het certificaat", session.Server(), PinFingerprint(session.pin),
+                          session.seen_fingerprint);
+  // A refusal by the server: its own words, with the reply code that tells what it was.
+  std::string refusal;
   if (session.Ftp() && session.last_reply_code >= 400 && !session.last_reply.empty())
-    return session.last_reply;
-  return CurlReason(static_cast<CURLcode>(code), session.error);
+    refusal = std::to_string(session.last_reply_code) + " " + session.last_reply;
+  return NetFailureText(code, session.Server(), refusal, CurlReason(code, session.error));
 }
 
 }  // namespace fotoloom

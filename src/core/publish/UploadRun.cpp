@@ -59,9 +59,15 @@ TUploadEnd TUploadRun::Run(const std::vector<TListEntry>& photos,
 }
 
 bool TUploadRun::Upload(const std::vector<TListEntry>& photos, const TUploadSettings& settings) {
+  // Every name the server gets is checked before anything is sent.
+  RefuseControlCharacters(settings.account.start_folder, "De startmap");
+  if (settings.group != nullptr) RefuseControlCharacters(settings.group->code, "De groepscode");
+  for (const TListEntry& photo : photos)
+    RefuseControlCharacters(photo.caption, "De bestandsnaam \"" + photo.caption + "\"");
   TRemoteOptions options;
   options.trust_folder = settings.trust_folder;
   options.cancel = m_abandon;
+  options.stop = &m_gate.CancelFlag();
   options.trust = [this](const TUnknownServer& server) {
     return m_view.AcceptUnknownServer(server);
   };
@@ -69,23 +75,29 @@ bool TUploadRun::Upload(const std::vector<TListEntry>& photos, const TUploadSett
   try {
     client.Connect();
   } catch (const Error& error) {
+    if (m_gate.Cancelled()) return true;  // stopped while connecting
     m_view.ConnectFailed(error.what());
     return false;
   }
   m_view.StatusLine("Connect to host: " + settings.host_text);
-  client.ChangeFolder(settings.account.start_folder);
-  if (settings.group != nullptr && !settings.group->add_to_group) {
-    client.MakeFolder(settings.group->code);
-    client.ChangeFolder(settings.group->code);
-  }
-  m_view.StatusLine("Host change dir: " + settings.account.start_folder);
-  for (const TListEntry& photo : photos) {
-    if (!m_gate.WaitToStart()) break;
-    const std::string file = photo.File();
-    client.PutFile(file, photo.caption,
-                   [this](uint64_t sent, uint64_t total) { m_view.BytesProgress(sent, total); });
-    m_view.StepProgress();
-    m_view.StatusLine("Upload image: " + file);
+  try {
+    client.ChangeFolder(settings.account.start_folder);
+    if (settings.group != nullptr && !settings.group->add_to_group) {
+      client.MakeFolder(settings.group->code);
+      client.ChangeFolder(settings.group->code);
+    }
+    m_view.StatusLine("Host change dir: " + settings.account.start_folder);
+    for (const TListEntry& photo : photos) {
+      if (!m_gate.WaitToStart()) break;
+      const std::string file = photo.File();
+      client.PutFile(file, photo.caption,
+                     [this](uint64_t sent, uint64_t total) { m_view.BytesProgress(sent, total); });
+      m_view.StepProgress();
+      m_view.StatusLine("Upload image: " + file);
+    }
+  } catch (const Error&) {
+    // Broken off by the user's stop: the run ends as stopped, not as failed.
+    if (!m_gate.Cancelled()) throw;
   }
   client.Disconnect();
   m_view.StatusLine("Disconnect host " + settings.host_text);

@@ -59,10 +59,12 @@ enum class TUploadEnd { ConnectFailed, Failed, Stopped, Completed };
 // into the start folder or, for a new group, into a new folder named after its code; then
 // calls the per-photo script for each photo, waiting 2 s after each call, and shows the
 // finish script's page. Every value put into a script address is percent-encoded first.
-// Every photo and every script call passes `gate` first; a
-// cancelled gate ends the run there (the photo being sent is finished first, and the
-// connection is closed properly). Any failure after the connection ends the run with the
-// error shown; files sent before it stay on the server.
+// Every photo and every script call passes `gate` first; a cancelled gate ends the run
+// there: the connection being made or the photo being sent is broken off within a second
+// (its partial file removed from the server), and the connection is closed properly. Any
+// other failure after the connection ends the run with the error shown; files sent before
+// it stay on the server. Names with a control character end the run before anything is
+// sent.
 class TUploadRun {
  public:
   // `abandon`, when set from any thread, breaks off the network work under way at once (the

@@ -383,6 +383,7 @@ bool TFormInstellingen::StoreVisiblePage() {
       // Nothing is stored here: the opener reads the page back.
       return CheckWebsitePage();
     case TSettingsPage::Ftp:
+      if (!CheckFtpTexts()) return false;
       m_settings.FtpProtocol = static_cast<TFtpProtocol>(cmbVerbinding->currentIndex());
       m_settings.FtpPassive = chkPassieveModus->isChecked();
       m_settings.Host = Value(editHost);
@@ -457,8 +458,21 @@ bool TFormInstellingen::CheckWebsitePage() {
   return true;
 }
 
+bool TFormInstellingen::CheckFtpTexts() {
+  try {
+    RefuseAccountControlCharacters(Value(editHost), Value(editUsername), Value(editPassword),
+                                   Value(editStartdir));
+  } catch (const Error& error) {
+    ShowMessage(this, MessageType::Warning, QString::fromStdString(error.what()),
+                MessageButtons::Ok);
+    return false;
+  }
+  return true;
+}
+
 void TFormInstellingen::Button1Click() {
   Guard(this, [this] {
+    if (!CheckFtpTexts()) return;
     TRemoteAccount account;
     try {
       // The fields as they stand, not the stored values.
@@ -483,6 +497,8 @@ void TFormInstellingen::Button1Click() {
             return TTestOutcome::Connected;
           } catch (const TStartFolderError&) {
             return TTestOutcome::StartFolderUnknown;
+          } catch (const TFolderListingError&) {
+            return TTestOutcome::ListingFailed;
           } catch (const std::exception&) {
             return TTestOutcome::Failed;
           }
@@ -498,6 +514,14 @@ void TFormInstellingen::ShowTestOutcome(TTestOutcome outcome) {
   if (outcome == TTestOutcome::Failed) {
     ShowMessage(this, MessageType::Error,
                 QStringLiteral("Kan geen verbinding maken! Controleer de ftp gegevens!"),
+                MessageButtons::Ok);
+    return;
+  }
+  if (outcome == TTestOutcome::ListingFailed) {
+    ShowMessage(this, MessageType::Error,
+                QStringLiteral("De aanmelding is gelukt, maar de map kan niet worden gelezen. Het "
+                               "uploaden zal ook mislukken. Probeer de passieve modus of vraag "
+                               "de beheerder van de server naar de firewall."),
                 MessageButtons::Ok);
     return;
   }

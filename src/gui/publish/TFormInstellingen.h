@@ -65,10 +65,13 @@ class TFormInstellingen : public QDialog {
   bool StoreVisiblePage();
   // False, after its warning and with the focus moved, when a website field is not right.
   bool CheckWebsitePage();
+  // False, after its warning, when an FTP field holds a line break or another control
+  // character, which the server would take for a command of its own.
+  bool CheckFtpTexts();
   void cmbVerbindingChange();
   // The connection test, off the window's thread; the dialog stays usable meanwhile.
   void Button1Click();
-  enum class TTestOutcome { Connected, StartFolderUnknown, Failed };
+  enum class TTestOutcome { Connected, StartFolderUnknown, ListingFailed, Failed };
   void ShowTestOutcome(TTestOutcome outcome);
 
   QWidget* BuildFtpPage();

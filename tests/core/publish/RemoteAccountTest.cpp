@@ -52,6 +52,32 @@ TEST(MakeRemoteAccountTest, RefusesWhatNamesNoServer) {
   }
 }
 
+TEST(MakeRemoteAccountTest, RefusesLineBreaksAndControlCharactersNamingTheField) {
+  struct Case {
+    const char* field;
+    std::array<const char*, 4> texts;  // host, user name, password, start folder
+  };
+  const Case cases[] = {
+      {"De hostnaam", {"ftp.example.nl\r\nDELE index.html", "u", "p", ""}},
+      {"De gebruikersnaam", {"ftp.example.nl", "u\r\nDELE index.html", "p", ""}},
+      {"Het wachtwoord", {"ftp.example.nl", "u", "p\nRMD /www", ""}},
+      {"De startmap", {"ftp.example.nl", "u", "p", "www\rRMD /www"}},
+      {"De startmap", {"ftp.example.nl", "u", "p", "www\t"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.field) + ": " + c.texts[3]);
+    try {
+      MakeRemoteAccount(c.texts[0], P::Ftp, c.texts[1], c.texts[2], c.texts[3], false);
+      ADD_FAILURE() << "accepted";
+    } catch (const Error& error) {
+      EXPECT_EQ(std::string(error.what()).rfind(c.field, 0), 0u) << error.what();
+    }
+  }
+  // Blanks and line breaks around the host text are no part of it.
+  EXPECT_EQ(MakeRemoteAccount(" ftp.example.nl\r\n", P::Ftp, "u", "p", "", false).host,
+            "ftp.example.nl");
+}
+
 class TestRemoteLoginTest : public ::testing::Test {
  protected:
   void SetUp() override { setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1); }
@@ -70,11 +96,36 @@ TEST_F(TestRemoteLoginTest, LogsInAndEntersTheStartFolderAsTyped) {
   test::RunShell("mkdir -p '" + server.Root() + "www/fotos'");
   EXPECT_NO_THROW(TestRemoteLogin(Account(test::FtpServer::kPassword, "www/fotos"), {}));
   const auto commands = server.Commands();
-  EXPECT_NE(std::find(commands.begin(), commands.end(), "CWD www/fotos"), commands.end());
+  const auto cwd = std::find(commands.begin(), commands.end(), "CWD www/fotos");
+  ASSERT_NE(cwd, commands.end());
+  // The folder is listed over a data connection, as an upload would open one.
+  EXPECT_NE(std::find(cwd, commands.end(), "NLST"), commands.end());
   // A blank start folder is not entered at all.
   EXPECT_NO_THROW(TestRemoteLogin(Account(test::FtpServer::kPassword, "  "), {}));
   const auto later = server.Commands();
   EXPECT_EQ(std::count(later.begin(), later.end(), "CWD www/fotos"), 1);
+}
+
+TEST_F(TestRemoteLoginTest, FailsWhenTheFolderCannotBeListedOverADataConnection) {
+  test::TempDir other;
+  test::FtpServer no_list(other.Path(), false, 0, true);
+  test::RunShell("mkdir -p '" + no_list.Root() + "www'");
+  for (const char* start_folder : {"www", ""}) {
+    SCOPED_TRACE(start_folder);
+    TRemoteAccount account = Account(test::FtpServer::kPassword, start_folder);
+    account.port = no_list.Port();
+    try {
+      TestRemoteLogin(account, {});
+      ADD_FAILURE() << "the test passed without a listing";
+    } catch (const TFolderListingError& error) {
+      EXPECT_EQ(std::string(error.what()).rfind("De map kon niet worden gelezen", 0), 0u)
+          << error.what();
+      EXPECT_NE(std::string(error.what()).find("(550 "), std::string::npos) << error.what();
+    }
+  }
+  const auto commands = no_list.Commands();
+  EXPECT_EQ(std::count(commands.begin(), commands.end(), "NLST"), 2);
+  EXPECT_EQ(std::count(commands.begin(), commands.end(), "CWD www"), 1);
 }
 
 TEST_F(TestRemoteLoginTest, TellsAWrongStartFolderFromARefusedLogin) {

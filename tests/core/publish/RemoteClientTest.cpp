@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "support/LoopbackServers.h"
 #include "support/TempDir.h"
@@ -15,6 +16,17 @@ namespace fs = std::filesystem;
 
 bool Has(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+bool HasText(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The first word of the only line of a file that a shell command wrote.
+std::string ShellWord(const std::string& command, const std::string& file) {
+  test::RunShell(command + " > '" + file + "'");
+  const auto lines = test::FileLines(file);
+  return lines.empty() ? "" : lines[0].substr(0, lines[0].find(' '));
 }
 
 bool HasPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
@@ -95,10 +107,13 @@ TEST_F(RemoteClientTest, FtpRefusalsCarryTheServersReply) {
   fs::create_directories(server.Root() + "bestaat");
   TRemoteAccount account{TRemoteProtocol::Ftp, "127.0.0.1", server.Port(), test::FtpServer::kUser,
                          "fout", "", true};
+  const std::string server_name = "127.0.0.1:" + std::to_string(server.Port());
   TRemoteClient refused(account, Options(false));
   EXPECT_THROW(
       try { refused.Connect(); } catch (const Error& error) {
-        EXPECT_STREQ(error.what(), "Authentication failed.");
+        EXPECT_EQ(error.what(), "De server " + server_name +
+                                    " heeft de gebruikersnaam of het wachtwoord geweigerd. (530 "
+                                    "Authentication failed.)");
         throw;
       },
       Error);
@@ -108,7 +123,8 @@ TEST_F(RemoteClientTest, FtpRefusalsCarryTheServersReply) {
   client.Connect();
   EXPECT_THROW(
       try { client.MakeFolder("bestaat"); } catch (const Error& error) {
-        EXPECT_STREQ(error.what(), "File exists.");
+        EXPECT_EQ(error.what(),
+                  "De server " + server_name + " heeft de opdracht geweigerd. (550 File exists.)");
         throw;
       },
       Error);
@@ -128,6 +144,34 @@ TEST_F(RemoteClientTest, FtpRefusalsCarryTheServersReply) {
   client.ChangeFolder("nieuw");
   client.PutFile(LocalPhoto("x.jpg", 10), "x.jpg");
   EXPECT_TRUE(fs::exists(server.Root() + "nieuw/x.jpg"));
+}
+
+TEST_F(RemoteClientTest, NamesWithLineBreaksNeverReachTheServer) {
+  test::FtpServer server(server_dir.Path());
+  fs::create_directories(server.Root() + "www");
+  test::WriteFileBytes(server.Root() + "index.html", {'x'});
+  const std::string photo = LocalPhoto("a.jpg", 10);
+  TRemoteClient client({TRemoteProtocol::Ftp, "127.0.0.1", server.Port(), test::FtpServer::kUser,
+                        test::FtpServer::kPassword, "", true},
+                       Options(false));
+  client.Connect();
+  const std::function<void()> calls[] = {
+      [&] { client.ChangeFolder("www\r\nDELE index.html"); },
+      [&] { client.MakeFolder("nieuw\r\nRMD www"); },
+      [&] { client.PutFile(photo, "a.jpg\r\nDELE index.html"); },
+  };
+  for (const auto& call : calls) EXPECT_THROW(call(), Error);
+  TRemoteClient login({TRemoteProtocol::Ftp, "127.0.0.1", server.Port(), test::FtpServer::kUser,
+                       std::string(test::FtpServer::kPassword) + "\r\nDELE index.html", "", true},
+                      Options(false));
+  EXPECT_THROW(login.Connect(), Error);
+  client.Disconnect();
+  for (const std::string& command : server.Commands()) {
+    EXPECT_EQ(command.find("DELE"), std::string::npos) << command;
+    EXPECT_EQ(command.find("RMD"), std::string::npos) << command;
+  }
+  EXPECT_TRUE(fs::exists(server.Root() + "index.html"));
+  EXPECT_TRUE(fs::exists(server.Root() + "www"));
 }
 
 TEST_F(RemoteClientTest, FtpesRefusesAnUntrustedCertificateUntilTheUserAcceptsIt) {
@@ -175,11 +219,20 @@ TEST_F(RemoteClientTest, FtpesRefusesACertificateThatChangedAfterItWasAccepted) 
   TRemoteClient client({TRemoteProtocol::Ftpes, "127.0.0.1", server.Port(), test::FtpServer::kUser,
                         test::FtpServer::kPassword, "", true},
                        Options(true));
+  // The server's own key, as the message should show it next to the stored one.
+  std::string seen = ShellWord("openssl x509 -in '" + server_dir.File("cert.pem") +
+                                   "' -pubkey -noout | openssl pkey -pubin -outform DER |"
+                                   " openssl dgst -sha256 -binary | base64",
+                               server_dir.File("seen"));
+  while (!seen.empty() && seen.back() == '=') seen.pop_back();
   try {
     client.Connect();
     FAIL() << "a changed certificate was accepted";
   } catch (const Error& error) {
-    EXPECT_NE(std::string(error.what()).find("is veranderd"), std::string::npos) << error.what();
+    const std::string text = error.what();
+    EXPECT_EQ(text.rfind("Het certificaat van " + server_name + " is veranderd", 0), 0u) << text;
+    EXPECT_TRUE(HasText(text, "eerder SHA256:" + std::string(43, 'A') + ","));
+    EXPECT_TRUE(HasText(text, "nu SHA256:" + seen + ")")) << text;
   }
   EXPECT_TRUE(questions.empty());
   EXPECT_FALSE(Has(server.Commands(), "PASS ***"));
@@ -221,6 +274,68 @@ TEST_F(RemoteClientTest, SftpAsksForAnUnknownHostKeyAndSendsIntoFolders) {
   again.Connect();
   EXPECT_EQ(questions.size(), 2u);
   EXPECT_EQ(questions[0], questions[1]);
+  // Stored for this port only, as OpenSSH writes it.
+  const auto known = test::FileLines(trust.File("known_hosts"));
+  ASSERT_EQ(known.size(), 1u);
+  EXPECT_EQ(known[0].rfind("[127.0.0.1]:" + std::to_string(server.Port()) + " ssh-ed25519 ", 0), 0u)
+      << known[0];
+}
+
+TEST_F(RemoteClientTest, SftpRemovesThePartOfAStoppedTransfer) {
+  test::SftpServer server(server_dir.Path());
+  const std::string remote = server_dir.Path() + "/upload/";
+  fs::create_directories(remote);
+  std::atomic<bool> stop{false};
+  TRemoteOptions options = Options(true);
+  options.ssh_private_key = server.ClientKey();
+  options.stop = &stop;
+  TRemoteClient client({TRemoteProtocol::Sftp, "127.0.0.1", server.Port(),
+                        test::SftpServer::User(), "", "", false},
+                       options);
+  client.Connect();
+  client.ChangeFolder(remote);
+  const std::string photo = LocalPhoto("groot.jpg", 8000000);
+  bool stopped_midway = false;
+  EXPECT_THROW(client.PutFile(photo, "groot.jpg",
+                              [&](uint64_t sent, uint64_t total) {
+                                if (sent > 0 && sent < total && !stop) {
+                                  stopped_midway = true;
+                                  stop = true;
+                                }
+                              }),
+               Error);
+  EXPECT_TRUE(stopped_midway);
+  EXPECT_FALSE(fs::exists(remote + "groot.jpg"));
+}
+
+TEST_F(RemoteClientTest, SftpRefusesAChangedHostKeyShowingTheStoredAndTheNewFingerprint) {
+  test::SftpServer server(server_dir.Path());
+  const std::string server_name = "127.0.0.1:" + std::to_string(server.Port());
+  // Accepted earlier: another key for this host and port.
+  test::RunShell("ssh-keygen -q -t ed25519 -N '' -f '" + local.File("old_key") + "'");
+  const auto old_key = test::FileLines(local.File("old_key.pub"));
+  ASSERT_EQ(old_key.size(), 1u);
+  const std::string line = "[127.0.0.1]:" + std::to_string(server.Port()) + " " + old_key[0] + "\n";
+  test::WriteFileBytes(trust.File("known_hosts"), std::vector<uint8_t>(line.begin(), line.end()));
+  const auto fingerprint = [&](const std::string& public_key) {
+    return ShellWord("ssh-keygen -lf '" + public_key + "' | cut -d' ' -f2",
+                     local.File("fingerprint"));
+  };
+  TRemoteOptions options = Options(true);
+  options.ssh_private_key = server.ClientKey();
+  TRemoteClient client(
+      {TRemoteProtocol::Sftp, "127.0.0.1", server.Port(), test::SftpServer::User(), "", "", false},
+      options);
+  try {
+    client.Connect();
+    FAIL() << "a changed host key was accepted";
+  } catch (const Error& error) {
+    const std::string text = error.what();
+    EXPECT_EQ(text.rfind("De hostsleutel van " + server_name + " is veranderd", 0), 0u) << text;
+    EXPECT_TRUE(HasText(text, "eerder " + fingerprint(local.File("old_key.pub")) + ",")) << text;
+    EXPECT_TRUE(HasText(text, "nu " + fingerprint(server_dir.File("host_key.pub")) + ")")) << text;
+  }
+  EXPECT_TRUE(questions.empty());
 }
 
 }  // namespace

@@ -2,10 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "support/LoopbackServers.h"
 #include "core/lists/ListEntry.h"
@@ -23,6 +29,7 @@ class RecordingView : public IUploadView {
  public:
   Lines events;
   std::function<void(const std::string&)> on_event;
+  std::function<void(uint64_t sent, uint64_t total)> on_bytes;
   bool accept_servers = true;
   std::string finish_page;  // the text of the finish page, fetched as the window would
 
@@ -30,6 +37,7 @@ class RecordingView : public IUploadView {
   void LogLine(const std::string& text) override { Add("log " + text); }
   void StepProgress() override { Add("step"); }
   void BytesProgress(uint64_t sent, uint64_t total) override {
+    if (on_bytes) on_bytes(sent, total);
     if (sent == total) Add("bytes " + std::to_string(total));
   }
   void ConnectFailed(const std::string&) override { Add("question connect"); }
@@ -161,6 +169,35 @@ TEST_F(UploadRunTest, ARefusedLoginAsksToCheckTheSettingsAndLogsNothing) {
   EXPECT_EQ(view.events, Lines{"question connect"});
 }
 
+TEST_F(UploadRunTest, LineBreaksInNamesEndTheRunBeforeAnythingIsSent) {
+  test::FtpServer server(server_dir.Path());
+  fs::create_directories(server.Root() + "www");
+  test::WriteFileBytes(server.Root() + "www/index.html", {'x'});
+  struct Case {
+    const char* start_folder;
+    const char* group_code;
+    const char* photo;
+    const char* field;
+  };
+  const Case cases[] = {
+      {"www\r\nDELE index.html", "G1", "a.jpg", "De startmap"},
+      {"www", "G1\r\nRMD /www", "a.jpg", "De groepscode"},
+      {"www", "G1", "a.jpg\r\nDELE index.html", "De bestandsnaam"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    view.events.clear();
+    TUploadGroup group{c.group_code, "Feest", "Urk", "7-6-2026", false};
+    TUploadSettings settings = Settings(server.Port(), c.start_folder);
+    settings.group = &group;
+    EXPECT_EQ(TUploadRun(view, gate).Run(Photos({c.photo}), settings), TUploadEnd::Failed);
+    ASSERT_EQ(view.events.size(), 1u);
+    EXPECT_EQ(view.events[0].rfind(std::string("error ") + c.field, 0), 0u) << view.events[0];
+  }
+  EXPECT_EQ(server.Commands(), Lines{});
+  EXPECT_TRUE(fs::exists(server.Root() + "www/index.html"));
+}
+
 TEST_F(UploadRunTest, ANewGroupGetsItsOwnFolderAndAnExistingOneEndsTheRunBeforeAnyPhoto) {
   test::FtpServer server(server_dir.Path());
   test::HttpServer web(server_dir.Path());
@@ -174,7 +211,8 @@ TEST_F(UploadRunTest, ANewGroupGetsItsOwnFolderAndAnExistingOneEndsTheRunBeforeA
   // The folder of the code exists: MKD is refused with the server's reply.
   EXPECT_EQ(TUploadRun(view, gate).Run(photos, settings), TUploadEnd::Failed);
   EXPECT_EQ(view.events, (Lines{"status Connect to host: " + settings.host_text,
-                                "error File exists."}));
+                                "error De server " + settings.host_text +
+                                    " heeft de opdracht geweigerd. (550 File exists.)"}));
   EXPECT_TRUE(view.Starting("step").empty());
   EXPECT_TRUE(fs::is_empty(server.Root() + "www/G1"));
 
@@ -242,30 +280,67 @@ TEST_F(UploadRunTest, ASinglePercentSignEndsTheRunOnceThePhotosAreSent) {
   EXPECT_TRUE(view.Starting("message ").empty());
 }
 
-TEST_F(UploadRunTest, StopDuringPhotoTwoFinishesItClosesTheConnectionAndCallsNoScript) {
+TEST_F(UploadRunTest, StopDuringPhotoTwoBreaksItOffRemovesItAndCallsNoScript) {
   test::FtpServer server(server_dir.Path());
   test::HttpServer web(server_dir.Path());
-  const auto photos = Photos({"a.jpg", "b.jpg", "c.jpg"});
-  TUploadSettings settings = Settings(server.Port(), "");
+  auto photos = Photos({"a.jpg", "b.jpg", "c.jpg"});
+  // Large enough for progress to be reported before its end.
+  test::WriteFileBytes(photos[1].File(), PhotoBytes(8000000, 1));
+  fs::create_directories(server.Root() + "www");
+  TUploadSettings settings = Settings(server.Port(), "www");
   settings.script_line = web.Url("/add.php?naam=%s");
   settings.script = web.Url("/klaar.php");
-  int steps = 0;
-  view.on_event = [&](const std::string& line) {
-    if (line == "step") ++steps;
-    if (steps == 1 && line.rfind("bytes ", 0) == 0) gate.Cancel();  // pressed during photo 2
+  view.on_bytes = [&](uint64_t sent, uint64_t total) {
+    if (total == 8000000 && sent > 0 && sent < total) gate.Cancel();  // pressed during photo 2
   };
 
   EXPECT_EQ(TUploadRun(view, gate).Run(photos, settings), TUploadEnd::Stopped);
 
-  EXPECT_TRUE(fs::exists(server.Root() + "a.jpg"));
-  EXPECT_EQ(test::ReadFileBytes(server.Root() + "b.jpg"), PhotoBytes(120000, 1));
-  EXPECT_FALSE(fs::exists(server.Root() + "c.jpg"));
-  EXPECT_EQ(view.Starting("status Upload image: ").size(), 2u);
+  EXPECT_EQ(test::ReadFileBytes(server.Root() + "www/a.jpg"), PhotoBytes(120000, 0));
+  EXPECT_FALSE(fs::exists(server.Root() + "www/b.jpg"));
+  EXPECT_FALSE(fs::exists(server.Root() + "www/c.jpg"));
+  EXPECT_EQ(view.Starting("status Upload image: ").size(), 1u);
   EXPECT_EQ(Lines(view.events.end() - 3, view.events.end()),
             (Lines{"status Disconnect host " + settings.host_text,
                    "message Het uploaden van de bestanden is afgebroken!", "clear"}));
-  EXPECT_EQ(server.Commands().back(), "QUIT");
+  const Lines commands = server.Commands();
+  EXPECT_NE(std::find(commands.begin(), commands.end(), "DELE b.jpg"), commands.end());
+  EXPECT_EQ(commands.back(), "QUIT");
   EXPECT_TRUE(web.Requests().empty());
+}
+
+// A server that takes the connection and never greets.
+class SilentListener {
+ public:
+  SilentListener() {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (m_fd < 0 || bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(m_fd, 4) != 0 ||
+        getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+      throw std::runtime_error("no listening socket");
+    m_port = ntohs(address.sin_port);
+  }
+  ~SilentListener() { close(m_fd); }
+  int Port() const { return m_port; }
+
+ private:
+  int m_fd = socket(AF_INET, SOCK_STREAM, 0);
+  int m_port = 0;
+};
+
+TEST_F(UploadRunTest, StopWhileTheServerDoesNotGreetEndsTheRunAsStopped) {
+  const SilentListener server;
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    gate.Cancel();
+  });
+  const TUploadEnd end = TUploadRun(view, gate).Run(Photos({"a.jpg"}), Settings(server.Port(), ""));
+  stopper.join();
+  EXPECT_EQ(end, TUploadEnd::Stopped);
+  EXPECT_EQ(view.events, (Lines{"message Het uploaden van de bestanden is afgebroken!", "clear"}));
 }
 
 TEST_F(UploadRunTest, StopDuringTheScriptCallsSkipsTheRestAndTheFinishScript) {
@@ -298,27 +373,38 @@ TEST_F(UploadRunTest, ADroppedConnectionEndsTheRunAndKeepsWhatWasSent) {
   EXPECT_EQ(TUploadRun(view, gate).Run(photos, settings), TUploadEnd::Failed);
 
   EXPECT_EQ(test::ReadFileBytes(server.Root() + "a.jpg"), PhotoBytes(120000, 0));
+  // The part of the photo that arrived is removed again.
+  EXPECT_FALSE(fs::exists(server.Root() + "b-drop.jpg"));
   EXPECT_FALSE(fs::exists(server.Root() + "c.jpg"));
+  const Lines commands = server.Commands();
+  EXPECT_NE(std::find(commands.begin(), commands.end(), "DELE b-drop.jpg"), commands.end());
   ASSERT_FALSE(view.events.empty());
-  EXPECT_EQ(view.events.back().rfind("error ", 0), 0u) << view.events.back();
+  EXPECT_EQ(view.events.back().rfind(
+                "error De verbinding met " + settings.host_text + " is onderbroken. (", 0),
+            0u)
+      << view.events.back();
   EXPECT_EQ(view.Starting("step").size(), 1u);
   EXPECT_TRUE(view.Starting("message").empty());
   EXPECT_TRUE(web.Requests().empty());
 }
 
-TEST_F(UploadRunTest, FtpesAndSftpUploadsArriveByteForByte) {
+TEST_F(UploadRunTest, FtpesWithDefaultSettingsAndSftpUploadsArriveByteForByte) {
   const auto photos = Photos({"a.jpg", "b.jpg"});
   {
     SCOPED_TRACE("FTPES");
     test::MakeCertificate(server_dir.Path());
-    test::FtpServer server(server_dir.Path(), true);
-    TUploadSettings settings = Settings(server.Port(), "", TRemoteProtocol::Ftpes);
-    settings.account.passive = true;
-    EXPECT_EQ(TUploadRun(view, gate).Run(photos, settings), TUploadEnd::Completed);
-    ExpectSent(server.Root(), photos);
+    test::VsftpdServer server(server_dir.Path());
+    fs::create_directories(server.Root() + "fotos");
+    TUploadSettings settings = Settings(server.Port(), "fotos", TRemoteProtocol::Ftpes);
+    settings.account.username = test::VsftpdServer::kUser;
+    ASSERT_FALSE(settings.account.passive);  // the default
+    EXPECT_EQ(TUploadRun(view, gate).Run(photos, settings), TUploadEnd::Completed)
+        << view.events.back();
+    ExpectSent(server.Root() + "fotos/", photos);
     EXPECT_EQ(view.events.front(), "trust certificate");
     const Lines commands = server.Commands();
     EXPECT_NE(std::find(commands.begin(), commands.end(), "PROT P"), commands.end());
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "STOR b.jpg"), commands.end());
   }
   {
     SCOPED_TRACE("SFTP");

@@ -720,6 +720,59 @@ class SettingsDialogTest : public QObject {
     QCOMPARE(Find<QLineEdit>(dialog.get(), "editStartdir")->text(), start_folder);
   }
 
+  // A server that takes the login but refuses the listing: the test says that uploads would
+  // fail, not that all is well.
+  void testButtonFailsWhenTheFolderCannotBeListed() {
+    const test::TempDir folder;
+    const test::FtpServer server(folder.Path(), false, 0, true);
+    TSettings settings;
+    auto dialog = ShowFtpPage(settings);
+    Retype(dialog.get(), "editHost", Loopback(server.Port()));
+    Retype(dialog.get(), "editUsername", QString::fromLatin1(test::FtpServer::kUser));
+    Retype(dialog.get(), "editPassword", QString::fromLatin1(test::FtpServer::kPassword));
+    test::ScriptedMessages messages({MessageAnswer::Ok});
+    Click(dialog.get(), "Button1");
+    QTRY_COMPARE_WITH_TIMEOUT(messages.asked.size(), 1, 20000);
+    QCOMPARE(messages.asked[0].type, MessageType::Error);
+    QVERIFY2(messages.asked[0].text.startsWith(
+                 QStringLiteral("De aanmelding is gelukt, maar de map kan niet worden gelezen.")),
+             qPrintable(messages.asked[0].text));
+    QTRY_VERIFY(Find<QPushButton>(dialog.get(), "Button1")->isEnabled());
+  }
+
+  // A start folder with a line break, as a shared settings file can hold it: neither the
+  // save nor the test lets it reach the server, and the dialog stays open.
+  void ftpPageRefusesLineBreaksBeforeAnythingIsSent() {
+    const test::TempDir folder;
+    const test::FtpServer server(folder.Path());
+    TSettings settings;
+    settings.Host = Loopback(server.Port()).toStdString();
+    settings.Username = test::FtpServer::kUser;
+    settings.Password = test::FtpServer::kPassword;
+    settings.Startdir = "www\r\nDELE index.html";
+    const TSettings before = settings;
+    int saves = 0;
+    TFormInstellingen dialog(
+        settings, [&] { ++saves; }, nullptr);
+    dialog.ShowPage(TSettingsPage::Ftp);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+
+    test::ScriptedMessages messages({MessageAnswer::Ok, MessageAnswer::Ok});
+    Click(&dialog, "btnOpslaan");
+    Click(&dialog, "Button1");
+    QTRY_COMPARE(messages.asked.size(), 2);
+    for (const MessageRequest& request : messages.asked) {
+      QCOMPARE(request.type, MessageType::Warning);
+      QVERIFY2(request.text.startsWith(QStringLiteral("De startmap bevat een regeleinde")),
+               qPrintable(request.text));
+    }
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(settings, before);
+    QCOMPARE(saves, 0);
+    QVERIFY(server.Commands().empty());
+  }
+
   // A server that never answers: the dialog goes on taking input while the test waits, and
   // the time limit ends in the failure message. A host text that names no server fails at
   // once with the same message.

@@ -2,11 +2,12 @@
 """An FTP server for the upload tests: one user, one root folder, on a free port of
 127.0.0.1. Prints "PORT <n>" once it listens; writes every command it receives to the log.
 
-  ftp_server.py ROOT USER PASSWORD LOG [--tls CERT KEY] [--drop-after BYTES]
+  ftp_server.py ROOT USER PASSWORD LOG [--tls CERT KEY] [--drop-after BYTES] [--no-list]
 
 --tls requires explicit TLS (AUTH TLS) on the control and the data connections.
 --drop-after closes the whole session (plain FTP only) once a STOR of a file whose name
 contains "drop" has received that many bytes.
+--no-list takes the right to list folders from the user: LIST and NLST are refused.
 """
 import argparse
 import logging
@@ -24,6 +25,7 @@ parser.add_argument("password")
 parser.add_argument("log")
 parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
 parser.add_argument("--drop-after", type=int, default=0)
+parser.add_argument("--no-list", action="store_true")
 options = parser.parse_args()
 
 log = open(options.log, "a", buffering=1)
@@ -66,7 +68,8 @@ def make_handler(base, dtp):
 
 
 authorizer = DummyAuthorizer()
-authorizer.add_user(options.user, options.password, options.root, perm="elradfmwMT")
+authorizer.add_user(options.user, options.password, options.root,
+                    perm="eradfmwMT" if options.no_list else "elradfmwMT")
 if options.tls:
     handler = make_handler(TLS_FTPHandler, TLS_DTPHandler)
     handler.certfile, handler.keyfile = options.tls
