@@ -19,11 +19,12 @@ class MainWindowFixture {
   QTemporaryDir m_home;
 
  public:
-  MainWindowFixture() {
+  // `arguments`: the program's command line, as `/custom=...`.
+  explicit MainWindowFixture(const QStringList& arguments = {}) {
     QDir(m_home.path()).mkpath(QStringLiteral("Documents"));
     qputenv("HOME", QFile::encodeName(m_home.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(QStringLiteral(".config"))));
-    form = std::make_unique<TFormMain>(DataFolder(), QStringList{});
+    form = std::make_unique<TFormMain>(DataFolder(), arguments);
   }
 
   QString Home() const { return m_home.path(); }

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -175,6 +176,56 @@ class UploadWindowTest : public QObject {
     QVERIFY(log.endsWith(QStringLiteral("Alle foto's zijn opgeslagen in de database")));
     QCOMPARE(progress->findChild<QPushButton*>(QStringLiteral("btnClose"))->text(),
              QStringLiteral("OK"));
+  }
+
+  // The custom mode's group reaches the finish script as the user confirmed it: each value
+  // encoded on its own, the date in fixed digits whatever the locale.
+  void aGroupUploadCallsTheFinishScriptWithTheGroup() {
+    test::TempDir photos;
+    test::TempDir servers;
+    test::FtpServer ftp(servers.Path());
+    test::HttpServer web(servers.Path());
+    test::MainWindowFixture main({QStringLiteral("/custom=kestrova")});
+    QVERIFY(ShowStep3(main));
+    test::WriteFileBytes(photos.File("a.jpg"), std::vector<uint8_t>(5000, 'x'));
+    main.AddPhoto(QString::fromStdString(photos.Path() + "/"), QStringLiteral("a.jpg"),
+                  QStringLiteral("ListView3"));
+    Check(main, 0);
+    TSettings& settings = main.form->Settings();
+    settings.Host = "127.0.0.1:" + std::to_string(ftp.Port());
+    settings.Username = test::FtpServer::kUser;
+    settings.Password = test::FtpServer::kPassword;
+    settings.Script = web.Url("/klaar.php?c=%s&o=%s&l=%s&d=%s&g=%s");
+
+    test::WhenModalShows<TFormInstellingen>([](TFormInstellingen* dialog) {
+      for (const auto& [name, text] :
+           {std::pair{"editCode", "G7"}, std::pair{"editOmschrijving", "Zomer + zee #1"},
+            std::pair{"editLokatie", "Urk"}}) {
+        auto* field = dialog->findChild<QLineEdit*>(QString::fromLatin1(name));
+        QTest::mouseClick(field, Qt::LeftButton);
+        QTest::keyClicks(field, QString::fromLatin1(text));
+      }
+      QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("btnOpslaan")),
+                        Qt::LeftButton);
+    });
+    auto* look_out = new QTimer(this);
+    connect(look_out, &QTimer::timeout, this, [look_out] {
+      auto* window = qobject_cast<TFormWebbrowser*>(QApplication::activeModalWidget());
+      if (!window) return;
+      look_out->stop();
+      window->accept();
+    });
+    look_out->start(10);
+    ScriptedMessages messages({MessageAnswer::Yes, MessageAnswer::Ok});
+    QTest::mouseClick(UploadButton(main), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(UploadButton(main)->text(), QStringLiteral("Uploaden"), 30000);
+
+    QCOMPARE(test::ReadFileBytes(ftp.Root() + "G7/a.jpg").size(), 5000u);
+    const std::string today =
+        QDate::currentDate().toString(QStringLiteral("dd-MM-yyyy")).toStdString();
+    QCOMPARE(web.Requests(),
+             std::vector<std::string>{
+                 "/klaar.php?c=G7&o=Zomer%20%2B%20zee%20%231&l=Urk&d=" + today + "&g=0"});
   }
 
   // The FTP settings opened and closed while an upload runs leave the commands disabled:
