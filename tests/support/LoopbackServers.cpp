@@ -137,10 +137,13 @@ std::vector<std::string> FileLines(const std::string& path) {
   return lines;
 }
 
-void MakeCertificate(const std::string& folder) {
-  RunShell("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2"
-           " -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout '" +
-           folder + "/key.pem' -out '" + folder + "/cert.pem' 2>/dev/null");
+void MakeCertificate(const std::string& folder, const std::string& name) {
+  const bool address = name.find_first_not_of("0123456789.") == std::string::npos;
+  RunShell(
+      "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2"
+      " -subj /CN=" +
+      name + " -addext subjectAltName=" + (address ? "IP:" : "DNS:") + name + " -keyout '" +
+      folder + "/key.pem' -out '" + folder + "/cert.pem' 2>/dev/null");
 }
 
 namespace {

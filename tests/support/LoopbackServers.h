@@ -31,8 +31,9 @@ void RunShell(const std::string& command);
 // Lines of a text file (none when it is missing).
 std::vector<std::string> FileLines(const std::string& path);
 
-// A self-signed certificate for 127.0.0.1: `folder`/cert.pem and `folder`/key.pem.
-void MakeCertificate(const std::string& folder);
+// A self-signed certificate for `name` (an address or a host name): `folder`/cert.pem and
+// `folder`/key.pem.
+void MakeCertificate(const std::string& folder, const std::string& name = "127.0.0.1");
 
 // pyftpdlib with one user (kFtpUser, kFtpPassword) whose root is `folder`/root/.
 class FtpServer {

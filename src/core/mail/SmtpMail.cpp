@@ -174,7 +174,8 @@ void SendSmtpMail(const TSmtpServer& server, const TMailContent& content) {
   // A certificate no authority vouches for may still be the user's own server's: the user
   // decides by its fingerprint, and its key is pinned from then on.
   if (code == CURLE_PEER_FAILED_VERIFICATION && pin.empty() && !seen.fingerprint.empty() &&
-      !server.trust_folder.empty() && server.trust && server.trust(where, seen.fingerprint)) {
+      !server.trust_folder.empty() && server.trust &&
+      server.trust({where, false, seen.fingerprint, VerificationDoubt(seen)})) {
     StoreTrustedCertificate(server.trust_folder, where, seen.pin);
     PinPeerCertificate(curl, seen.pin);
     conversation.last_refusal.clear();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/mail/MailContent.h"
+#include "core/net/ServerTrust.h"
 #include "core/settings/Settings.h"
 
 namespace fotoloom {
@@ -23,7 +24,7 @@ struct TSmtpServer {
   std::string trust_folder;
   // Asked with "host:port" and the fingerprint when no authority vouches for the server's
   // certificate; true trusts its key from now on. None: such a server is refused.
-  std::function<bool(const std::string& server, const std::string& fingerprint)> trust;
+  TTrustQuestion trust;
   long connect_timeout_ms = 1000;             // up to the server's greeting and the login
   long stall_timeout_seconds = 60;            // a send without any progress for this long fails
   const std::atomic<bool>* cancel = nullptr;  // set from any thread: stop as soon as possible

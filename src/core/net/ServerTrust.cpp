@@ -10,21 +10,13 @@
 
 #include "core/base/ReplaceFile.h"
 #include "core/base/SystemError.h"
+#include "core/net/TextEncoding.h"
 
 namespace fotoloom {
 
 namespace {
 
 constexpr const char* kCertificateFile = "trusted-certificates";
-
-std::string Base64(std::string_view bytes) {
-  std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-  const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()),
-                                     reinterpret_cast<const unsigned char*>(bytes.data()),
-                                     static_cast<int>(bytes.size()));
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
 
 std::string Sha256Base64(std::string_view bytes) {
   unsigned char digest[SHA256_DIGEST_LENGTH];

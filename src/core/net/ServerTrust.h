@@ -1,9 +1,22 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace fotoloom {
+
+// A server whose certificate (FTPES, SMTP) or host key (SFTP) is not trusted yet.
+struct TUnknownServer {
+  std::string host;         // "host:port"
+  bool host_key = false;    // true: an SSH host key; false: a TLS certificate
+  std::string fingerprint;  // "SHA256:" + base64 of the SHA-256 of the (public) key
+  std::string doubt;        // a certificate: why it is not trusted, in Dutch ("het ... ")
+};
+
+// Asked when the server is not trusted; true trusts it from now on (it is remembered by its
+// fingerprint), false refuses the connection. Called on the thread that connects.
+using TTrustQuestion = std::function<bool(const TUnknownServer&)>;
 
 // "SHA256:" + base64 (no padding) of the SHA-256 of `bytes`, as ssh shows key fingerprints.
 std::string Sha256Fingerprint(std::string_view bytes);

@@ -27,15 +27,6 @@ bool PrintableAscii(const std::string& text) {
   });
 }
 
-std::string Base64(const std::string& bytes) {
-  std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-  const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()),
-                                     reinterpret_cast<const unsigned char*>(bytes.data()),
-                                     static_cast<int>(bytes.size()));
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
-
 std::string WithoutLineBreaks(const std::string& text) {
   std::string line;
   for (const char c : text) line += Control(static_cast<unsigned char>(c)) && c != '\t' ? ' ' : c;
@@ -43,6 +34,15 @@ std::string WithoutLineBreaks(const std::string& text) {
 }
 
 }  // namespace
+
+std::string Base64(std::string_view bytes) {
+  std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
+  const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()),
+                                     reinterpret_cast<const unsigned char*>(bytes.data()),
+                                     static_cast<int>(bytes.size()));
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
 
 std::string PercentEncoded(const std::string& text, const char* keep) {
   std::string encoded;

@@ -2,8 +2,12 @@
 
 #include <ctime>
 #include <string>
+#include <string_view>
 
 namespace fotoloom {
+
+// Base64 with padding, on one line.
+std::string Base64(std::string_view bytes);
 
 // Every byte outside RFC 3986's unreserved set (letters, digits, "-._~") as "%XX": the
 // value can stand anywhere in an address ("&", "#", "+", "%" and "/" included) and means

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/base/Error.h"
+#include "core/net/ServerTrust.h"
 #include "core/settings/Settings.h"
 
 namespace fotoloom {
@@ -37,17 +38,6 @@ TRemoteAccount MakeRemoteAccount(const std::string& host_text, TRemoteProtocol c
 // its own.
 void RefuseAccountControlCharacters(const std::string& host_text, const std::string& username,
                                     const std::string& password, const std::string& start_folder);
-
-// A server whose certificate (FTPES) or host key (SFTP) is not trusted yet.
-struct TUnknownServer {
-  std::string host;  // "host:port"
-  bool host_key = false;     // true: an SSH host key; false: a TLS certificate
-  std::string fingerprint;   // "SHA256:" + base64 of the SHA-256 of the (public) key
-};
-
-// Asked when the server is not trusted; true trusts it from now on (it is remembered by its
-// fingerprint), false refuses the connection. Called on the thread that connects.
-using TTrustQuestion = std::function<bool(const TUnknownServer&)>;
 
 // Thrown by TestRemoteLogin when the login worked but the start folder could not be entered.
 class TStartFolderError : public Error {

@@ -1,7 +1,5 @@
 #include "core/publish/RemoteClient.h"
 
-#include <openssl/ssl.h>
-#include <openssl/x509.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -12,6 +10,7 @@
 #include "core/base/SystemError.h"
 #include "core/net/CurlHandle.h"
 #include "core/net/NetFailure.h"
+#include "core/net/PeerCertificate.h"
 #include "core/net/ServerTrust.h"
 #include "core/net/TextEncoding.h"
 
@@ -94,7 +93,7 @@ struct TRemoteSession {
   std::string pin;  // FTPES: the accepted certificate's key
   // The identity of the server seen during the last connection attempt.
   std::string seen_fingerprint;
-  std::string seen_pin;
+  TSeenCertificate certificate;  // FTPES
   std::string seen_host_key;
   std::string known_fingerprint;  // SFTP: the stored key when the server's differs
   bool host_key_changed = false;
@@ -106,29 +105,6 @@ struct TRemoteSession {
 };
 
 namespace {
-
-thread_local TRemoteSession* t_verifying = nullptr;
-
-int VerifyCertificate(int preverify_ok, X509_STORE_CTX* store) {
-  if (t_verifying != nullptr && X509_STORE_CTX_get_error_depth(store) == 0) {
-    X509* certificate = X509_STORE_CTX_get_current_cert(store);
-    unsigned char* der = nullptr;
-    const int length = i2d_X509_PUBKEY(X509_get_X509_PUBKEY(certificate), &der);
-    if (length > 0) {
-      const std::string_view key(reinterpret_cast<const char*>(der), static_cast<size_t>(length));
-      t_verifying->seen_fingerprint = Sha256Fingerprint(key);
-      t_verifying->seen_pin = PublicKeyPin(key);
-    }
-    OPENSSL_free(der);
-  }
-  return preverify_ok;
-}
-
-CURLcode SetUpTls(CURL*, void* ssl_ctx, void*) {
-  auto* context = static_cast<SSL_CTX*>(ssl_ctx);
-  SSL_CTX_set_verify(context, SSL_CTX_get_verify_mode(context), &VerifyCertificate);
-  return CURLE_OK;
-}
 
 int CheckHostKey(CURL*, const curl_khkey* known, const curl_khkey* found, curl_khmatch match,
                  void* data) {
@@ -248,7 +224,7 @@ void TRemoteClient::Connect() {
     if (m_account.protocol == TRemoteProtocol::Ftpes) {
       curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
       curl_easy_setopt(curl, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
-      curl_easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, &SetUpTls);
+      RecordPeerCertificate(curl, &session->certificate);
       // Servers such as vsftpd take a data connection only when it resumes the control
       // connection's TLS session. Under TLS 1.3 libcurl 7.88 resumes one that the server no
       // longer takes from the second transfer of a connection on ("522 SSL connection
@@ -257,12 +233,7 @@ void TRemoteClient::Connect() {
                        static_cast<long>(CURL_SSLVERSION_TLSv1_2) |
                            static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2));
       session->pin = TrustedCertificatePin(m_options.trust_folder, session->Server());
-      if (!session->pin.empty()) {
-        // A certificate the user accepted: its key is what counts, not a chain of trust.
-        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
-        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
-        curl_easy_setopt(curl, CURLOPT_PINNEDPUBLICKEY, session->pin.c_str());
-      }
+      if (!session->pin.empty()) PinPeerCertificate(curl, session->pin);
     }
   }
   m_session = std::move(session);
@@ -426,9 +397,9 @@ void TRemoteClient::Perform() {
     session.last_reply.clear();
     session.last_reply_code = 0;
     session.seen_fingerprint.clear();
-    t_verifying = &session;
+    session.certificate = {};
     const CURLcode code = curl_easy_perform(curl);
-    t_verifying = nullptr;
+    if (session.Ftp()) session.seen_fingerprint = session.certificate.fingerprint;
     curl_easy_setopt(curl, CURLOPT_NOBODY, 0L);
     if (code == CURLE_OK) return;
     if (attempt == 0 && AcceptUnknownServer(code)) {
@@ -445,17 +416,17 @@ bool TRemoteClient::AcceptUnknownServer(int code) {
       session.host_key_changed || !session.pin.empty())
     return false;
   const bool host_key = !session.Ftp();
-  if (!m_options.trust || !m_options.trust({session.Server(), host_key, session.seen_fingerprint}))
+  const std::string doubt = host_key ? std::string() : VerificationDoubt(session.certificate);
+  if (!m_options.trust ||
+      !m_options.trust({session.Server(), host_key, session.seen_fingerprint, doubt}))
     return false;
   CURL* curl = session.curl.get();
   if (host_key) {
     session.accepted_host_key = session.seen_host_key;
   } else {
-    StoreTrustedCertificate(m_options.trust_folder, session.Server(), session.seen_pin);
-    session.pin = session.seen_pin;
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
-    curl_easy_setopt(curl, CURLOPT_PINNEDPUBLICKEY, session.pin.c_str());
+    StoreTrustedCertificate(m_options.trust_folder, session.Server(), session.certificate.pin);
+    session.pin = session.certificate.pin;
+    PinPeerCertificate(curl, session.pin);
   }
   return true;
 }
@@ -480,8 +451,12 @@ std::string TRemoteClient::FailureText(int curl_code) const {
     if (session.host_key_changed)
       return KeyChangedText("De hostsleutel", session.Server(), session.known_fingerprint,
                             session.seen_fingerprint);
-    return std::string(session.Ftp() ? "Het certificaat" : "De hostsleutel") + " van " +
-           session.Server() + " wordt niet vertrouwd (" + session.seen_fingerprint + ").";
+    if (!session.Ftp())
+      return "De hostsleutel van " + session.Server() + " wordt niet vertrouwd (" +
+             session.seen_fingerprint + ").";
+    return "Het certificaat van " + session.Server() +
+           " wordt niet vertrouwd: " + VerificationDoubt(session.certificate) + " (" +
+           session.seen_fingerprint + ").";
   }
   if (code == CURLE_SSL_PINNEDPUBKEYNOTMATCH)
     return KeyChangedText("Het certificaat", session.Server(), PinFingerprint(session.pin),

@@ -7,11 +7,17 @@
 namespace fotoloom {
 
 bool AskToTrustServer(QWidget* parent, const TUnknownServer& server) {
-  const QString what = server.host_key ? QStringLiteral("De hostsleutel van de server %1")
-                                       : QStringLiteral("Het certificaat van de server %1");
-  const QString text = what.arg(QString::fromStdString(server.host)) +
-                       QStringLiteral(" is onbekend.\nVingerafdruk: %1\n\nVertrouwt u deze server?")
-                           .arg(QString::fromStdString(server.fingerprint));
+  const QString host = QString::fromStdString(server.host);
+  // A certificate says why it is not trusted: the user weighs a self-signed certificate of
+  // the own server differently from an expired one or one of another name.
+  const QString what =
+      server.host_key
+          ? QStringLiteral("De hostsleutel van de server %1 is onbekend.").arg(host)
+          : QStringLiteral("Het certificaat van de server %1 wordt niet vertrouwd: %2.")
+                .arg(host, QString::fromStdString(server.doubt.empty() ? "het is onbekend"
+                                                                       : server.doubt));
+  const QString text = what + QStringLiteral("\nVingerafdruk: %1\n\nVertrouwt u deze server?")
+                                  .arg(QString::fromStdString(server.fingerprint));
   return ShowMessage(parent, MessageType::Confirmation, text, MessageButtons::YesNo) ==
          MessageAnswer::Yes;
 }

@@ -160,7 +160,7 @@ QWidget* TFormInstellingen::BuildFtpPage() {
   editScript->setToolTip(script_hint);
   connect(cmbVerbinding, &QComboBox::currentIndexChanged, this,
           &TFormInstellingen::cmbVerbindingChange);
-  connect(Button1, &QPushButton::clicked, this, &TFormInstellingen::Button1Click);
+  connect(Button1, &QPushButton::clicked, this, &TFormInstellingen::TestConnectionClick);
 
   auto* connection = new QHBoxLayout;
   connection->addWidget(cmbVerbinding, 1);
@@ -470,7 +470,7 @@ bool TFormInstellingen::CheckFtpTexts() {
   return true;
 }
 
-void TFormInstellingen::Button1Click() {
+void TFormInstellingen::TestConnectionClick() {
   Guard(this, [this] {
     if (!CheckFtpTexts()) return;
     TRemoteAccount account;

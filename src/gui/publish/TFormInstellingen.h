@@ -70,7 +70,7 @@ class TFormInstellingen : public QDialog {
   bool CheckFtpTexts();
   void cmbVerbindingChange();
   // The connection test, off the window's thread; the dialog stays usable meanwhile.
-  void Button1Click();
+  void TestConnectionClick();  // "Test"
   enum class TTestOutcome { Connected, StartFolderUnknown, ListingFailed, Failed };
   void ShowTestOutcome(TTestOutcome outcome);
 
@@ -100,7 +100,7 @@ class TFormInstellingen : public QDialog {
   QLineEdit* editUsername;
   QLineEdit* editPassword;
   QLineEdit* editStartdir;
-  QPushButton* Button1;
+  QPushButton* Button1;  // "Test"
   QLineEdit* editScriptLine;
   QLineEdit* editScript;
   QLineEdit* editCode;

@@ -142,12 +142,8 @@ void TMailCommand::Send(TSmtpSend send) {
       [work = std::move(send),
        window = m_widgets.window](const TBackgroundWork::TJob& job) mutable {
         work.server.cancel = &job.CancelFlag();
-        work.server.trust = [&job, window](const std::string& server,
-                                           const std::string& fingerprint) {
-          return job
-              .Ask<bool>([window, server, fingerprint] {
-                return AskToTrustServer(window, {server, false, fingerprint});
-              })
+        work.server.trust = [&job, window](const TUnknownServer& server) {
+          return job.Ask<bool>([window, server] { return AskToTrustServer(window, server); })
               .value_or(false);
         };
         try {

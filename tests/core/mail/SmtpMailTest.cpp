@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <regex>
+#include <tuple>
 
 #include "core/base/Error.h"
 #include "core/net/ServerTrust.h"
@@ -184,8 +185,8 @@ TEST_F(SmtpMailTest, AnUntrustedCertificateIsTrustedOnlyByTheUser) {
   const std::string where = "127.0.0.1:" + std::to_string(server.Port());
   Strings asked;
   bool answer = false;
-  account.trust = [&](const std::string& name, const std::string& fingerprint) {
-    asked.push_back(name + " " + fingerprint.substr(0, 7));
+  account.trust = [&](const TUnknownServer& unknown) {
+    asked.push_back(unknown.host + " " + unknown.fingerprint.substr(0, 7) + " " + unknown.doubt);
     return answer;
   };
 
@@ -196,7 +197,8 @@ TEST_F(SmtpMailTest, AnUntrustedCertificateIsTrustedOnlyByTheUser) {
     EXPECT_EQ(failure.rfind("Het certificaat van " + where + " wordt niet vertrouwd.", 0), 0u)
         << failure;
   }
-  EXPECT_EQ(asked, Strings({where + " SHA256:"}));
+  EXPECT_EQ(asked,
+            Strings({where + " SHA256: het certificaat is door de server zelf ondertekend"}));
   EXPECT_EQ(TrustedCertificatePin(trust.Path(), where), "");
   EXPECT_EQ(server.MailCount(), 0);
 
@@ -214,6 +216,31 @@ TEST_F(SmtpMailTest, AnUntrustedCertificateIsTrustedOnlyByTheUser) {
   EXPECT_EQ(failure.rfind("Het certificaat van " + where + " is veranderd", 0), 0u) << failure;
   EXPECT_EQ(asked.size(), 2u);
   EXPECT_EQ(server.MailCount(), 2);
+}
+
+// The question says why the certificate is not trusted: one signed by nobody else, and one
+// of a trusted issuer that names another server.
+TEST_F(SmtpMailTest, TheTrustQuestionSaysWhyACertificateIsRefused) {
+  for (const auto& [name, trusted_issuer, doubt] :
+       {std::tuple{"127.0.0.1", false, "het certificaat is door de server zelf ondertekend"},
+        std::tuple{"fotoloom.test", true, "het certificaat hoort bij een andere servernaam"}}) {
+    test::TempDir folder;
+    test::TempDir trust;
+    test::MakeCertificate(folder.Path(), name);
+    SmtpServer server(folder.Path(), SmtpServer::Security::StartTls, true);
+    TSmtpServer account = Server(server, TEmailSecurity::StartTls, true);
+    account.ca_file = trusted_issuer ? folder.File("cert.pem") : "";
+    account.trust_folder = trust.Path();
+    std::string asked;
+    account.trust = [&](const TUnknownServer& unknown) {
+      asked = unknown.doubt;
+      return false;
+    };
+    const std::string failure = Failure(account, Mail());
+    EXPECT_EQ(asked, doubt) << name;
+    EXPECT_NE(failure.find("wordt niet vertrouwd"), std::string::npos) << failure;
+    EXPECT_EQ(server.MailCount(), 0);
+  }
 }
 
 TEST_F(SmtpMailTest, StartTlsIsNeverDroppedWhenTheServerLacksIt) {

@@ -63,7 +63,7 @@ class RemoteClientTest : public ::testing::Test {
     options.trust_folder = trust.Path();
     options.trust = [this, accept](const TUnknownServer& server) {
       questions.push_back(server.host + (server.host_key ? " key " : " cert ") +
-                          server.fingerprint);
+                          server.fingerprint + (server.doubt.empty() ? "" : " " + server.doubt));
       return accept;
     };
     return options;
@@ -185,11 +185,16 @@ TEST_F(RemoteClientTest, FtpesRefusesAnUntrustedCertificateUntilTheUserAcceptsIt
     refusing.Connect();
     FAIL() << "an untrusted certificate was accepted";
   } catch (const Error& error) {
-    EXPECT_NE(std::string(error.what()).find("wordt niet vertrouwd (SHA256:"), std::string::npos)
+    EXPECT_NE(std::string(error.what())
+                  .find("wordt niet vertrouwd: het certificaat is door de server zelf "
+                        "ondertekend (SHA256:"),
+              std::string::npos)
         << error.what();
   }
   ASSERT_EQ(questions.size(), 1u);
   EXPECT_EQ(questions[0].rfind(server_name + " cert SHA256:", 0), 0u) << questions[0];
+  EXPECT_TRUE(HasText(questions[0], " het certificaat is door de server zelf ondertekend"))
+      << questions[0];
   EXPECT_FALSE(Has(server.Commands(), "PASS ***"));  // the password never went out
 
   TRemoteClient accepting(account, Options(true));
