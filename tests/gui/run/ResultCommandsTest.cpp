@@ -338,12 +338,7 @@ class ResultCommandsTest : public QObject {
   }
 
   // A click on the check box in front of the entry.
-  void ClickCheckBox(int row) {
-    const QRect entry = Results()->visualRect(Results()->model()->index(row, 0));
-    // The check box is the first thing in the caption's cell, a square of its height.
-    QTest::mouseClick(Results()->viewport(), Qt::LeftButton, {},
-                      QPoint(entry.left() + entry.height() / 2 + 2, entry.center().y()));
-  }
+  void ClickCheckBox(int row) { test::ClickCheckBox(Results(), row); }
 
   // Opens the result list's menu and clicks the item.
   void ChooseFromMenu(const char* item_name) {

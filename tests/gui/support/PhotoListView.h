@@ -47,7 +47,8 @@ inline void ClickRow(QTreeView* view, int row, Qt::KeyboardModifiers modifiers =
   QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, view->visualRect(index).center());
 }
 
-// A click on the check box in front of the entry.
+// A click on the check box in front of the entry: the first thing in the caption's cell, a
+// square of the row's height.
 inline void ClickCheckBox(QTreeView* view, int row) {
   const QModelIndex index = view->model()->index(row, 0);
   view->scrollTo(index);

@@ -17,6 +17,7 @@
 #include "gui/support/GuiTestMain.h"
 #include "gui/support/MainWindowFixture.h"
 #include "gui/support/ModalDialogs.h"
+#include "gui/support/PhotoListView.h"
 #include "gui/support/ScriptedMessages.h"
 #include "gui/window/MailCommand.h"
 #include "support/LoopbackServers.h"
@@ -99,12 +100,8 @@ class MailWindowTest : public QObject {
     main.AddPhoto(QString::fromStdString(folder.Path() + "/"), name, QStringLiteral("ListView3"));
   }
 
-  // A click on the check box in front of the entry.
   static void ClickCheckBox(const test::MainWindowFixture& main, int row) {
-    auto* view = main.Find<QTreeView>(QStringLiteral("ListView3"));
-    const QRect entry = view->visualRect(view->model()->index(row, 0));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-                      QPoint(entry.left() + entry.height() / 2 + 2, entry.center().y()));
+    test::ClickCheckBox(main.Find<QTreeView>(QStringLiteral("ListView3")), row);
   }
 
   static void UseSmtp(test::MainWindowFixture& main, const SmtpServer& server) {
@@ -155,6 +152,23 @@ class MailWindowTest : public QObject {
   }
 
   bool m_busy_during_send = false;
+
+  // Step 3 with three checked photos of 400 kB and a budget of 1 MB per mail: three mails,
+  // with the subject "Feest", once the mail page that shows next is filled in.
+  static bool ShowThreePhotosOverOneMegabyte(test::MainWindowFixture& main,
+                                             const test::TempDir& photos,
+                                             const SmtpServer& server) {
+    if (!ShowStep3(main, photos,
+                   {QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")}))
+      return false;
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+      test::WriteFileBytes(photos.File(name), std::vector<uint8_t>(400000, 'x'));
+    UseSmtp(main, server);
+    main.form->Settings().EmailMaxMB = 1;
+    for (int row : {0, 1, 2}) ClickCheckBox(main, row);
+    WhenMailPageShows({QStringLiteral("piet@example.nl"), {}, QStringLiteral("Feest"), {}});
+    return true;
+  }
 
  private slots:
   // No photo checked, No to the question, Cancel on the e-mail page: nothing is sent and
@@ -347,14 +361,7 @@ class MailWindowTest : public QObject {
     test::TempDir photos, servers;
     SmtpServer server(servers.Path(), SmtpServer::Security::None);
     test::MainWindowFixture main;
-    QVERIFY(ShowStep3(main, photos,
-                      {QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")}));
-    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
-      test::WriteFileBytes(photos.File(name), std::vector<uint8_t>(400000, 'x'));
-    UseSmtp(main, server);
-    main.form->Settings().EmailMaxMB = 1;
-    for (int row : {0, 1, 2}) ClickCheckBox(main, row);
-    WhenMailPageShows({QStringLiteral("piet@example.nl"), {}, QStringLiteral("Feest"), {}});
+    QVERIFY(ShowThreePhotosOverOneMegabyte(main, photos, server));
     QList<MessageRequest> asked =
         Mail(main, {MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Ok});
     QCOMPARE(asked.size(), 3);
@@ -384,14 +391,7 @@ class MailWindowTest : public QObject {
     SmtpServer server(servers.Path(), SmtpServer::Security::None, false,
                       SmtpServer::Behaviour::RefuseSecondMessage);
     test::MainWindowFixture main;
-    QVERIFY(ShowStep3(main, photos,
-                      {QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")}));
-    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
-      test::WriteFileBytes(photos.File(name), std::vector<uint8_t>(400000, 'x'));
-    UseSmtp(main, server);
-    main.form->Settings().EmailMaxMB = 1;
-    for (int row : {0, 1, 2}) ClickCheckBox(main, row);
-    WhenMailPageShows({QStringLiteral("piet@example.nl"), {}, QStringLiteral("Feest"), {}});
+    QVERIFY(ShowThreePhotosOverOneMegabyte(main, photos, server));
     QSignalSpy finished(&main.form->Mail(), &TMailCommand::Finished);
     ScriptedMessages messages(
         {MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Ok});

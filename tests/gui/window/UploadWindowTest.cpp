@@ -48,6 +48,24 @@ class UploadWindowTest : public QObject {
     test::ClickCheckBox(main.Find<QTreeView>(QStringLiteral("ListView3")), row);
   }
 
+  // Photos of `size` bytes in `folder`, in the result list; the user ticks each.
+  static void AddCheckedPhotos(test::MainWindowFixture& main, const test::TempDir& folder,
+                               const std::vector<const char*>& names, size_t size) {
+    for (size_t row = 0; row < names.size(); ++row) {
+      test::WriteFileBytes(folder.File(names[row]), std::vector<uint8_t>(size, 'x'));
+      main.AddPhoto(QString::fromStdString(folder.Path() + "/"), QString::fromLatin1(names[row]),
+                    QStringLiteral("ListView3"));
+      Check(main, static_cast<int>(row));
+    }
+  }
+
+  static void UseServer(test::MainWindowFixture& main, const test::FtpServer& ftp) {
+    TSettings& settings = main.form->Settings();
+    settings.Host = "127.0.0.1:" + std::to_string(ftp.Port());
+    settings.Username = test::FtpServer::kUser;
+    settings.Password = test::FtpServer::kPassword;
+  }
+
  private slots:
   // The checks before an upload, in order, each ending the command with its message.
   void checksComeFirst() {
@@ -115,16 +133,10 @@ class UploadWindowTest : public QObject {
     test::HttpServer web(servers.Path());
     test::MainWindowFixture main;
     QVERIFY(ShowStep3(main));
-    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
-      test::WriteFileBytes(photos.File(name), std::vector<uint8_t>(50000, 'x'));
-      main.AddPhoto(QString::fromStdString(photos.Path() + "/"), QString::fromLatin1(name),
-                    QStringLiteral("ListView3"));
-    }
-    for (int row : {0, 2}) Check(main, row);
+    AddCheckedPhotos(main, photos, {"a.jpg", "b.jpg", "c.jpg"}, 50000);
+    Check(main, 1);  // the user unticks b.jpg again
+    UseServer(main, ftp);
     TSettings& settings = main.form->Settings();
-    settings.Host = "127.0.0.1:" + std::to_string(ftp.Port());
-    settings.Username = test::FtpServer::kUser;
-    settings.Password = test::FtpServer::kPassword;
     settings.ScriptLine = web.Url("/add.php?f=%s");
     settings.Script = web.Url("/klaar.php");
 
@@ -187,14 +199,9 @@ class UploadWindowTest : public QObject {
     test::HttpServer web(servers.Path());
     test::MainWindowFixture main({QStringLiteral("/custom=kestrova")});
     QVERIFY(ShowStep3(main));
-    test::WriteFileBytes(photos.File("a.jpg"), std::vector<uint8_t>(5000, 'x'));
-    main.AddPhoto(QString::fromStdString(photos.Path() + "/"), QStringLiteral("a.jpg"),
-                  QStringLiteral("ListView3"));
-    Check(main, 0);
+    AddCheckedPhotos(main, photos, {"a.jpg"}, 5000);
+    UseServer(main, ftp);
     TSettings& settings = main.form->Settings();
-    settings.Host = "127.0.0.1:" + std::to_string(ftp.Port());
-    settings.Username = test::FtpServer::kUser;
-    settings.Password = test::FtpServer::kPassword;
     settings.Script = web.Url("/klaar.php?c=%s&o=%s&l=%s&d=%s&g=%s");
 
     test::WhenModalShows<TFormInstellingen>([](TFormInstellingen* dialog) {
@@ -237,16 +244,9 @@ class UploadWindowTest : public QObject {
     test::HttpServer web(servers.Path());
     test::MainWindowFixture main;
     QVERIFY(ShowStep3(main));
-    for (const char* name : {"a.jpg", "b.jpg"}) {
-      test::WriteFileBytes(photos.File(name), std::vector<uint8_t>(5000, 'x'));
-      main.AddPhoto(QString::fromStdString(photos.Path() + "/"), QString::fromLatin1(name),
-                    QStringLiteral("ListView3"));
-      Check(main, name[0] - 'a');
-    }
+    AddCheckedPhotos(main, photos, {"a.jpg", "b.jpg"}, 5000);
+    UseServer(main, ftp);
     TSettings& settings = main.form->Settings();
-    settings.Host = "127.0.0.1:" + std::to_string(ftp.Port());
-    settings.Username = test::FtpServer::kUser;
-    settings.Password = test::FtpServer::kPassword;
     // Each script call is followed by a pause of two seconds: time for the dialog.
     settings.ScriptLine = web.Url("/add.php?f=%s");
     auto* next = main.Find<QPushButton>(QStringLiteral("btnNext"));
@@ -277,16 +277,9 @@ class UploadWindowTest : public QObject {
     test::HttpServer web(servers.Path());
     test::MainWindowFixture main;
     QVERIFY(ShowStep3(main));
-    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
-      test::WriteFileBytes(photos.File(name), std::vector<uint8_t>(5000, 'x'));
-      main.AddPhoto(QString::fromStdString(photos.Path() + "/"), QString::fromLatin1(name),
-                    QStringLiteral("ListView3"));
-      Check(main, name[0] - 'a');
-    }
+    AddCheckedPhotos(main, photos, {"a.jpg", "b.jpg", "c.jpg"}, 5000);
+    UseServer(main, ftp);
     TSettings& settings = main.form->Settings();
-    settings.Host = "127.0.0.1:" + std::to_string(ftp.Port());
-    settings.Username = test::FtpServer::kUser;
-    settings.Password = test::FtpServer::kPassword;
     settings.ScriptLine = web.Url("/add.php?f=%s");
     ScriptedMessages messages({MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Ok});
     QTest::mouseClick(UploadButton(main), Qt::LeftButton);
@@ -324,10 +317,8 @@ class UploadWindowTest : public QObject {
     QVERIFY(ShowStep3(main));
     main.AddPhoto(main.Home() + '/', QStringLiteral("a.jpg"), QStringLiteral("ListView3"));
     Check(main, 0);
-    TSettings& settings = main.form->Settings();
-    settings.Host = "127.0.0.1:" + std::to_string(ftp.Port());
-    settings.Username = test::FtpServer::kUser;
-    settings.Password = "fout";
+    UseServer(main, ftp);
+    main.form->Settings().Password = "fout";
     QSignalSpy settings_opened(
         main.form->findChild<QAction*>(QStringLiteral("FTPgegevensinstellen")), &QAction::triggered);
     bool ftp_page_shown = false;
