@@ -183,6 +183,8 @@ void SendSmtpMail(const TSmtpServer& server, const TMailContent& content) {
     code = curl_easy_perform(curl);
   }
   // The handle's end closes the connection, also after a failure.
+  if (code == CURLE_SSL_PINNEDPUBKEYNOTMATCH)
+    throw Error(KeyChangedText("Het certificaat", where, PinFingerprint(pin), seen.fingerprint));
   if (code != CURLE_OK) throw Error(FailureText(code, conversation, error, where));
 }
 

@@ -123,4 +123,13 @@ void MakeTrustFolder(const std::string& folder) {
   }
 }
 
+std::string KeyChangedText(const std::string& what, const std::string& server,
+                           const std::string& stored, const std::string& seen) {
+  return what + " van " + server +
+         " is veranderd sinds die werd geaccepteerd. De verbinding is geweigerd: controleer "
+         "bij de beheerder van de server of de nieuwe sleutel klopt. (eerder " +
+         (stored.empty() ? "onbekend" : stored) + ", nu " + (seen.empty() ? "onbekend" : seen) +
+         ")";
+}
+
 }  // namespace fotoloom

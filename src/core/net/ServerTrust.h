@@ -27,6 +27,11 @@ std::string Sha256FingerprintOfBase64(std::string_view base64);
 // The fingerprint of a libcurl pin ("sha256//" + base64).
 std::string PinFingerprint(const std::string& pin);
 
+// The refusal of a server whose key is not the one accepted before: `what` ("Het
+// certificaat", "De hostsleutel") of `server` changed, with both fingerprints.
+std::string KeyChangedText(const std::string& what, const std::string& server,
+                           const std::string& stored, const std::string& seen);
+
 // libcurl's pin for a public key: "sha256//" + base64 of the SHA-256 of its DER form.
 std::string PublicKeyPin(std::string_view der_public_key);
 

@@ -431,19 +431,6 @@ bool TRemoteClient::AcceptUnknownServer(int code) {
   return true;
 }
 
-namespace {
-
-std::string KeyChangedText(const std::string& what, const std::string& server,
-                           const std::string& stored, const std::string& seen) {
-  return what + " van " + server +
-         " is veranderd sinds die werd geaccepteerd. De verbinding is geweigerd: controleer "
-         "bij de beheerder van de server of de nieuwe sleutel klopt. (eerder " +
-         (stored.empty() ? "onbekend" : stored) + ", nu " + (seen.empty() ? "onbekend" : seen) +
-         ")";
-}
-
-}  // namespace
-
 std::string TRemoteClient::FailureText(int curl_code) const {
   const TRemoteSession& session = *m_session;
   const auto code = static_cast<CURLcode>(curl_code);

@@ -211,9 +211,14 @@ TEST_F(SmtpMailTest, AnUntrustedCertificateIsTrustedOnlyByTheUser) {
   EXPECT_EQ(server.MailCount(), 2);
 
   // Another key under the accepted one's name: refused without a question.
-  StoreTrustedCertificate(trust.Path(), where, "sha256//" + std::string(43, 'A') + "=");
+  const std::string other_pin = "sha256//" + std::string(43, 'A') + "=";
+  StoreTrustedCertificate(trust.Path(), where, other_pin);
   const std::string failure = Failure(account, Mail());
   EXPECT_EQ(failure.rfind("Het certificaat van " + where + " is veranderd", 0), 0u) << failure;
+  // Both keys, for the user to compare with what the server's keeper says.
+  EXPECT_NE(failure.find("(eerder " + PinFingerprint(other_pin) + ", nu SHA256:"),
+            std::string::npos)
+      << failure;
   EXPECT_EQ(asked.size(), 2u);
   EXPECT_EQ(server.MailCount(), 2);
 }
