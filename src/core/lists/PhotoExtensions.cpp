@@ -9,8 +9,8 @@ namespace fotoloom {
 
 bool HasPhotoExtension(std::string_view name) {
   const std::string extension = AsciiLower(FileExtension(name));
-  for (const char* photo :
-       {".jpg", ".jpeg", ".gif", ".bmp", ".heic", ".heif", ".avif", ".webp", ".tif", ".tiff"}) {
+  for (const char* photo : {".jpg", ".jpeg", ".gif", ".bmp", ".png", ".heic", ".heif", ".avif",
+                            ".webp", ".tif", ".tiff"}) {
     if (extension == photo) return true;
   }
   return false;
@@ -19,7 +19,8 @@ bool HasPhotoExtension(std::string_view name) {
 bool ContainsPhotoExtension(std::string_view name) {
   const std::string extension = AsciiLower(FileExtension(name));
   // "tif" covers "tiff".
-  for (const char* part : {"jpg", "jpeg", "gif", "bmp", "heic", "heif", "avif", "webp", "tif"}) {
+  for (const char* part :
+       {"jpg", "jpeg", "gif", "bmp", "png", "heic", "heif", "avif", "webp", "tif"}) {
     if (extension.find(part) != std::string::npos) return true;
   }
   return false;

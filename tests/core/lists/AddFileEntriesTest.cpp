@@ -63,24 +63,13 @@ TEST(PhotoExtensionsTest, ExactTestAndContainsTest) {
     bool exact;
     bool contains;
   };
-  for (const Case& c : std::array<Case, 18>{{
-           {"a.jpg", true, true},
-           {"a.JPG", true, true},
-           {"a.Jpeg", true, true},
-           {"a.gif", true, true},
-           {"a.BMP", true, true},
-           {"a.jpg2", false, true},
-           {"a.png", false, false},
-           {"jpg", false, false},
-           {"a.jpg.txt", false, false},
-           {"a.tar.xjpegx", false, true},
-           {"a.HEIC", true, true},
-           {"a.heif", true, true},
-           {"a.avif", true, true},
-           {"a.WebP", true, true},
-           {"a.tif", true, true},
-           {"a.TIFF", true, true},
-           {"a.tiff2", false, true},
+  for (const Case& c : std::array<Case, 19>{{
+           {"a.jpg", true, true},       {"a.JPG", true, true},         {"a.Jpeg", true, true},
+           {"a.gif", true, true},       {"a.BMP", true, true},         {"a.jpg2", false, true},
+           {"a.PNG", true, true},       {"a.txt", false, false},       {"jpg", false, false},
+           {"a.jpg.txt", false, false}, {"a.tar.xjpegx", false, true}, {"a.HEIC", true, true},
+           {"a.heif", true, true},      {"a.avif", true, true},        {"a.WebP", true, true},
+           {"a.tif", true, true},       {"a.TIFF", true, true},        {"a.tiff2", false, true},
            {"a.heics", false, true},
        }}) {
     EXPECT_EQ(HasPhotoExtension(c.name), c.exact) << c.name;
@@ -106,9 +95,9 @@ class AddFileEntriesTest : public ::testing::Test {
 TEST_F(AddFileEntriesTest, TakesPhotoFilesOnlyInNameOrder) {
   EXPECT_EQ(Captions(AddFileEntries(m_dir.Path(), "*", ".")),
             (std::vector<std::string>{".hidden.jpg", "a.jpeg", "b.JPG", "c.Jpg", "d.gif", "e.bmp",
-                                      "link.jpg"}));
+                                      "f.png", "link.jpg"}));
   EXPECT_EQ(Captions(AddFileEntries(m_dir.Path() + "/", "?.*", ".")),
-            (std::vector<std::string>{"a.jpeg", "b.JPG", "c.Jpg", "d.gif", "e.bmp"}));
+            (std::vector<std::string>{"a.jpeg", "b.JPG", "c.Jpg", "d.gif", "e.bmp", "f.png"}));
 }
 
 TEST_F(AddFileEntriesTest, PlainNameFindsThatFileOnly) {
@@ -122,7 +111,7 @@ TEST_F(AddFileEntriesTest, PlainNameFindsThatFileOnly) {
 
   // Another case, a folder, another type, a broken link, a path, or nothing: no entry.
   for (const char* pattern :
-       {"B.jpg", "x.jpg", "f.png", "g.jpg2", "broken.jpg", "missing.jpg", "../b.JPG", "", "."}) {
+       {"B.jpg", "x.jpg", "noext", "g.jpg2", "broken.jpg", "missing.jpg", "../b.JPG", "", "."}) {
     EXPECT_TRUE(AddFileEntries(m_dir.Path(), pattern, ".").empty()) << pattern;
   }
 }

@@ -15,7 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // A tree with photos at every level, a hidden folder and files the scan passes over:
-//   top/   b.jpg  A.JPG  .verborgen.gif  c.jpg2  d.png  readme
+//   top/   b.jpg  A.JPG  .verborgen.gif  c.jpg2  d.png  e.txt  readme
 //   top/2010/   x.bmp
 //   top/2010/zomer/   y.jpeg
 //   top/Alpha/   z.gif
@@ -26,8 +26,9 @@ class FolderScanTest : public ::testing::Test {
     for (const char* folder : {"2010/zomer", "Alpha", ".thumbs"}) {
       fs::create_directories(m_dir.File(folder));
     }
-    for (const char* file : {"b.jpg", "A.JPG", ".verborgen.gif", "c.jpg2", "d.png", "readme",
-                             "2010/x.bmp", "2010/zomer/y.jpeg", "Alpha/z.gif", ".thumbs/t.jpg"}) {
+    for (const char* file :
+         {"b.jpg", "A.JPG", ".verborgen.gif", "c.jpg2", "d.png", "e.txt", "readme", "2010/x.bmp",
+          "2010/zomer/y.jpeg", "Alpha/z.gif", ".thumbs/t.jpg"}) {
       test::WriteFileBytes(m_dir.File(file), std::vector<uint8_t>(256));
     }
     m_top = m_dir.Path() + "/";
@@ -54,23 +55,23 @@ class FolderScanTest : public ::testing::Test {
 TEST_F(FolderScanTest, FilesFirstThenSubFoldersInNameOrder) {
   TListedFiles listed;
   EXPECT_EQ(Scan(true, listed),
-            (std::vector<std::string>{".verborgen.gif", "A.JPG", "b.jpg", "c.jpg2", "2010/x.bmp",
-                                      "2010/zomer/y.jpeg", "Alpha/z.gif"}));
+            (std::vector<std::string>{".verborgen.gif", "A.JPG", "b.jpg", "c.jpg2", "d.png",
+                                      "2010/x.bmp", "2010/zomer/y.jpeg", "Alpha/z.gif"}));
   EXPECT_TRUE(listed.Contains(m_top + "2010/zomer/", "y.jpeg"));
 }
 
 TEST_F(FolderScanTest, WithoutSubFoldersOnlyTheTopFolder) {
   TListedFiles listed;
   EXPECT_EQ(Scan(false, listed),
-            (std::vector<std::string>{".verborgen.gif", "A.JPG", "b.jpg", "c.jpg2"}));
+            (std::vector<std::string>{".verborgen.gif", "A.JPG", "b.jpg", "c.jpg2", "d.png"}));
 }
 
 TEST_F(FolderScanTest, ListedFilesAreSkippedWhateverTheirCase) {
   TListedFiles listed({FileEntry(m_top, "B.JPG", 0, "."),
                        FileEntry(m_top + "2010/", "X.BMP", 0, "."),
                        FileEntry(m_top + "ALPHA/", "z.gif", 0, ".")});
-  EXPECT_EQ(Scan(true, listed),
-            (std::vector<std::string>{".verborgen.gif", "A.JPG", "c.jpg2", "2010/zomer/y.jpeg"}));
+  EXPECT_EQ(Scan(true, listed), (std::vector<std::string>{".verborgen.gif", "A.JPG", "c.jpg2",
+                                                          "d.png", "2010/zomer/y.jpeg"}));
   // A second scan finds everything listed already.
   EXPECT_TRUE(Scan(true, listed).empty());
 }
@@ -88,8 +89,8 @@ TEST_F(FolderScanTest, LinkBackToAParentIsNotFollowedRound) {
   fs::create_directory_symlink(m_dir.File("Alpha"), m_dir.File("2010/alfa"));
   TListedFiles listed;
   EXPECT_EQ(Scan(true, listed),
-            (std::vector<std::string>{".verborgen.gif", "A.JPG", "b.jpg", "c.jpg2", "2010/x.bmp",
-                                      "2010/alfa/z.gif", "2010/zomer/y.jpeg"}));
+            (std::vector<std::string>{".verborgen.gif", "A.JPG", "b.jpg", "c.jpg2", "d.png",
+                                      "2010/x.bmp", "2010/alfa/z.gif", "2010/zomer/y.jpeg"}));
 }
 
 TEST(FolderScanBatchTest, ReportsInBatchesAndStopsWhenTold) {
