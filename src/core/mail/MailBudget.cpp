@@ -21,11 +21,15 @@ uint64_t Base64Size(uint64_t bytes) {
   return encoded + 2 * lines;
 }
 
-uint64_t AttachmentSize(const std::string& path) {
+uint64_t FileSize(const std::string& path) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0) throw CannotOpenFileError(path, errno);
+  return static_cast<uint64_t>(info.st_size);
+}
+
+uint64_t AttachmentSize(const std::string& path) {
   // The name may be encoded too, in the part headers.
-  return Base64Size(static_cast<uint64_t>(info.st_size)) + kPartRoom + 2 * FileNameOf(path).size();
+  return Base64Size(FileSize(path)) + kPartRoom + 2 * FileNameOf(path).size();
 }
 
 uint64_t BareSize(const TMailContent& content) {
@@ -53,9 +57,7 @@ std::vector<TMailContent> SplitOverMails(const TMailContent& content, uint64_t b
   uint64_t used = 0;
   for (const std::string& path : content.attachments) {
     const uint64_t size = AttachmentSize(path);
-    if (bare_size + size > budget)
-      throw TPhotoTooLargeError("De foto \"" + FileNameOf(path) +
-                                "\" is groter dan de maximale grootte per e-mail");
+    if (bare_size + size > budget) throw TPhotoTooLargeError(FileNameOf(path), FileSize(path));
     if (groups.empty() || used + size > budget) {
       groups.emplace_back();
       used = bare_size;

@@ -15,7 +15,12 @@ inline constexpr uint64_t kMailMegabyte = 1000 * 1000;
 // Thrown when one photo alone does not fit in a mail.
 class TPhotoTooLargeError : public Error {
  public:
-  using Error::Error;
+  TPhotoTooLargeError(const std::string& name, uint64_t bytes)
+      : Error("De foto \"" + name + "\" is groter dan de maximale grootte per e-mail"),
+        name(name),
+        bytes(bytes) {}
+  std::string name;  // the file's name
+  uint64_t bytes;    // its size on disk
 };
 
 // An upper bound of the size of `content` as sent: headers, the body in quoted-printable
@@ -26,8 +31,7 @@ uint64_t EncodedMailSize(const TMailContent& content);
 // The attachments of `content` spread in their order over as few mails as the greedy fill
 // gives, each mail's EncodedMailSize at most `budget` bytes. One mail (with all of them)
 // when they fit; several carry the subject followed by " (1/3)", " (2/3)", ... Throws
-// TPhotoTooLargeError naming the first photo that does not fit even alone (its text ends
-// without a full stop, for the caller to add the budget).
+// TPhotoTooLargeError naming the first photo that does not fit even alone.
 std::vector<TMailContent> SplitOverMails(const TMailContent& content, uint64_t budget);
 
 }  // namespace fotoloom

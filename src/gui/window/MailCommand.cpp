@@ -1,6 +1,7 @@
 #include "gui/window/MailCommand.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QPushButton>
 #include <QStringList>
 #include <QWidget>
@@ -121,7 +122,16 @@ bool TMailCommand::SendBySmtp(const TMailContent& content) {
   try {
     mails = SplitOverMails(content, Budget(settings));
   } catch (const TPhotoTooLargeError& error) {
-    throw Error(std::string(error.what()) + " (" + std::to_string(settings.EmailMaxMB) + " MB).");
+    // A photo of 1.6 MB against a budget of 2 MB needs the reason: the encoding of mail.
+    ShowMessage(
+        m_widgets.window, MessageType::Error,
+        QStringLiteral("De foto \"%1\" (%2) is groter dan de maximale grootte per e-mail "
+                       "(%3 MB): in een e-mail wordt een foto ongeveer een derde groter.")
+            .arg(Text(error.name), QLocale().formattedDataSize(static_cast<qint64>(error.bytes), 1,
+                                                               QLocale::DataSizeSIFormat))
+            .arg(settings.EmailMaxMB),
+        MessageButtons::Ok);
+    return false;
   }
   if (mails.size() > 1 &&
       ShowMessage(m_widgets.window, MessageType::Confirmation,
