@@ -14,7 +14,6 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <filesystem>
 
 #include "core/imaging/LoadByExtension.h"
 #include "core/imaging/SafeRewrite.h"
@@ -70,12 +69,6 @@ QString ProposedSaveName(const QString& photo_file) {
   if (IsJpegName(photo_file)) return photo_file;
   const QFileInfo info(photo_file);
   return info.dir().filePath(info.completeBaseName() + QStringLiteral(".jpg"));
-}
-
-bool SameFile(const QString& a, const QString& b) {
-  std::error_code error;
-  return std::filesystem::equivalent(QFile::encodeName(a).toStdString(),
-                                     QFile::encodeName(b).toStdString(), error);
 }
 
 }  // namespace
@@ -420,18 +413,16 @@ void TFormImage::SaveShownPicture() {
     QFileDialog dialog(this, QStringLiteral("Opslaan als"));
     dialog.setObjectName(QStringLiteral("SavePictureDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    // Replacing the photo itself is what the editor is for; another file is asked below.
+    // Every existing file is asked about below, the photo itself too: a Return in this
+    // dialog must not replace an original.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setNameFilter(QStringLiteral("JPEG-afbeeldingen (*.jpg *.jpeg)"));
     dialog.setDefaultSuffix(QStringLiteral("jpg"));
     dialog.selectFile(ProposedSaveName(m_photo_file));
     QString chosen;
     while (chosen.isEmpty()) {
-      // Cancelled: the editor closes as after a save, and nothing is written.
-      if (dialog.exec() != Accepted || dialog.selectedFiles().isEmpty()) {
-        accept();
-        return;
-      }
+      // Cancelled: nothing is written and the editor stays open with its work.
+      if (dialog.exec() != Accepted || dialog.selectedFiles().isEmpty()) return;
       const QString file = dialog.selectedFiles().constFirst();
       if (!IsJpegName(file)) {
         ShowMessage(this, MessageType::Warning,
@@ -440,7 +431,7 @@ void TFormImage::SaveShownPicture() {
                     MessageButtons::Ok);
         continue;
       }
-      if (QFileInfo::exists(file) && !SameFile(file, m_photo_file) &&
+      if (QFileInfo::exists(file) &&
           ShowMessage(this, MessageType::Confirmation,
                       FormatMessage(QStringLiteral("Het bestand \"%s\" bestaat al. Wilt u het "
                                                    "vervangen?"),

@@ -287,11 +287,17 @@ class TFormImageTest : public QObject {
       WhenSaveDialogShows({}, &proposed);
       // At once: the save waits for the black and white picture, then asks.
       Click(Control<QPushButton>(editor, "Button1"));
-      QVERIFY(QTest::qWaitFor([&] { return !editor->isVisible(); }));
+      QVERIFY(QTest::qWaitFor(
+          [&] { return !proposed.isEmpty() && QApplication::activeModalWidget() == editor; }));
+      // The editor stays open with its work: the picture is still black and white.
+      QVERIFY(editor->isVisible());
+      const TBitmap32& shown = *Image1(editor)->Picture();
+      const TPixel32 pixel = shown.At(shown.Width() / 2, shown.Height() / 2);
+      QCOMPARE(PixelRed(pixel), PixelGreen(pixel));
     });
     QFETCH(QString, proposed_name);
     QCOMPARE(proposed, Path(proposed_name));
-    QCOMPARE(result, int(QDialog::Accepted));
+    QCOMPARE(result, int(QDialog::Rejected));
     QCOMPARE(ReadWholeFile(photo), before);
     QCOMPARE(photo_files(), files);
   }
@@ -379,14 +385,39 @@ class TFormImageTest : public QObject {
         QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
       });
       Click(Control<QPushButton>(editor, "Button1"));
+      QVERIFY(QTest::qWaitFor([&] {
+        return messages.asked.size() == 2 && QApplication::activeModalWidget() == editor;
+      }));
     });
-    QCOMPARE(result, int(QDialog::Accepted));
+    // The last save dialog was cancelled: the editor stayed open until the test closed it.
+    QCOMPARE(result, int(QDialog::Rejected));
     QCOMPARE(ReadWholeFile(other), QByteArray("niet vervangen"));
     QVERIFY(!QFile::exists(Path("foto.bmp")));
     QCOMPARE(messages.asked.size(), 2);
     QCOMPARE(messages.asked[0].type, MessageType::Confirmation);
     QVERIFY(messages.asked[0].text.contains(other));
     QVERIFY(messages.asked[1].text.contains(".jpg"));
+  }
+
+  // The dialog proposes the photo itself: accepting that (a Return) asks before the original
+  // is replaced, and "Nee" leaves it as it was.
+  void saveAsksBeforeReplacingThePhotoItself() {
+    const QByteArray original = ReadWholeFile(m_photo);
+    ScriptedMessages messages({MessageAnswer::No});
+    EditWith(m_photo, [&](TFormImage* editor) {
+      Click(Control<QPushButton>(editor, "Button4"));
+      WhenModalShows<QFileDialog>([&](QFileDialog* dialog) {
+        WhenSaveDialogShows({});
+        QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+      });
+      Click(Control<QPushButton>(editor, "Button1"));
+      QVERIFY(QTest::qWaitFor([&] {
+        return messages.asked.size() == 1 && QApplication::activeModalWidget() == editor;
+      }));
+    });
+    QCOMPARE(ReadWholeFile(m_photo), original);
+    QCOMPARE(messages.asked[0].type, MessageType::Confirmation);
+    QVERIFY2(messages.asked[0].text.contains(m_photo), qPrintable(messages.asked[0].text));
   }
 
   void unreadablePhotosAreNotEdited_data() {
@@ -430,7 +461,8 @@ class TFormImageTest : public QObject {
       QTest::keyClick(editor->focusWidget(), Qt::Key_Return);
     });
     QVERIFY(asked);
-    QCOMPARE(result, int(QDialog::Accepted));
+    // The save dialog was cancelled: the editor stayed open until the test closed it.
+    QCOMPARE(result, int(QDialog::Rejected));
   }
 
   void windowSizeIsRemembered() {
@@ -531,7 +563,10 @@ class TFormImageTest : public QObject {
       Click(Control<QPushButton>(editor, "Button1"));
       QVERIFY(QTest::qWaitFor([&] { return !editor->isVisible(); }));
     });
+    // Replacing the photo is asked first.
+    ScriptedMessages replace({MessageAnswer::Yes});
     open();
+    QCOMPARE(replace.asked.size(), 1);
     QCOMPARE(file, folder + "rood.jpg");
     // The preview shows the photo as saved: grey now.
     QTRY_VERIFY(grey());
