@@ -456,17 +456,19 @@ void TFormImage::SaveShownPicture() {
             return std::string(error.what());
           }
         },
-        [this](const std::string& error) {
+        [this, chosen](const std::string& error) {
           m_saving = false;
           unsetCursor();
           Button2->setEnabled(true);
           Button3->setEnabled(true);
           SetPictureControlsEnabled(true);
           // On failure the editor stays open with its work, so another name can be tried.
-          if (error.empty())
+          if (error.empty()) {
+            m_saved_file = chosen;
             accept();
-          else
+          } else {
             ShowError(this, QString::fromStdString(error));
+          }
         });
   });
 }

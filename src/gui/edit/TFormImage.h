@@ -41,6 +41,8 @@ class TFormImage : public QDialog {
   // that the editor cannot read is not edited: the reason is shown and it returns Rejected.
   int Edit(const QString& photo_file);
   const QString& PhotoFile() const { return m_photo_file; }
+  // The file the last "Opslaan" wrote (the photo itself or another name).
+  const QString& SavedFile() const { return m_saved_file; }
 
   // True while the picture shown is not yet the result of the latest change.
   bool Computing() const { return m_shown_generation != m_generation; }
@@ -102,6 +104,7 @@ class TFormImage : public QDialog {
   TIniFile& m_settings_file;
   bool m_size_restored = false;
   QString m_photo_file;
+  QString m_saved_file;
   std::shared_ptr<const TBitmap32> m_loaded;  // LoadedPicture
   std::shared_ptr<const TBitmap32> m_uncropped_view;
   QSize m_uncropped_view_area;

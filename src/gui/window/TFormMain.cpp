@@ -310,8 +310,12 @@ void TFormMain::EditListPhoto(const QTreeView* list, const TPhotoListModel& entr
   if (row < 0) return;
   Guard(this, [this](bool busy) { SetBusy(busy); }, [&] {
     const std::string file = entries.Entry(row).File();
-    if (m_editor->Edit(QString::fromStdString(file)) == QDialog::Accepted)
-      LoadPreview(preview, file, preview_mode);
+    if (m_editor->Edit(QString::fromStdString(file)) != QDialog::Accepted) return;
+    LoadPreview(preview, file, preview_mode);
+    // The saved file's size, where either list shows it.
+    const std::vector<std::string> saved = {m_editor->SavedFile().toStdString()};
+    m_selection_entries->RefreshSizes(saved);
+    m_result_entries->RefreshSizes(saved);
   });
 }
 

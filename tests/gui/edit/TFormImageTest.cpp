@@ -5,7 +5,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QSlider>
@@ -19,6 +21,7 @@
 #include "core/imaging/LoadByExtension.h"
 #include "core/imaging/codecs/GifWriter.h"
 #include "core/imaging/codecs/JpegWriter.h"
+#include "core/lists/ListEntry.h"
 #include "core/settings/IniFile.h"
 #include "gui/edit/EditorPicture.h"
 #include "gui/edit/TFormImage.h"
@@ -563,13 +566,18 @@ class TFormImageTest : public QObject {
       Click(Control<QPushButton>(editor, "Button1"));
       QVERIFY(QTest::qWaitFor([&] { return !editor->isVisible(); }));
     });
+    const QString size_before = test::Text(view, 1, 1);
     // Replacing the photo is asked first.
     ScriptedMessages replace({MessageAnswer::Yes});
     open();
     QCOMPARE(replace.asked.size(), 1);
     QCOMPARE(file, folder + "rood.jpg");
-    // The preview shows the photo as saved: grey now.
+    // The preview shows the photo as saved: grey now; the size column says its new size.
     QTRY_VERIFY(grey());
+    QCOMPARE(test::Text(view, 1, 1),
+             QString::fromStdString(SizeText(static_cast<uint64_t>(QFileInfo(file).size()),
+                                             QLocale().decimalPoint().toStdString())));
+    QVERIFY(test::Text(view, 1, 1) != size_before);
   }
 };
 
