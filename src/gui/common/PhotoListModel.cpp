@@ -27,9 +27,10 @@ void TPhotoListModel::Append(const std::vector<TListEntry>& entries) {
   endInsertRows();
 }
 
-void TPhotoListModel::SetEntries(std::vector<TListEntry> entries) {
+void TPhotoListModel::SetEntries(std::vector<TListEntry> entries, bool originals) {
   beginResetModel();
   m_entries = std::move(entries);
+  m_originals = originals;
   endResetModel();
 }
 

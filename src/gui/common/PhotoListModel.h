@@ -26,7 +26,10 @@ class TPhotoListModel : public QAbstractTableModel {
   int Count() const { return static_cast<int>(m_entries.size()); }
 
   void Append(const std::vector<TListEntry>& entries);
-  void SetEntries(std::vector<TListEntry> entries);
+  // `originals`: the entries are the user's own photos, not copies a run made (step 3 after
+  // "Niet kopieeren maar ga verder"); commands that change a photo then keep it lossless.
+  void SetEntries(std::vector<TListEntry> entries, bool originals = false);
+  bool HoldsOriginals() const { return m_originals; }
   void Clear();
   // Removes the rows given, in any order.
   void RemoveRows(QList<int> rows);
@@ -48,6 +51,7 @@ class TPhotoListModel : public QAbstractTableModel {
  private:
   CheckBoxes m_check_boxes;
   std::vector<TListEntry> m_entries;
+  bool m_originals = false;
 };
 
 // Puts the model under the view and sets it up as a photo list: columns of 180, 70 and 200

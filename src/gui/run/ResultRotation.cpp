@@ -40,9 +40,23 @@ void TResultRotation::Start() {
   const std::string file = m_parts.entries->Entry(row).File();
   QLabel* preview = m_parts.preview;
   m_work.Start(
-      [this, file, kept = KeptPicture(preview), preview,
-       size = preview->size()](const TBackgroundWork::TJob& job) -> QString {
+      [this, file, original = m_parts.entries->HoldsOriginals(), kept = KeptPicture(preview),
+       preview, size = preview->size()](const TBackgroundWork::TJob& job) -> QString {
         try {
+          if (original) {
+            // The user's own photo, not a copy of this run: turned as in step 1, without
+            // loss where JPEG allows it and with its metadata kept.
+            QImage image;
+            const auto turned = std::make_shared<const TBitmap32>(
+                RotateOriginalPhoto(file, [&](const TBitmap32& picture) {
+                  image = StretchedImage(picture, size, Qt::SmoothTransformation);
+                }));
+            job.Post([this, preview, image, kept = KeepPicture(file, turned)] {
+              ShowKeptPicture(preview, image, kept);
+              emit Turned();
+            });
+            return {};
+          }
           const std::shared_ptr<const TBitmap32> picture =
               kept.file == file && kept.FileUnchanged()
                   ? kept.picture

@@ -151,7 +151,7 @@ void TWizard::Refuse(MessageType type, const QString& text, QWidget* focus) {
 void TWizard::ShowWithoutConverting() {
   std::vector<TListEntry> entries = m_parts.selection->Entries();
   for (TListEntry& entry : entries) entry.checked = false;
-  m_parts.results->SetEntries(std::move(entries));
+  m_parts.results->SetEntries(std::move(entries), true);
   m_parts.Notebook1->setCurrentIndex(1);
   m_parts.set_busy(false);
   m_parts.btnNext->setText(kRestartCaption);

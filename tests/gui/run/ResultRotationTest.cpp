@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
@@ -14,6 +16,7 @@
 
 #include "core/imaging/Bitmap32.h"
 #include "core/imaging/LoadByExtension.h"
+#include "core/imaging/PhotoRotation.h"
 #include "core/imaging/codecs/ImageInfo.h"
 #include "core/imaging/codecs/JpegMarkers.h"
 #include "core/imaging/codecs/JpegWriter.h"
@@ -26,6 +29,7 @@
 #include "gui/support/PhotoListView.h"
 #include "gui/support/ScriptedMessages.h"
 #include "gui/support/TestPhotos.h"
+#include "support/TempDir.h"
 
 namespace fotoloom {
 namespace {
@@ -130,6 +134,36 @@ class ResultRotationTest : public QObject {
     QCOMPARE(back.Width, 3000);
     QCOMPARE(back.Height, 2000);
     QVERIFY(messages.asked.isEmpty());
+  }
+
+  // After "Niet kopieeren maar ga verder" step 3 lists the user's own photos: one is turned
+  // as in step 1, without loss (nothing is encoded anew at quality 90).
+  void anOriginalListedWithoutCopyingIsTurnedLosslessly() {
+    const QString photo = m_folder + "eigen.jpg";
+    QVERIFY(WriteJpeg(photo, Marked(64, 48), 50));
+    const std::vector<uint8_t> before = Bytes(photo);
+    m_fx->Find<QStackedWidget>("Notebook1")->setCurrentIndex(0);
+    m_fx->AddPhoto(m_folder, "eigen.jpg", "ListView1");
+    test::ScriptedMessages messages;
+    QTest::mouseClick(m_fx->Find<QPushButton>("btnNext"), Qt::LeftButton);
+    QTest::mouseClick(m_fx->Find<QRadioButton>("RadioTargetUpload"), Qt::LeftButton);
+    QTest::mouseClick(m_fx->Find<QPushButton>("btnNext"), Qt::LeftButton);
+    QCOMPARE(test::RowCount(m_list), 1);
+
+    test::ClickRow(m_list, 0);
+    QSignalSpy finished(m_rotation, &TResultRotation::Finished);
+    m_fx->form->findChild<QAction*>("Roteren90graden")->trigger();
+    QVERIFY(finished.wait(kWait));
+    QVERIFY(messages.asked.isEmpty());
+    const TImageInfo info = GetImageFileInfo(photo.toStdString());
+    QCOMPARE(info.Width, 48);
+    QCOMPARE(info.Height, 64);
+    // Byte for byte what step 1 makes of the same photo.
+    const std::string step1 = (m_folder + "stap1.jpg").toStdString();
+    test::WriteFileBytes(step1, before);
+    RotateOriginalPhoto(step1, [](const TBitmap32&) {});
+    QVERIFY(Bytes(photo) == test::ReadFileBytes(step1));
+    QVERIFY(Tables(Bytes(photo)) != Tables(EncodeJpeg(TBitmap32(16, 16), 90)));
   }
 
   // The preview's picture stands for the file only while the file is as it was read: a
