@@ -15,10 +15,10 @@ inline constexpr uint64_t kMailMegabyte = 1000 * 1000;
 // Thrown when one photo alone does not fit in a mail.
 class TPhotoTooLargeError : public Error {
  public:
-  TPhotoTooLargeError(const std::string& name, uint64_t bytes)
-      : Error("De foto \"" + name + "\" is groter dan de maximale grootte per e-mail"),
-        name(name),
-        bytes(bytes) {}
+  TPhotoTooLargeError(const std::string& file_name, uint64_t file_bytes)
+      : Error("De foto \"" + file_name + "\" is groter dan de maximale grootte per e-mail"),
+        name(file_name),
+        bytes(file_bytes) {}
   std::string name;  // the file's name
   uint64_t bytes;    // its size on disk
 };

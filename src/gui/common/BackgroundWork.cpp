@@ -2,15 +2,33 @@
 
 namespace fotoloom {
 
+void TPostBox::Send(std::function<void()> call) {
+  m_shared->posted.push_back(std::move(call));
+  // By name: Qt makes the event itself and no call object crosses the threads through it.
+  QMetaObject::invokeMethod(this, "Deliver", Qt::QueuedConnection);
+}
+
+void TPostBox::Deliver() {
+  std::function<void()> call;
+  {
+    const std::lock_guard lock(m_shared->mutex);
+    if (m_shared->posted.empty()) return;
+    call = std::move(m_shared->posted.front());
+    m_shared->posted.pop_front();
+  }
+  call();
+}
+
 bool TBackgroundWork::TJob::Post(std::function<void()> call) const {
   // Posting under the lock: the runner cannot end between the test and the post.
   const std::lock_guard lock(m_runner->mutex);
   if (Cancelled()) return false;
-  QMetaObject::invokeMethod(m_receiver, std::move(call), Qt::QueuedConnection);
+  m_receiver->Send(std::move(call));
   return true;
 }
 
-TBackgroundWork::TBackgroundWork(QObject* receiver, int threads) : m_receiver(receiver) {
+TBackgroundWork::TBackgroundWork(QObject* receiver, int threads)
+    : m_receiver(new TPostBox(m_shared, receiver)) {
   m_pool.setMaxThreadCount(threads);
 }
 

@@ -5,6 +5,7 @@
 #include <QThreadPool>
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -22,13 +23,35 @@ namespace fotoloom {
 // Cancelled() and stops early. The window's thread never waits for a result: it is
 // delivered by a call. Only the runner's destructor waits for work still running, after
 // cancelling it and releasing every worker that waits for an answer.
+// What a runner and its work share; lives as long as any work or posted call.
+struct TBackgroundShared {
+  std::mutex mutex;
+  std::condition_variable answered;
+  std::atomic<bool> detached{false};
+  // Calls for the receiver's thread, in the order posted. They pass through this queue
+  // under `mutex`, not inside Qt's event, so that the hand-over from the worker is one that
+  // ThreadSanitizer sees (Qt's own locks are not instrumented).
+  std::deque<std::function<void()>> posted;
+};
+
+// Lives in the receiver's thread, as its child: runs the posted calls there, one per
+// Deliver, and goes with the receiver, whose pending calls go with it.
+class TPostBox : public QObject {
+  Q_OBJECT
+
+ public:
+  TPostBox(std::shared_ptr<TBackgroundShared> shared, QObject* receiver)
+      : QObject(receiver), m_shared(std::move(shared)) {}
+  // Queues `call` (the caller holds the shared mutex) and has it run on this box's thread.
+  void Send(std::function<void()> call);
+  Q_INVOKABLE void Deliver();
+
+ private:
+  std::shared_ptr<TBackgroundShared> m_shared;
+};
+
 class TBackgroundWork {
-  // What the runner and its work share; lives as long as any work or posted call.
-  struct TShared {
-    std::mutex mutex;
-    std::condition_variable answered;
-    std::atomic<bool> detached{false};
-  };
+  using TShared = TBackgroundShared;
 
  public:
   // What one piece of work sees of its runner.
@@ -50,11 +73,11 @@ class TBackgroundWork {
 
    private:
     friend class TBackgroundWork;
-    TJob(QObject* receiver, std::shared_ptr<TShared> runner,
+    TJob(TPostBox* receiver, std::shared_ptr<TShared> runner,
          std::shared_ptr<std::atomic<bool>> cancelled)
         : m_receiver(receiver), m_runner(std::move(runner)), m_cancelled(std::move(cancelled)) {}
 
-    QObject* m_receiver;
+    TPostBox* m_receiver;
     std::shared_ptr<TShared> m_runner;
     std::shared_ptr<std::atomic<bool>> m_cancelled;
   };
@@ -81,8 +104,8 @@ class TBackgroundWork {
   void CancelAll();
 
  private:
-  QObject* m_receiver;
   std::shared_ptr<TShared> m_shared = std::make_shared<TShared>();
+  TPostBox* m_receiver;  // a child of the receiver
   // Cancelled together by CancelAll; each Start after it gets a fresh one.
   std::shared_ptr<std::atomic<bool>> m_cancelled = std::make_shared<std::atomic<bool>>(false);
   QThreadPool m_pool;
@@ -122,25 +145,22 @@ std::optional<Answer> TBackgroundWork::TJob::Ask(std::function<Answer()> questio
   auto reply = std::make_shared<TReply>();
   std::unique_lock lock(m_runner->mutex);
   if (Cancelled()) return std::nullopt;
-  QMetaObject::invokeMethod(
-      m_receiver,
-      [runner = m_runner, reply, question = std::move(question)] {
-        std::optional<Answer> answer;
-        std::exception_ptr error;
-        try {
-          answer = question();
-        } catch (...) {
-          error = std::current_exception();
-        }
-        {
-          const std::lock_guard given_lock(runner->mutex);
-          reply->answer = std::move(answer);
-          reply->error = error;
-          reply->given = true;
-        }
-        runner->answered.notify_all();
-      },
-      Qt::QueuedConnection);
+  m_receiver->Send([runner = m_runner, reply, question = std::move(question)] {
+    std::optional<Answer> answer;
+    std::exception_ptr error;
+    try {
+      answer = question();
+    } catch (...) {
+      error = std::current_exception();
+    }
+    {
+      const std::lock_guard given_lock(runner->mutex);
+      reply->answer = std::move(answer);
+      reply->error = error;
+      reply->given = true;
+    }
+    runner->answered.notify_all();
+  });
   m_runner->answered.wait(lock, [&] { return reply->given || Cancelled(); });
   if (reply->error) std::rethrow_exception(reply->error);
   return reply->answer;

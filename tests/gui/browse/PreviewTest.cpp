@@ -237,6 +237,7 @@ class PreviewTest : public QObject {
     results->setFocus();
     QTest::keyClick(results, Qt::Key_Up);
     QTRY_VERIFY_WITH_TIMEOUT(!IsBluish(Shown(preview)), 10000);
+    QVERIFY(!IsGreenish(Shown(preview)));
     QVERIFY(IsReddish(Shown(preview)));
   }
 
