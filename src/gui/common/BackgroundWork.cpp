@@ -41,6 +41,13 @@ TBackgroundWork::~TBackgroundWork() {
   m_shared->answered.notify_all();
   m_pool.clear();
   m_pool.waitForDone();
+  // Calls never delivered hold the shared state (through their job or answer): they go
+  // with the runner, outside the lock, or they would keep it alive for ever.
+  std::deque<std::function<void()>> undelivered;
+  {
+    const std::lock_guard lock(m_shared->mutex);
+    undelivered.swap(m_shared->posted);
+  }
 }
 
 void TBackgroundWork::CancelAll() {
