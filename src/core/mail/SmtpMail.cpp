@@ -22,17 +22,10 @@ struct TConversation {
   const std::atomic<bool>* cancel = nullptr;
 };
 
-// A header value on one line: line breaks would start headers of their own.
-std::string OneLine(const std::string& text) {
-  std::string line;
-  for (const char c : text) line += (c == '\r' || c == '\n') ? ' ' : c;
-  return line;
-}
-
 std::string JoinAddresses(const std::vector<std::string>& addresses) {
   std::string text;
   for (const std::string& address : addresses)
-    text += (text.empty() ? "" : ", ") + OneLine(address);
+    text += (text.empty() ? "" : ", ") + HeaderLine(address);
   return text;
 }
 
@@ -126,27 +119,18 @@ void SendSmtpMail(const TSmtpServer& server, const TMailContent& content) {
   curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &CheckCancel);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &conversation);
 
-  const std::string from = "<" + OneLine(content.from) + ">";
+  const std::string from = "<" + HeaderLine(content.from) + ">";
   Check(curl_easy_setopt(curl, CURLOPT_MAIL_FROM, from.c_str()));
-  TCurlList recipients(nullptr, &curl_slist_free_all);
-  for (const std::string& address : content.recipients) {
-    curl_slist* longer =
-        curl_slist_append(recipients.get(), ("<" + OneLine(address) + ">").c_str());
-    if (longer == nullptr) throw Error("Out of memory");
-    recipients.release();
-    recipients.reset(longer);
-  }
+  std::vector<std::string> addresses;
+  for (const std::string& address : content.recipients)
+    addresses.push_back("<" + HeaderLine(address) + ">");
+  const TCurlList recipients = CurlList(addresses);
   Check(curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients.get()));
 
-  TCurlList headers(nullptr, &curl_slist_free_all);
-  for (const std::string& header : {"Date: " + MailDate(std::time(nullptr)), "From: " + OneLine(content.from),
-                                    "To: " + JoinAddresses(content.recipients),
-                                    "Subject: " + EncodedHeaderText(content.subject)}) {
-    curl_slist* longer = curl_slist_append(headers.get(), header.c_str());
-    if (longer == nullptr) throw Error("Out of memory");
-    headers.release();
-    headers.reset(longer);
-  }
+  const TCurlList headers =
+      CurlList({"Date: " + MailDate(std::time(nullptr)), "From: " + HeaderLine(content.from),
+                "To: " + JoinAddresses(content.recipients),
+                "Subject: " + EncodedHeaderText(content.subject)});
   Check(curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get()));
 
   TMime mime(curl_mime_init(curl), &curl_mime_free);
@@ -161,9 +145,9 @@ void SendSmtpMail(const TSmtpServer& server, const TMailContent& content) {
     const CURLcode code = curl_mime_filedata(part, path.c_str());
     if (code != CURLE_OK) throw Error(CurlReason(code, error) + ": " + path);
     // The name goes into the part header by our own encoding: libcurl would put it there raw.
-    curl_slist* disposition = curl_slist_append(nullptr, AttachmentDisposition(FileNameOf(path)).c_str());
-    if (disposition == nullptr) throw Error("Out of memory");
-    Check(curl_mime_headers(part, disposition, 1));
+    TCurlList disposition = CurlList({AttachmentDisposition(FileNameOf(path))});
+    Check(curl_mime_headers(part, disposition.get(), 1));
+    disposition.release();  // the part owns it now
     Check(curl_mime_type(part, "image/jpeg"));
     Check(curl_mime_encoder(part, "base64"));
   }

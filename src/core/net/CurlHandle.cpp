@@ -17,6 +17,17 @@ TCurlHandle NewCurlHandle(char* error_buffer) {
   return curl;
 }
 
+TCurlList CurlList(const std::vector<std::string>& texts) {
+  TCurlList list(nullptr, &curl_slist_free_all);
+  for (const std::string& text : texts) {
+    curl_slist* longer = curl_slist_append(list.get(), text.c_str());
+    if (longer == nullptr) throw Error("Out of memory");
+    list.release();  // `longer` is the same list with one more item
+    list.reset(longer);
+  }
+  return list;
+}
+
 std::string CurlReason(CURLcode code, const char* error_buffer) {
   std::string text = error_buffer != nullptr ? error_buffer : "";
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();

@@ -27,12 +27,6 @@ bool PrintableAscii(const std::string& text) {
   });
 }
 
-std::string WithoutLineBreaks(const std::string& text) {
-  std::string line;
-  for (const char c : text) line += Control(static_cast<unsigned char>(c)) && c != '\t' ? ' ' : c;
-  return line;
-}
-
 }  // namespace
 
 std::string Base64(std::string_view bytes) {
@@ -42,6 +36,12 @@ std::string Base64(std::string_view bytes) {
                                      static_cast<int>(bytes.size()));
   text.resize(static_cast<size_t>(length));
   return text;
+}
+
+std::string HeaderLine(const std::string& text) {
+  std::string line;
+  for (const char c : text) line += Control(static_cast<unsigned char>(c)) && c != '\t' ? ' ' : c;
+  return line;
 }
 
 std::string PercentEncoded(const std::string& text, const char* keep) {
@@ -84,7 +84,7 @@ std::string MailDate(std::time_t when) {
 
 // An encoded word per piece of at most 45 bytes, never splitting a UTF-8 character.
 std::string EncodedHeaderText(const std::string& text) {
-  const std::string line = WithoutLineBreaks(text);
+  const std::string line = HeaderLine(text);
   if (PrintableAscii(line)) return line;
   std::string result;
   size_t start = 0;
@@ -103,7 +103,7 @@ std::string EncodedHeaderText(const std::string& text) {
 // A reader that sees both parameters may take the plain one, so a name beyond ASCII goes
 // in filename* alone.
 std::string AttachmentDisposition(const std::string& file_name) {
-  const std::string name = WithoutLineBreaks(file_name);
+  const std::string name = HeaderLine(file_name);
   if (!PrintableAscii(name))
     return "Content-Disposition: attachment; filename*=UTF-8''" + PercentEncoded(name);
   std::string quoted;

@@ -25,6 +25,10 @@ void RefuseControlCharacters(const std::string& value, const std::string& what);
 // process locale.
 std::string MailDate(std::time_t when);
 
+// A text on one line of a mail header: line breaks and other control characters (a tab
+// apart) become blanks, so they cannot start a header of their own.
+std::string HeaderLine(const std::string& text);
+
 // A header text as it may stand in a mail header: line breaks become blanks, and a text
 // beyond printable ASCII becomes RFC 2047 encoded words of UTF-8.
 std::string EncodedHeaderText(const std::string& text);

@@ -345,13 +345,7 @@ void TRemoteClient::List(const std::string& sftp_folder) {
 void TRemoteClient::Commands(const std::vector<std::string>& commands) {
   TRemoteSession& session = Session();
   CURL* curl = session.curl.get();
-  TCurlList list(nullptr, &curl_slist_free_all);
-  for (const std::string& command : commands) {
-    curl_slist* longer = curl_slist_append(list.get(), command.c_str());
-    if (longer == nullptr) throw Error("Out of memory");
-    list.release();
-    list.reset(longer);
-  }
+  const TCurlList list = CurlList(commands);
   curl_easy_setopt(curl, CURLOPT_URL, FolderUrl().c_str());
   curl_easy_setopt(curl, CURLOPT_QUOTE, list.get());
   curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);

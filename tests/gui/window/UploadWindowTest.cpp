@@ -59,6 +59,14 @@ class UploadWindowTest : public QObject {
     }
   }
 
+  // A folder of photos and, in a folder of their own, the FTP and web servers of an upload.
+  struct TUploadServers {
+    test::TempDir photos;
+    test::TempDir folder;
+    test::FtpServer ftp{folder.Path()};
+    test::HttpServer web{folder.Path()};
+  };
+
   static void UseServer(test::MainWindowFixture& main, const test::FtpServer& ftp) {
     TSettings& settings = main.form->Settings();
     settings.Host = "127.0.0.1:" + std::to_string(ftp.Port());
@@ -127,10 +135,8 @@ class UploadWindowTest : public QObject {
   // the machine), the log in the progress window, the finish page in its window, the
   // closing message, then the buttons back.
   void uploadsTheCheckedPhotosAndShowsTheFinishPage() {
-    test::TempDir photos;
-    test::TempDir servers;
-    test::FtpServer ftp(servers.Path());
-    test::HttpServer web(servers.Path());
+    TUploadServers servers;
+    auto& [photos, folder, ftp, web] = servers;
     test::MainWindowFixture main;
     QVERIFY(ShowStep3(main));
     AddCheckedPhotos(main, photos, {"a.jpg", "b.jpg", "c.jpg"}, 50000);
@@ -193,10 +199,8 @@ class UploadWindowTest : public QObject {
   // The custom mode's group reaches the finish script as the user confirmed it: each value
   // encoded on its own, the date in fixed digits whatever the locale.
   void aGroupUploadCallsTheFinishScriptWithTheGroup() {
-    test::TempDir photos;
-    test::TempDir servers;
-    test::FtpServer ftp(servers.Path());
-    test::HttpServer web(servers.Path());
+    TUploadServers servers;
+    auto& [photos, folder, ftp, web] = servers;
     test::MainWindowFixture main({QStringLiteral("/custom=kestrova")});
     QVERIFY(ShowStep3(main));
     AddCheckedPhotos(main, photos, {"a.jpg"}, 5000);
@@ -238,10 +242,8 @@ class UploadWindowTest : public QObject {
   // The FTP settings opened and closed while an upload runs leave the commands disabled:
   // busy is counted, not a flag that the first closing handler clears.
   void aDialogClosedDuringAnUploadKeepsTheCommandsBusy() {
-    test::TempDir photos;
-    test::TempDir servers;
-    test::FtpServer ftp(servers.Path());
-    test::HttpServer web(servers.Path());
+    TUploadServers servers;
+    auto& [photos, folder, ftp, web] = servers;
     test::MainWindowFixture main;
     QVERIFY(ShowStep3(main));
     AddCheckedPhotos(main, photos, {"a.jpg", "b.jpg"}, 5000);
@@ -271,10 +273,8 @@ class UploadWindowTest : public QObject {
   // the run ends properly (the session closed with QUIT, the closing message) and then
   // the window closes.
   void closingTheWindowDuringAnUploadStopsItProperly() {
-    test::TempDir photos;
-    test::TempDir servers;
-    test::FtpServer ftp(servers.Path());
-    test::HttpServer web(servers.Path());
+    TUploadServers servers;
+    auto& [photos, folder, ftp, web] = servers;
     test::MainWindowFixture main;
     QVERIFY(ShowStep3(main));
     AddCheckedPhotos(main, photos, {"a.jpg", "b.jpg", "c.jpg"}, 5000);
