@@ -390,14 +390,19 @@ TEST_F(UploadRunTest, ADroppedConnectionEndsTheRunAndKeepsWhatWasSent) {
 
 TEST_F(UploadRunTest, FtpesWithDefaultSettingsAndSftpUploadsArriveByteForByte) {
   const auto photos = Photos({"a.jpg", "b.jpg"});
-  {
-    SCOPED_TRACE("FTPES");
-    test::MakeCertificate(server_dir.Path());
-    test::VsftpdServer server(server_dir.Path());
+  // The default (active) first, then passive chosen: both go through passive data
+  // connections under TLS.
+  for (const bool passive : {false, true}) {
+    SCOPED_TRACE(passive ? "FTPES, passive" : "FTPES, default");
+    view.events.clear();
+    test::TempDir folder;
+    test::MakeCertificate(folder.Path());
+    test::VsftpdServer server(folder.Path());
     fs::create_directories(server.Root() + "fotos");
     TUploadSettings settings = Settings(server.Port(), "fotos", TRemoteProtocol::Ftpes);
     settings.account.username = test::VsftpdServer::kUser;
-    ASSERT_FALSE(settings.account.passive);  // the default
+    if (!passive) ASSERT_FALSE(settings.account.passive);  // the default
+    settings.account.passive = passive;
     EXPECT_EQ(TUploadRun(view, gate).Run(photos, settings), TUploadEnd::Completed)
         << view.events.back();
     ExpectSent(server.Root() + "fotos/", photos);
